@@ -1,0 +1,39 @@
+// The renderer core: one address row and the settings in, one recorded card picture out.
+#pragma once
+
+#include "settings/settings_store.h"
+#include "surface/card_picture.h"
+
+#include <array>
+#include <string>
+
+namespace rinova::card {
+
+enum class Target {
+    Preview, // the main window's preview box: background and red guides
+    Printer, // the printer's page: neither
+    Other,   // any other surface: background, no guides
+};
+
+// Everything one card drawing reads, gathered by the main window.
+struct CardInputs {
+    // Shift-JIS cells of the row: name 1, name 2, postal code, address 1, address 2.
+    std::string name1, name2, postalCode, address1, address2;
+    settings::CardLayout layout;
+    bool printName2 = true; // N21's check mark
+    // The settings window's choices.
+    bool printSender = false; // CheckBox1
+    int cardType = 0;         // RadioGroup1's item index
+    int faceIndex = 0;        // ComboBox2's item index, -1 for none
+    // Edit1 .. Edit7: postal code parts, address 1, address 2, name 1, name 2, remark.
+    std::array<std::string, 7> sender;
+    Target target = Target::Preview;
+};
+
+// The five vertical faces, in the order of the font list.
+extern const std::array<const char16_t*, 5> VerticalFaces;
+
+// Records the card. Arithmetic on layout values wraps around in 32 bits.
+surface::CardPicture RenderCard(const CardInputs& in);
+
+} // namespace rinova::card

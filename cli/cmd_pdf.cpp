@@ -1,0 +1,10 @@
+#include "cli/commands.h"
+
+namespace rinova::cli {
+
+int cmdPdf(const QStringList&) {
+    printError(QStringLiteral("このコマンドはまだ使えません"));
+    return 2;
+}
+
+} // namespace rinova::cli

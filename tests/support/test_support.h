@@ -1,0 +1,45 @@
+// Helpers shared by the test suites.
+#pragma once
+
+#include "widgets/prompts.h"
+
+#include <QString>
+#include <QTemporaryDir>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace rinova::testing {
+
+// Shift-JIS bytes of a UTF-16 literal.
+std::string sjis(const char16_t* text);
+
+// Whole file as bytes; "" when it cannot be read.
+std::string readBytes(const QString& path);
+void writeBytes(const QString& path, const std::string& bytes);
+
+// Prompts that answer from queues and record what was shown. Installed while it lives.
+class ScriptedPrompts : public Prompts {
+public:
+    ScriptedPrompts();
+    ~ScriptedPrompts() override;
+
+    std::vector<QString> errors, messages, questions;
+    std::deque<bool> confirmAnswers;             // empty: "いいえ"
+    std::deque<std::optional<QString>> openAnswers; // empty: cancel
+    std::deque<bool> printDialogAnswers, setupAnswers; // empty: cancel
+    std::function<void(QPrinter&)> onPrintDialog, onSetup;
+
+    void error(const QString& text) override { errors.push_back(text); }
+    void message(const QString& text) override { messages.push_back(text); }
+    bool confirm(const QString& text) override;
+    std::optional<QString> openAddressFile(const QString& initialFolder) override;
+    bool printDialog(QPrinter& printer) override;
+    bool printerSetup(QPrinter& printer) override;
+
+    QString lastOpenFolder;
+};
+
+} // namespace rinova::testing

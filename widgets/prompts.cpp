@@ -1,0 +1,125 @@
+#include "widgets/prompts.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QScreen>
+
+namespace rinova {
+namespace {
+
+QWidget* activeParent() { return QApplication::activeWindow(); }
+
+// Before the main window is shown a box has no parent: centre it on the primary screen.
+void centreIfOrphan(QMessageBox& box) {
+    if (box.parentWidget())
+        return;
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        box.adjustSize();
+        const QRect s = screen->geometry();
+        box.move(s.width() / 2 - box.width() / 2, s.height() / 2 - box.height() / 2);
+    }
+}
+
+class QtPrompts : public Prompts {
+public:
+    void error(const QString& text) override {
+        QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), text,
+                        QMessageBox::Ok, activeParent());
+        box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
+        centreIfOrphan(box);
+        box.exec();
+    }
+
+    void message(const QString& text) override {
+        QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text,
+                        QMessageBox::Ok, activeParent());
+        box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
+        centreIfOrphan(box);
+        box.exec();
+    }
+
+    bool confirm(const QString& text) override {
+        QMessageBox box(QMessageBox::Question, QStringLiteral("確認"), text, QMessageBox::NoButton,
+                        activeParent());
+        QPushButton* yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
+        QPushButton* no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
+        box.setDefaultButton(yes);
+        box.setEscapeButton(no);
+        centreIfOrphan(box);
+        box.exec();
+        return box.clickedButton() == yes;
+    }
+
+    std::optional<QString> openAddressFile(const QString& initialFolder) override {
+        // The dialog keeps the last chosen file name from one use to the next.
+        QFileDialog dialog(activeParent());
+        dialog.setFileMode(QFileDialog::AnyFile); // a typed name need not exist
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setOption(QFileDialog::ReadOnly, false);
+        dialog.setNameFilter(QStringLiteral("CSVﾌｧｲﾙ (*.csv *CSV)"));
+        dialog.setDirectory(initialFolder);
+        if (!lastName_.isEmpty())
+            dialog.selectFile(lastName_);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return std::nullopt;
+        const QString chosen = dialog.selectedFiles().constFirst();
+        lastName_ = QFileInfo(chosen).fileName();
+        return QFileInfo(chosen).absoluteFilePath();
+    }
+
+    bool printDialog(QPrinter& printer) override {
+        QPrintDialog dialog(&printer, activeParent());
+        dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
+        dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+        dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+        dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+        dialog.setOption(QAbstractPrintDialog::PrintCollateCopies, true);
+        return dialog.exec() == QDialog::Accepted;
+    }
+
+    bool printerSetup(QPrinter& printer) override {
+        QPageSetupDialog dialog(&printer, activeParent());
+        return dialog.exec() == QDialog::Accepted;
+    }
+
+private:
+    QString lastName_;
+};
+
+Prompts* installed = nullptr;
+
+} // namespace
+
+Prompts& Prompts::current() {
+    static QtPrompts real;
+    return installed ? *installed : real;
+}
+
+void Prompts::install(Prompts* prompts) { installed = prompts; }
+
+QString applicationTitle(const QString& executablePath) {
+    QString name = QFileInfo(executablePath).fileName();
+    const qsizetype dot = name.indexOf(u'.');
+    if (dot >= 0)
+        name.truncate(dot);
+    if (name.size() > 1)
+        name = name.left(1) + name.mid(1).toLower();
+    return name;
+}
+
+QString errorBoxText(const QString& message) {
+    if (!message.isEmpty() && message.back() > u'.')
+        return message + u'.';
+    return message;
+}
+
+void showFailure(const QString& message) { Prompts::current().error(errorBoxText(message)); }
+
+} // namespace rinova

@@ -1,0 +1,63 @@
+// Every question and message the program puts to the user goes through this one interface, so
+// tests can answer dialogs and read messages without a screen.
+#pragma once
+
+#include "text/failure.h"
+
+#include <QString>
+#include <exception>
+#include <optional>
+
+class QPrinter;
+class QWidget;
+
+namespace rinova {
+
+class Prompts {
+public:
+    virtual ~Prompts() = default;
+
+    // The error box: error icon, one OK button. The text is shown as given (see errorBoxText).
+    virtual void error(const QString& text) = 0;
+    // A plain message: no icon, one OK button.
+    virtual void message(const QString& text) = 0;
+    // The question box captioned "確認": true only for "はい(&Y)".
+    virtual bool confirm(const QString& text) = 0;
+    // The address file dialog; nothing when cancelled.
+    virtual std::optional<QString> openAddressFile(const QString& initialFolder) = 0;
+    // The print dialog and the printer set-up dialog on the given printer; false on cancel.
+    virtual bool printDialog(QPrinter& printer) = 0;
+    virtual bool printerSetup(QPrinter& printer) = 0;
+
+    // The prompts in force; the real dialogs unless a test installed its own.
+    static Prompts& current();
+    static void install(Prompts* prompts); // nullptr restores the real dialogs
+};
+
+// The application title: the executable's file name up to its first ".", every character after
+// the first in lower case.
+QString applicationTitle(const QString& executablePath);
+
+// A "." is appended when the message's last character sorts above ".".
+QString errorBoxText(const QString& message);
+
+// Shows a failure in the error box.
+void showFailure(const QString& message);
+
+// Runs a handler so that no exception ever reaches the toolkit: a failure ends the handler and
+// is shown in the error box. Returns false when the handler failed.
+template <class F> bool guarded(F&& handler) {
+    try {
+        handler();
+        return true;
+    } catch (const Failure& f) {
+        showFailure(f.message());
+    } catch (const std::bad_alloc&) {
+        showFailure(QStringLiteral("メモリが不足しています"));
+    } catch (const std::exception& e) {
+        showFailure(QString::fromLocal8Bit(e.what()));
+    }
+    return false;
+}
+
+} // namespace rinova
