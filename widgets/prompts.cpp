@@ -30,7 +30,7 @@ void centreIfOrphan(QMessageBox& box) {
 class QtPrompts : public Prompts {
 public:
     void error(const QString& text) override {
-        QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), text,
+        QMessageBox box(QMessageBox::Critical, messageCaption(), text,
                         QMessageBox::Ok, activeParent());
         box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
         centreIfOrphan(box);
@@ -38,7 +38,7 @@ public:
     }
 
     void message(const QString& text) override {
-        QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text,
+        QMessageBox box(QMessageBox::NoIcon, messageCaption(), text,
                         QMessageBox::Ok, activeParent());
         box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
         centreIfOrphan(box);
@@ -94,6 +94,7 @@ private:
 };
 
 Prompts* installed = nullptr;
+QString caption;
 
 } // namespace
 
@@ -112,6 +113,12 @@ QString applicationTitle(const QString& executablePath) {
     if (name.size() > 1)
         name = name.left(1) + name.mid(1).toLower();
     return name;
+}
+
+void setMessageCaption(const QString& c) { caption = c; }
+
+QString messageCaption() {
+    return caption.isEmpty() ? applicationTitle(QCoreApplication::applicationFilePath()) : caption;
 }
 
 QString errorBoxText(const QString& message) {

@@ -37,6 +37,9 @@ public:
 // The application title: the executable's file name up to its first ".", every character after
 // the first in lower case.
 QString applicationTitle(const QString& executablePath);
+// The title that captions message boxes; set once at start-up.
+void setMessageCaption(const QString& caption);
+QString messageCaption();
 
 // A "." is appended when the message's last character sorts above ".".
 QString errorBoxText(const QString& message);
