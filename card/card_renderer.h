@@ -5,6 +5,8 @@
 #include "surface/card_picture.h"
 
 #include <array>
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace rinova::card {
@@ -32,6 +34,11 @@ struct CardInputs {
 
 // The five vertical faces, in the order of the font list.
 extern const std::array<const char16_t*, 5> VerticalFaces;
+
+// How far a second text starts below the first so that both end level: ((len1 - len2) x size) / 2
+// with the lengths in bytes. The difference and the product wrap around in 32 bits, then the
+// product is halved toward zero.
+std::int32_t NameShift(std::size_t len1, std::size_t len2, std::int32_t size);
 
 // Records the card. Arithmetic on layout values wraps around in 32 bits.
 surface::CardPicture RenderCard(const CardInputs& in);
