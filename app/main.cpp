@@ -29,8 +29,7 @@ int main(int argc, char** argv) {
     font.setPixelSize(12);
     QApplication::setFont(font);
 
-    const QString settingsPath =
-        settings::settingsPathFor(QCoreApplication::applicationFilePath());
+    const QString settingsPath = settings::settingsPathFor(QCoreApplication::applicationFilePath());
     app::TForm1 form1(settingsPath);
     form1.FormCreate();
 

@@ -63,8 +63,7 @@ protected:
 
 public:
     void arrange() {
-        if (grid)
-            grid->setGeometry(0, 0, kGridWidth, height());
+        if (grid) grid->setGeometry(0, 0, kGridWidth, height());
         if (box) {
             if (box->alignedToClient)
                 box->setGeometry(kGridWidth, 0, std::max(0, width() - kGridWidth), height());
@@ -85,10 +84,8 @@ QString missingFaces(const QStringList& fontList, const QStringList& faces) {
     for (const QString& face : faces) {
         qsizetype differing = 0;
         for (const QString& entry : fontList) {
-            if (entry != face)
-                ++differing;
-            if (differing == fontList.size())
-                missing += face;
+            if (entry != face) ++differing;
+            if (differing == fontList.size()) missing += face;
         }
     }
     return missing;
@@ -125,8 +122,7 @@ TForm1::TForm1(QString settingsPath, QWidget* parent)
 }
 
 TForm1::~TForm1() {
-    if (Form1 == this)
-        Form1 = nullptr;
+    if (Form1 == this) Form1 = nullptr;
 }
 
 void TForm1::buildMenu() {
@@ -164,8 +160,7 @@ void TForm1::FormCreate() {
         // 1. Centre on the primary display.
         QSize screen = screenForCentring_;
         if (!screen.isValid())
-            if (QScreen* s = QGuiApplication::primaryScreen())
-                screen = s->geometry().size();
+            if (QScreen* s = QGuiApplication::primaryScreen()) screen = s->geometry().size();
         move(centredPosition(screen, frameGeometry().size()));
 
         // 2. Settings and card layout.
@@ -272,8 +267,7 @@ void TForm1::paintPreview(QPainter& painter) {
 void TForm1::Open1Click() {
     const QString folder = QFileInfo(QCoreApplication::applicationFilePath()).absolutePath();
     const std::optional<QString> chosen = Prompts::current().openAddressFile(folder);
-    if (!chosen)
-        return;
+    if (!chosen) return;
     const std::string content = addresses::ReadAddressFile(*chosen);
     grid_->ImportContent(content);
     StringGrid1Click();
@@ -283,7 +277,9 @@ void TForm1::Print1Click() {}
 
 void TForm1::N1Click() {}
 
-void TForm1::Exit1Click() { close(); }
+void TForm1::Exit1Click() {
+    close();
+}
 
 void TForm1::N21Click() {
     N21->setChecked(!N21->isChecked());
@@ -291,8 +287,7 @@ void TForm1::N21Click() {
 }
 
 void TForm1::N5Click() {
-    if (!form2_)
-        return;
+    if (!form2_) return;
     form2_->show();
     form2_->raise();
     form2_->activateWindow();

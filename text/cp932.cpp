@@ -11,8 +11,8 @@ namespace {
 constexpr char16_t kNone = 0xFFFF; // no character (U+FFFF is never a CP932 mapping)
 
 struct Tables {
-    std::array<char16_t, 256> single{};       // single-byte decode
-    std::array<char16_t, 256 * 256> dbl{};    // double-byte decode, lead*256+trail
+    std::array<char16_t, 256> single{};        // single-byte decode
+    std::array<char16_t, 256 * 256> dbl{};     // double-byte decode, lead*256+trail
     std::array<std::uint16_t, 65536> encode{}; // unit -> code (0 = none; <0x100 single byte)
 };
 
@@ -37,11 +37,9 @@ std::uint16_t iconvEncode(iconv_t cd, char16_t unit) {
     char* outPtr = outBuf;
     std::size_t inLeft = 2, outLeft = sizeof outBuf;
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1))
-        return 0;
+    if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1)) return 0;
     const std::size_t n = sizeof outBuf - outLeft;
-    if (n == 1)
-        return static_cast<unsigned char>(outBuf[0]);
+    if (n == 1) return static_cast<unsigned char>(outBuf[0]);
     if (n == 2)
         return static_cast<std::uint16_t>((static_cast<unsigned char>(outBuf[0]) << 8) |
                                           static_cast<unsigned char>(outBuf[1]));
@@ -63,14 +61,12 @@ std::unique_ptr<Tables> buildTables() {
         return t;
     }
     for (int b = 0; b < 256; ++b) {
-        if (isLeadByte(static_cast<unsigned char>(b)))
-            continue;
+        if (isLeadByte(static_cast<unsigned char>(b))) continue;
         const unsigned char in[1] = {static_cast<unsigned char>(b)};
         t->single[b] = iconvDecode(dec, in, 1);
     }
     for (int lead = 0x81; lead <= 0xFC; ++lead) {
-        if (!isLeadByte(static_cast<unsigned char>(lead)))
-            continue;
+        if (!isLeadByte(static_cast<unsigned char>(lead))) continue;
         for (int trail = 0x40; trail <= 0xFC; ++trail) {
             const unsigned char in[2] = {static_cast<unsigned char>(lead),
                                          static_cast<unsigned char>(trail)};
@@ -80,8 +76,7 @@ std::unique_ptr<Tables> buildTables() {
     // Encode each character that decoding produces the way iconv encodes it, so duplicates
     // (NEC and IBM extensions) take the canonical code.
     auto addEncoding = [&](char16_t u) {
-        if (u == kNone || t->encode[u] != 0 || (u >= 0xD800 && u <= 0xDFFF))
-            return;
+        if (u == kNone || t->encode[u] != 0 || (u >= 0xD800 && u <= 0xDFFF)) return;
         t->encode[u] = iconvEncode(enc, u);
     };
     for (char16_t u : t->single)
@@ -134,13 +129,10 @@ QString toUnicode(std::string_view sjis) {
 }
 
 Bytes encodeUnit(char16_t unit) {
-    if (unit == 0)
-        return Bytes(1, '\0');
+    if (unit == 0) return Bytes(1, '\0');
     const std::uint16_t code = tables().encode[unit];
-    if (code == 0)
-        return {};
-    if (code < 0x100)
-        return Bytes(1, static_cast<char>(code));
+    if (code == 0) return {};
+    if (code < 0x100) return Bytes(1, static_cast<char>(code));
     return Bytes{static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)};
 }
 
@@ -164,16 +156,14 @@ Bytes fromUnicode(QStringView text, bool* ok) {
             out.push_back(static_cast<char>(code & 0xFF));
         }
     }
-    if (ok)
-        *ok = all;
+    if (ok) *ok = all;
     return out;
 }
 
 bool canEncode(QStringView text) {
     const Tables& t = tables();
     for (QChar c : text)
-        if (c.unicode() != 0 && t.encode[c.unicode()] == 0)
-            return false;
+        if (c.unicode() != 0 && t.encode[c.unicode()] == 0) return false;
     return true;
 }
 

@@ -14,12 +14,13 @@
 namespace rinova {
 namespace {
 
-QWidget* activeParent() { return QApplication::activeWindow(); }
+QWidget* activeParent() {
+    return QApplication::activeWindow();
+}
 
 // Before the main window is shown a box has no parent: centre it on the primary screen.
 void centreIfOrphan(QMessageBox& box) {
-    if (box.parentWidget())
-        return;
+    if (box.parentWidget()) return;
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         box.adjustSize();
         const QRect s = screen->geometry();
@@ -30,16 +31,16 @@ void centreIfOrphan(QMessageBox& box) {
 class QtPrompts : public Prompts {
 public:
     void error(const QString& text) override {
-        QMessageBox box(QMessageBox::Critical, messageCaption(), text,
-                        QMessageBox::Ok, activeParent());
+        QMessageBox box(QMessageBox::Critical, messageCaption(), text, QMessageBox::Ok,
+                        activeParent());
         box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
         centreIfOrphan(box);
         box.exec();
     }
 
     void message(const QString& text) override {
-        QMessageBox box(QMessageBox::NoIcon, messageCaption(), text,
-                        QMessageBox::Ok, activeParent());
+        QMessageBox box(QMessageBox::NoIcon, messageCaption(), text, QMessageBox::Ok,
+                        activeParent());
         box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
         centreIfOrphan(box);
         box.exec();
@@ -65,8 +66,7 @@ public:
         dialog.setOption(QFileDialog::ReadOnly, false);
         dialog.setNameFilter(QStringLiteral("CSVﾌｧｲﾙ (*.csv *CSV)"));
         dialog.setDirectory(initialFolder);
-        if (!lastName_.isEmpty())
-            dialog.selectFile(lastName_);
+        if (!lastName_.isEmpty()) dialog.selectFile(lastName_);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return std::nullopt;
         const QString chosen = dialog.selectedFiles().constFirst();
@@ -103,30 +103,33 @@ Prompts& Prompts::current() {
     return installed ? *installed : real;
 }
 
-void Prompts::install(Prompts* prompts) { installed = prompts; }
+void Prompts::install(Prompts* prompts) {
+    installed = prompts;
+}
 
 QString applicationTitle(const QString& executablePath) {
     QString name = QFileInfo(executablePath).fileName();
     const qsizetype dot = name.indexOf(u'.');
-    if (dot >= 0)
-        name.truncate(dot);
-    if (name.size() > 1)
-        name = name.left(1) + name.mid(1).toLower();
+    if (dot >= 0) name.truncate(dot);
+    if (name.size() > 1) name = name.left(1) + name.mid(1).toLower();
     return name;
 }
 
-void setMessageCaption(const QString& c) { caption = c; }
+void setMessageCaption(const QString& c) {
+    caption = c;
+}
 
 QString messageCaption() {
     return caption.isEmpty() ? applicationTitle(QCoreApplication::applicationFilePath()) : caption;
 }
 
 QString errorBoxText(const QString& message) {
-    if (!message.isEmpty() && message.back() > u'.')
-        return message + u'.';
+    if (!message.isEmpty() && message.back() > u'.') return message + u'.';
     return message;
 }
 
-void showFailure(const QString& message) { Prompts::current().error(errorBoxText(message)); }
+void showFailure(const QString& message) {
+    Prompts::current().error(errorBoxText(message));
+}
 
 } // namespace rinova
