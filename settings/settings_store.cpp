@@ -1,1 +1,133 @@
-// implementation pending
+// The settings of section "SET" and the card layout computed from them.
+#include "settings/settings_store.h"
+
+#include "settings/int_text.h"
+#include "settings/profile_file.h"
+
+#include <QFileInfo>
+#include <stdexcept>
+
+namespace rinova::settings {
+
+namespace {
+
+constexpr const char* kSection = "SET";
+
+constexpr Key kLoadOrder[kKeyCount] = {
+    Key::Edit1Value0, Key::Edit2Value0, Key::Edit3Value01, Key::Edit1Value1, Key::Edit2Value1,
+    Key::Edit1Value2, Key::Edit2Value2, Key::Edit3Value2,  Key::FontName,    Key::SashiPrint,
+    Key::CardType,    Key::SashiYuban3, Key::SashiYuban4,  Key::SashiAdd1,   Key::SashiAdd2,
+    Key::SashiName1,  Key::SashiName2,  Key::Bikou,
+};
+// The first eleven keys of the load order are numeric and default to "0".
+constexpr int kNumericKeys = 11;
+
+struct LayoutStep {
+    int element;
+    Spin spin;
+};
+// NameSize, NameX, NameY, AddressSize, Address1X, Address1Y, Address2X, Address2Y.
+constexpr LayoutStep kLayoutOrder[] = {
+    {Names, Size},          {Names, Horizontal},  {Names, Vertical},      {Address1, Size},
+    {Address1, Horizontal}, {Address1, Vertical}, {Address2, Horizontal}, {Address2, Vertical},
+};
+
+bool isElement(int element) {
+    return element >= Address1 && element <= Names;
+}
+
+} // namespace
+
+const char* keyName(Key key) {
+    static constexpr const char* names[kKeyCount] = {
+        "Edit1Value0",  "Edit1Value1", "Edit1Value2", "Edit2Value0", "Edit2Value1", "Edit2Value2",
+        "Edit3Value01", "Edit3Value2", "FontName",    "SashiPrint",  "CardType",    "SashiYuban3",
+        "SashiYuban4",  "SashiAdd1",   "SashiAdd2",   "SashiName1",  "SashiName2",  "Bikou",
+    };
+    int index = static_cast<int>(key);
+    if (index < 0 || index >= kKeyCount) throw std::out_of_range("settings key");
+    return names[index];
+}
+
+OffsetSlot offsetSlot(int element, Spin spin) {
+    switch (element) {
+    case Address1:
+        switch (spin) {
+        case Horizontal:
+            return {Key::Edit1Value0, 930, &CardLayout::Address1X};
+        case Vertical:
+            return {Key::Edit2Value0, -230, &CardLayout::Address1Y};
+        case Size:
+            return {Key::Edit3Value01, 57, &CardLayout::AddressSize};
+        }
+        break;
+    case Address2:
+        switch (spin) {
+        case Horizontal:
+            return {Key::Edit1Value1, 830, &CardLayout::Address2X};
+        case Vertical:
+            return {Key::Edit2Value1, -500, &CardLayout::Address2Y};
+        // Address line 2 has no size of its own: it shares the address size.
+        case Size:
+            return {Key::Edit3Value01, 57, &CardLayout::AddressSize};
+        }
+        break;
+    case Names:
+        switch (spin) {
+        case Horizontal:
+            return {Key::Edit1Value2, 580, &CardLayout::NameX};
+        case Vertical:
+            return {Key::Edit2Value2, -320, &CardLayout::NameY};
+        case Size:
+            return {Key::Edit3Value2, 130, &CardLayout::NameSize};
+        }
+        break;
+    }
+    throw std::out_of_range("card element or spin edit");
+}
+
+QString settingsPathFor(const QString& executablePath) {
+    const qsizetype nameStart = executablePath.lastIndexOf(QLatin1Char('/')) + 1;
+    const qsizetype dot = executablePath.lastIndexOf(QLatin1Char('.'));
+    const QString stem = dot >= nameStart ? executablePath.left(dot) : executablePath;
+    return stem + QLatin1String(".ini");
+}
+
+SettingsStore::SettingsStore(QString iniPath) : path_(std::move(iniPath)) {}
+
+std::string SettingsStore::read(std::string_view key) const {
+    return ProfileFile(path_).read(kSection, key);
+}
+
+void SettingsStore::write(std::string_view key, std::string_view value) {
+    ProfileFile(path_).write(kSection, key, value);
+}
+
+void SettingsStore::startupLoad(RawSettings& raw, CardLayout& layout) const {
+    for (Key key : kLoadOrder)
+        raw[key] = read(key);
+    for (int i = 0; i < kNumericKeys; ++i)
+        if (raw[kLoadOrder[i]].empty()) raw[kLoadOrder[i]] = "0";
+    for (const LayoutStep& step : kLayoutOrder) {
+        const OffsetSlot slot = offsetSlot(step.element, step.spin);
+        layout.*slot.field = wrapAdd(StrToInt(raw[slot.key]), slot.base);
+    }
+}
+
+void SettingsStore::rereadElement(int element, RawSettings& raw) const {
+    if (!isElement(element)) return;
+    for (Spin spin : {Horizontal, Vertical, Size}) {
+        const Key key = offsetSlot(element, spin).key;
+        raw[key] = read(key);
+        if (raw[key].empty()) raw[key] = "0";
+    }
+}
+
+void SettingsStore::storeOffset(int element, Spin spin, std::int32_t value, CardLayout& layout) {
+    if (!isElement(element)) return;
+    const OffsetSlot slot = offsetSlot(element, spin);
+    layout.*slot.field = wrapAdd(value, slot.base);
+    write(slot.key, IntToStr(value));
+}
+
+} // namespace rinova::settings

@@ -1,0 +1,319 @@
+// Profile file reading and writing on the bytes of the file, so that values keep their Shift-JIS
+// bytes and every line the program does not touch stays exactly as it was.
+#include "settings/profile_file.h"
+
+#include "text/cp932.h"
+#include "text/failure.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <atomic>
+#include <cerrno>
+#include <fcntl.h>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace rinova::settings {
+
+namespace {
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+std::string_view trimBlanks(std::string_view s) {
+    while (!s.empty() && isBlank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && isBlank(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+char asciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool sameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (asciiLower(a[i]) != asciiLower(b[i])) return false;
+    return true;
+}
+
+enum class Kind { Blank, Section, Key, Other };
+
+struct Line {
+    std::size_t begin = 0;      // first byte of the line's content
+    std::size_t contentEnd = 0; // the line break starts here
+    std::size_t end = 0;        // one past the line break
+    Kind kind = Kind::Other;
+    std::string_view name;  // section or key name, blanks trimmed
+    std::string_view value; // raw text after "=" (key lines)
+    std::size_t nameBegin = 0;
+};
+
+// Splits the file into lines (CR LF, LF or a lone CR end a line) and classifies each.
+std::vector<Line> parseLines(std::string_view bytes) {
+    std::vector<Line> lines;
+    std::size_t pos = 0;
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") pos = 3; // editors may add a UTF-8 mark
+    while (pos < bytes.size()) {
+        Line line;
+        line.begin = pos;
+        std::size_t brk = bytes.find_first_of("\r\n", pos);
+        if (brk == std::string_view::npos) {
+            line.contentEnd = line.end = bytes.size();
+        } else {
+            line.contentEnd = brk;
+            line.end = brk + 1;
+            if (bytes[brk] == '\r' && brk + 1 < bytes.size() && bytes[brk + 1] == '\n')
+                line.end = brk + 2;
+        }
+        pos = line.end;
+
+        std::string_view content = bytes.substr(line.begin, line.contentEnd - line.begin);
+        std::string_view body = trimBlanks(content);
+        line.nameBegin = line.begin + (body.empty() ? 0 : body.data() - content.data());
+        if (body.empty()) {
+            line.kind = Kind::Blank;
+        } else if (body.front() == '[') {
+            line.kind = Kind::Section;
+            std::string_view inner = body.substr(1);
+            inner = inner.substr(0, inner.find(']'));
+            line.name = trimBlanks(inner);
+        } else if (body.front() == ';') {
+            line.kind = Kind::Other;
+        } else if (std::size_t eq = body.find('='); eq != std::string_view::npos) {
+            line.kind = Kind::Key;
+            line.name = trimBlanks(body.substr(0, eq));
+            line.value = body.substr(eq + 1);
+        }
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+struct Location {
+    int keyLine = -1;         // first line of the key in a section of that name
+    int sectionLastLine = -1; // last non-blank line of the first section of that name
+};
+
+Location locate(const std::vector<Line>& lines, std::string_view section, std::string_view key) {
+    Location at;
+    bool inSection = false;
+    bool inFirstSection = false;
+    for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
+        const Line& line = lines[i];
+        if (line.kind == Kind::Section) {
+            inSection = sameName(line.name, section);
+            inFirstSection = inSection && at.sectionLastLine < 0;
+            if (inFirstSection) at.sectionLastLine = i;
+            continue;
+        }
+        if (inFirstSection && line.kind != Kind::Blank) at.sectionLastLine = i;
+        if (inSection && line.kind == Kind::Key && at.keyLine < 0 && sameName(line.name, key))
+            at.keyLine = i;
+    }
+    return at;
+}
+
+// The value as a C string would hold it, with blanks and enclosing quotes dropped.
+std::string_view cleanValue(std::string_view raw) {
+    raw = raw.substr(0, raw.find('\0'));
+    raw = trimBlanks(raw);
+    if (raw.size() >= 2 && (raw.front() == '"' || raw.front() == '\'') && raw.back() == raw.front())
+        raw = raw.substr(1, raw.size() - 2);
+    return raw;
+}
+
+// At most max bytes, never ending between the two bytes of one character.
+std::string_view cutToBytes(std::string_view s, std::size_t max) {
+    std::size_t i = 0;
+    while (i < s.size()) {
+        std::size_t len = text::charLength(s, i);
+        if (i + len > max) break;
+        i += len;
+    }
+    return s.substr(0, i);
+}
+
+// A value must stay on its own line: it ends at a NUL, and each CR or LF becomes a blank.
+std::string safeValue(std::string_view value) {
+    std::string out(value.substr(0, value.find('\0')));
+    for (char& c : out)
+        if (c == '\r' || c == '\n') c = ' ';
+    return out;
+}
+
+std::string_view lineBreakOf(std::string_view bytes, const std::vector<Line>& lines) {
+    for (const Line& line : lines)
+        if (line.end > line.contentEnd)
+            return bytes.substr(line.contentEnd, line.end - line.contentEnd);
+    return "\r\n";
+}
+
+std::string withKey(const std::string& bytes, std::string_view section, std::string_view key,
+                    std::string_view value) {
+    std::vector<Line> lines = parseLines(bytes);
+    Location at = locate(lines, section, key);
+    std::string eol(lineBreakOf(bytes, lines));
+    std::string out;
+    out.reserve(bytes.size() + key.size() + value.size() + section.size() + 8);
+
+    if (at.keyLine >= 0) {
+        // Keep the line's indentation, its spelling of the key and its line break.
+        const Line& line = lines[at.keyLine];
+        out.append(bytes, 0, line.nameBegin);
+        out.append(line.name);
+        out.push_back('=');
+        out.append(value);
+        out.append(bytes, line.contentEnd);
+    } else if (at.sectionLastLine >= 0) {
+        const Line& line = lines[at.sectionLastLine];
+        out.append(bytes, 0, line.end);
+        if (line.end == line.contentEnd) out.append(eol);
+        out.append(key);
+        out.push_back('=');
+        out.append(value);
+        out.append(eol);
+        out.append(bytes, line.end);
+    } else {
+        out = bytes;
+        if (!lines.empty() && lines.back().end == lines.back().contentEnd) out.append(eol);
+        out.push_back('[');
+        out.append(section);
+        out.push_back(']');
+        out.append(eol);
+        out.append(key);
+        out.push_back('=');
+        out.append(value);
+        out.append(eol);
+    }
+    return out;
+}
+
+[[noreturn]] void cannotWrite(const QString& path) {
+    throw Failure(QStringLiteral("%1 に書き込めません")
+                      .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath())));
+}
+
+// No write bit at all counts as read-only, also for root, who may write anything.
+bool hasWriteBit(const struct stat& st) {
+    return (st.st_mode & 0222) != 0;
+}
+
+bool writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+bool readAll(const QByteArray& path, std::string& out) {
+    int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    char buffer[65536];
+    bool ok = true;
+    for (;;) {
+        ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) ok = false;
+        if (n <= 0) break;
+        out.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return ok;
+}
+
+// Writes a temporary file beside the target and renames it over the target, so the target is
+// either the old file or the whole new one.
+bool replaceFile(const QString& target, std::string_view bytes, const struct stat* old) {
+    QFileInfo info(target);
+    const QByteArray dir = QFile::encodeName(info.absolutePath());
+    static std::atomic<unsigned> counter{0};
+    std::random_device random;
+    QByteArray tempPath;
+    int fd = -1;
+    for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
+        tempPath = QFile::encodeName(info.absolutePath() + QLatin1String("/.") + info.fileName() +
+                                     QStringLiteral(".%1-%2-%3.tmp")
+                                         .arg(::getpid())
+                                         .arg(counter.fetch_add(1))
+                                         .arg(random(), 8, 16, QLatin1Char('0')));
+        fd = ::open(tempPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) return false;
+    }
+    if (fd < 0) return false;
+
+    bool ok = writeAll(fd, bytes);
+    if (ok && old) {
+        ok = ::fchmod(fd, old->st_mode & 07777) == 0;
+        if (old->st_uid != ::geteuid() || old->st_gid != ::getegid())
+            (void)!::fchown(fd, old->st_uid, old->st_gid); // best effort: only root may
+    }
+    ok = ok && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    ok = ok && ::rename(tempPath.constData(), QFile::encodeName(target).constData()) == 0;
+    if (!ok) {
+        ::unlink(tempPath.constData());
+        return false;
+    }
+    int dirFd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+    return true;
+}
+
+} // namespace
+
+ProfileFile::ProfileFile(QString path) : path_(std::move(path)) {}
+
+std::string ProfileFile::read(std::string_view section, std::string_view key) const {
+    std::string bytes;
+    if (!readAll(QFile::encodeName(path_), bytes)) return {};
+    std::vector<Line> lines = parseLines(bytes);
+    Location at = locate(lines, section, key);
+    if (at.keyLine < 0) return {};
+    return std::string(cutToBytes(cleanValue(lines[at.keyLine].value), kMaxValueBytes));
+}
+
+void ProfileFile::write(std::string_view section, std::string_view key, std::string_view value) {
+    // Through a symbolic link the file it points to is the one to replace.
+    QFileInfo info(QFileInfo(path_).absoluteFilePath());
+    QString target = info.absoluteFilePath();
+    if (info.isSymLink()) {
+        target = info.symLinkTarget();
+        info = QFileInfo(target);
+    }
+
+    struct stat dirStat {};
+    if (::stat(QFile::encodeName(info.absolutePath()).constData(), &dirStat) != 0 ||
+        !S_ISDIR(dirStat.st_mode) || !hasWriteBit(dirStat))
+        cannotWrite(path_);
+
+    struct stat fileStat {};
+    std::string bytes;
+    bool exists = ::stat(QFile::encodeName(target).constData(), &fileStat) == 0;
+    if (exists) {
+        if (!S_ISREG(fileStat.st_mode) || !hasWriteBit(fileStat)) cannotWrite(path_);
+        if (!readAll(QFile::encodeName(target), bytes)) cannotWrite(path_);
+    } else if (errno != ENOENT) {
+        cannotWrite(path_);
+    }
+
+    std::string updated = withKey(bytes, section, key, safeValue(value));
+    if (exists && updated == bytes) return;
+    if (!replaceFile(target, updated, exists ? &fileStat : nullptr)) cannotWrite(path_);
+}
+
+} // namespace rinova::settings
