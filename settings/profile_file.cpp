@@ -303,11 +303,13 @@ void ProfileFile::write(std::string_view section, std::string_view key, std::str
 
     struct stat fileStat {};
     std::string bytes;
-    bool exists = ::stat(QFile::encodeName(target).constData(), &fileStat) == 0;
+    const QByteArray targetName = QFile::encodeName(target);
+    const bool exists = ::stat(targetName.constData(), &fileStat) == 0;
+    const int statError = exists ? 0 : errno;
     if (exists) {
         if (!S_ISREG(fileStat.st_mode) || !hasWriteBit(fileStat)) cannotWrite(path_);
-        if (!readAll(QFile::encodeName(target), bytes)) cannotWrite(path_);
-    } else if (errno != ENOENT) {
+        if (!readAll(targetName, bytes)) cannotWrite(path_);
+    } else if (statError != ENOENT) {
         cannotWrite(path_);
     }
 
