@@ -6,12 +6,13 @@
 
 namespace rinova::testing {
 
-std::string sjis(const char16_t* text) { return text::fromUnicode(QStringView(text)); }
+std::string sjis(const char16_t* text) {
+    return text::fromUnicode(QStringView(text));
+}
 
 std::string readBytes(const QString& path) {
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
+    if (!f.open(QIODevice::ReadOnly)) return {};
     const QByteArray b = f.readAll();
     return std::string(b.constData(), static_cast<std::size_t>(b.size()));
 }
@@ -22,13 +23,16 @@ void writeBytes(const QString& path, const std::string& bytes) {
         f.write(bytes.data(), static_cast<qint64>(bytes.size()));
 }
 
-ScriptedPrompts::ScriptedPrompts() { Prompts::install(this); }
-ScriptedPrompts::~ScriptedPrompts() { Prompts::install(nullptr); }
+ScriptedPrompts::ScriptedPrompts() {
+    Prompts::install(this);
+}
+ScriptedPrompts::~ScriptedPrompts() {
+    Prompts::install(nullptr);
+}
 
 bool ScriptedPrompts::confirm(const QString& text) {
     questions.push_back(text);
-    if (confirmAnswers.empty())
-        return false;
+    if (confirmAnswers.empty()) return false;
     const bool a = confirmAnswers.front();
     confirmAnswers.pop_front();
     return a;
@@ -36,28 +40,24 @@ bool ScriptedPrompts::confirm(const QString& text) {
 
 std::optional<QString> ScriptedPrompts::openAddressFile(const QString& initialFolder) {
     lastOpenFolder = initialFolder;
-    if (openAnswers.empty())
-        return std::nullopt;
-    auto a = openAnswers.front();
+    if (openAnswers.empty()) return std::nullopt;
+    const QString a = openAnswers.front();
     openAnswers.pop_front();
+    if (a.isEmpty()) return std::nullopt;
     return a;
 }
 
 bool ScriptedPrompts::printDialog(QPrinter& printer) {
-    if (onPrintDialog)
-        onPrintDialog(printer);
-    if (printDialogAnswers.empty())
-        return false;
+    if (onPrintDialog) onPrintDialog(printer);
+    if (printDialogAnswers.empty()) return false;
     const bool a = printDialogAnswers.front();
     printDialogAnswers.pop_front();
     return a;
 }
 
 bool ScriptedPrompts::printerSetup(QPrinter& printer) {
-    if (onSetup)
-        onSetup(printer);
-    if (setupAnswers.empty())
-        return false;
+    if (onSetup) onSetup(printer);
+    if (setupAnswers.empty()) return false;
     const bool a = setupAnswers.front();
     setupAnswers.pop_front();
     return a;

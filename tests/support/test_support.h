@@ -27,8 +27,8 @@ public:
     ~ScriptedPrompts() override;
 
     std::vector<QString> errors, messages, questions;
-    std::deque<bool> confirmAnswers;             // empty: "いいえ"
-    std::deque<std::optional<QString>> openAnswers; // empty: cancel
+    std::deque<bool> confirmAnswers;                   // empty: "いいえ"
+    std::deque<QString> openAnswers;                   // none left, or an empty name: cancel
     std::deque<bool> printDialogAnswers, setupAnswers; // empty: cancel
     std::function<void(QPrinter&)> onPrintDialog, onSetup;
 
