@@ -20,14 +20,23 @@ public:
 
     // Rows including the header row (5 at start-up).
     int RowCount() const;
-    // Rows beyond the new count are gone; new rows are empty.
+    // Rows beyond the new count are gone; new rows are empty. The header row always stays, so
+    // a count below 1 counts as 1.
     void SetRowCount(int rows);
     std::string_view Cell(int row, int col) const; // "" outside the grid
-    // Empties the row, then fills it from a comma text by the field rules.
+    // Empties the row, then fills it from a comma text by the field rules: field j goes to
+    // column j, an empty field is stored as " ", fields past column 6 are dropped. A row outside
+    // the grid is left alone.
     void SetRowCommaText(int row, std::string_view text);
 
     // Replaces every address row by the lines of an address file's content (the header stays).
+    // Line k goes to row k: its half-width spaces become full-width, then "k," + line is set
+    // as the row's comma text. The model is reset once. Throws Failure, leaving the grid as it
+    // was, only for content no grid row can hold (a line of gigabytes, 2^31 lines).
     void ImportContent(std::string_view content);
+
+    // Total bytes of the row's cells; 0 outside the grid.
+    std::size_t RowBytes(int row) const;
 
     // Qt model: the 6 data columns of rows 1..; row 0 is the horizontal header and column 0
     // the vertical header.
@@ -36,13 +45,17 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
 
 private:
+    void compactIfWasteful();
+
     struct Storage;
     Storage* s_;
 };
 
-// Reads a whole address file; throws Failure "ファイル %s は開けません" with the full path.
+// Reads a whole address file; throws Failure "ファイル %s は開けません" with the full path. Only
+// regular files are read: a folder, device or pipe gives the same failure instead of a hang.
 std::string ReadAddressFile(const QString& path);
 
 } // namespace rinova::addresses
