@@ -1,10 +1,122 @@
+// rinova-cli card: lists what one row's card records, one JSON object per operation.
+#include "cli/card_source.h"
 #include "cli/commands.h"
+#include "text/cp932.h"
+
+#include <QByteArray>
+#include <cstdio>
+#include <optional>
 
 namespace rinova::cli {
+namespace {
 
-int cmdCard(const QStringList&) {
-    printError(QStringLiteral("このコマンドはまだ使えません"));
+const char* kCardUsage = "使い方: rinova-cli card FILE --row N [--target preview|printer] "
+                         "[--settings PATH] [--no-name2]\n";
+
+void appendJsonString(QByteArray& out, const QString& s) {
+    out += '"';
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const char16_t u = s[i].unicode();
+        if (QChar::isHighSurrogate(u) && i + 1 < s.size() && s[i + 1].isLowSurrogate()) {
+            out += QStringView(s).mid(i, 2).toUtf8();
+            ++i;
+        } else if (u == '"' || u == '\\') {
+            out += '\\';
+            out += static_cast<char>(u);
+        } else if (u < 0x20 || QChar::isSurrogate(u)) {
+            // Control characters and lone surrogates stay readable and lossless as escapes.
+            out += QByteArray("\\u") + QByteArray::number(u, 16).rightJustified(4, '0');
+        } else {
+            out += QStringView(s).mid(i, 1).toUtf8();
+        }
+    }
+    out += '"';
+}
+
+QByteArray colour(surface::Rgb rgb) {
+    return "\"#" + QByteArray::number(rgb & 0xFFFFFFu, 16).rightJustified(6, '0') + '"';
+}
+
+QByteArray num(std::int32_t v) {
+    return QByteArray::number(v);
+}
+
+QByteArray toJson(const surface::PictureOp& op) {
+    QByteArray out;
+    if (const auto* t = std::get_if<surface::TextOp>(&op)) {
+        out = "{\"op\":\"text\",\"x\":" + num(t->x) + ",\"y\":" + num(t->y) + ",\"text\":";
+        appendJsonString(out, t->text);
+        out += ",\"face\":";
+        appendJsonString(out, text::toUnicode(t->font.face()));
+        out += ",\"height\":" + num(t->font.height) +
+               ",\"vertical\":" + (t->font.isVertical() ? "true" : "false") + "}";
+    } else if (const auto* r = std::get_if<surface::RectOp>(&op)) {
+        out = "{\"op\":\"rect\",\"x1\":" + num(r->x1) + ",\"y1\":" + num(r->y1) +
+              ",\"x2\":" + num(r->x2) + ",\"y2\":" + num(r->y2) + ",\"pen\":" + colour(r->pen) +
+              ",\"fill\":" + (r->fill ? colour(*r->fill) : QByteArray("null")) + "}";
+    } else if (const auto* l = std::get_if<surface::LineOp>(&op)) {
+        out = "{\"op\":\"line\",\"x1\":" + num(l->x1) + ",\"y1\":" + num(l->y1) +
+              ",\"x2\":" + num(l->x2) + ",\"y2\":" + num(l->y2) + ",\"pen\":" + colour(l->pen) +
+              "}";
+    }
+    return out;
+}
+
+int usage() {
+    std::fputs(kCardUsage, stderr);
     return 2;
+}
+
+} // namespace
+
+int cmdCard(const QStringList& args) {
+    QString file, settingsPath = defaultSettingsPath();
+    std::optional<int> row;
+    card::Target target = card::Target::Preview;
+    bool noName2 = false;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (a == QLatin1String("--row") && hasValue) {
+            row = parsePositive(args[++i]);
+            if (!row) return usage();
+        } else if (a == QLatin1String("--target") && hasValue) {
+            const QString t = args[++i];
+            if (t == QLatin1String("preview"))
+                target = card::Target::Preview;
+            else if (t == QLatin1String("printer"))
+                target = card::Target::Printer;
+            else
+                return usage();
+        } else if (a == QLatin1String("--settings") && hasValue) {
+            settingsPath = args[++i];
+        } else if (a == QLatin1String("--no-name2")) {
+            noName2 = true;
+        } else if (!a.startsWith(QLatin1String("--")) && file.isEmpty()) {
+            file = a;
+        } else {
+            return usage();
+        }
+    }
+    if (file.isEmpty() || !row) return usage();
+
+    addresses::AddressGrid grid;
+    importAddressFile(grid, file);
+    Loaded loaded = loadSettings(settingsPath);
+    for (const QString& e : loaded.errors)
+        printError(e);
+    loaded.printName2 = !noName2;
+    card::CardInputs in = inputsForRow(grid, *row, loaded);
+    in.target = target;
+
+    const surface::CardPicture picture = card::RenderCard(in);
+    QByteArray out;
+    for (const surface::PictureOp& op : picture.ops) {
+        out += toJson(op);
+        out += '\n';
+    }
+    std::fwrite(out.constData(), 1, static_cast<std::size_t>(out.size()), stdout);
+    return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
 } // namespace rinova::cli

@@ -1,0 +1,68 @@
+#include "cli/card_source.h"
+
+#include "settings/int_text.h"
+#include "text/failure.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+namespace rinova::cli {
+
+QString defaultSettingsPath() {
+    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("rinova.ini"));
+}
+
+Loaded loadSettings(const QString& iniPath) {
+    Loaded loaded;
+    const settings::SettingsStore store(iniPath);
+    try {
+        store.startupLoad(loaded.raw, loaded.layout);
+    } catch (const Failure& f) {
+        loaded.errors << f.message();
+    }
+    // The settings window is created after the main window whatever became of its start-up,
+    // and fills its controls from the raw texts.
+    try {
+        loaded.choices = settings::windowChoices(loaded.raw);
+        // Its three spin edits then show element 0; each non-zero value runs the change
+        // handler, which sets the layout value again (and would write the key back, which a
+        // command-line tool does not do).
+        for (settings::Spin spin : {settings::Horizontal, settings::Vertical, settings::Size}) {
+            const settings::OffsetSlot slot = settings::offsetSlot(settings::Address1, spin);
+            const std::int32_t value = settings::StrToInt(loaded.raw[slot.key]);
+            if (value != 0) loaded.layout.*slot.field = settings::wrapAdd(value, slot.base);
+        }
+    } catch (const Failure& f) {
+        loaded.errors << f.message();
+    }
+    return loaded;
+}
+
+std::optional<int> parsePositive(const QString& text) {
+    bool ok = false;
+    const int value = text.toInt(&ok, 10);
+    if (!ok || value < 1) return std::nullopt;
+    return value;
+}
+
+void importAddressFile(addresses::AddressGrid& grid, const QString& path) {
+    grid.ImportContent(addresses::ReadAddressFile(path));
+}
+
+card::CardInputs inputsForRow(const addresses::AddressGrid& grid, int row, const Loaded& loaded) {
+    card::CardInputs in;
+    in.name1 = std::string(grid.Cell(row, 1));
+    in.name2 = std::string(grid.Cell(row, 2));
+    in.postalCode = std::string(grid.Cell(row, 3));
+    in.address1 = std::string(grid.Cell(row, 4));
+    in.address2 = std::string(grid.Cell(row, 5));
+    in.layout = loaded.layout;
+    in.printName2 = loaded.printName2;
+    in.printSender = loaded.choices.printSender;
+    in.cardType = loaded.choices.cardType;
+    in.faceIndex = loaded.choices.fontIndex;
+    in.sender = loaded.choices.senderTexts;
+    return in;
+}
+
+} // namespace rinova::cli
