@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Removes a queue made by cups-start.sh (when named) and ends the scheduler that cups-start.sh
+# started, and only that one.
+#
+#   cups-stop.sh [QUEUE]
+set -uo pipefail
+
+PIDFILE=${RINOVA_CUPS_PIDFILE:-/tmp/rinova-cupsd.pid}
+queue=${1:-}
+
+if [ -n "$queue" ]; then
+  lpadmin -x "$queue" 2>/dev/null
+  rm -f "/etc/cups/cups-pdf-$queue.conf"
+fi
+
+if [ -f "$PIDFILE" ]; then
+  pid=$(cat "$PIDFILE")
+  if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
+    kill "$pid"
+    for _ in $(seq 1 50); do
+      kill -0 "$pid" 2>/dev/null || break
+      sleep 0.1
+    done
+  fi
+  rm -f "$PIDFILE"
+fi
+exit 0

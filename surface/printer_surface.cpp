@@ -1,0 +1,250 @@
+#include "surface/printer_surface.h"
+
+#include "text/failure.h"
+
+#include <QDir>
+#include <QPainter>
+#include <QPrintEngine>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QProcess>
+#include <QTemporaryFile>
+#include <cmath>
+
+namespace rinova::surface {
+namespace {
+
+// The key under which the CUPS print engine keeps the options of the printer's properties
+// dialog, as name/value pairs.
+const auto kCupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
+
+const QString kNoDefaultPrinter = QStringLiteral("デフォルト プリンタが存在しません");
+const QString kInvalidPrinter = QStringLiteral("選択したプリンタは有効ではありません");
+const QString kCannotStart = QStringLiteral("印刷を開始できません");
+const QString kBusy = QStringLiteral("現在印刷中です");
+
+Failure printFailed(const QString& detail) {
+    return Failure(QStringLiteral("印刷に失敗しました: ") + detail);
+}
+
+// A printer that sends its job to a spooler queue (rather than writing a file of our asking).
+bool spools(const QPrinter& printer) {
+    return printer.outputFormat() == QPrinter::NativeFormat && printer.outputFileName().isEmpty();
+}
+
+bool badState(const QPrinter& printer) {
+    return printer.printerState() == QPrinter::Error || printer.printerState() == QPrinter::Aborted;
+}
+
+// An option value as the spooler's option parser reads it back unchanged.
+QString quoteOption(const QString& value) {
+    QString out = QStringLiteral("\"");
+    for (QChar c : value) {
+        if (c == u'"' || c == u'\\') out += u'\\';
+        out += c;
+    }
+    return out + u'"';
+}
+
+// The spooler options the printer's settings stand for, in the order the toolkit's own CUPS
+// engine would give them (later ones win).
+QStringList spoolerArguments(const QPrinter& printer, const QString& file) {
+    QStringList args{QStringLiteral("-d"), printer.printerName(), QStringLiteral("-t"), QString()};
+    auto option = [&](const QString& name, const QString& value) {
+        args << QStringLiteral("-o") << (value.isNull() ? name : name + u'=' + quoteOption(value));
+    };
+    const QPageLayout layout = printer.pageLayout();
+    option(QStringLiteral("media"), layout.pageSize().key());
+    if (printer.copyCount() > 1) {
+        args << QStringLiteral("-n") << QString::number(printer.copyCount());
+        if (printer.collateCopies()) option(QStringLiteral("Collate"), QStringLiteral("True"));
+    }
+    switch (printer.duplex()) {
+    case QPrinter::DuplexNone:
+        option(QStringLiteral("sides"), QStringLiteral("one-sided"));
+        break;
+    case QPrinter::DuplexAuto:
+        option(QStringLiteral("sides"), layout.orientation() == QPageLayout::Portrait
+                                            ? QStringLiteral("two-sided-long-edge")
+                                            : QStringLiteral("two-sided-short-edge"));
+        break;
+    case QPrinter::DuplexLongSide:
+        option(QStringLiteral("sides"), QStringLiteral("two-sided-long-edge"));
+        break;
+    case QPrinter::DuplexShortSide:
+        option(QStringLiteral("sides"), QStringLiteral("two-sided-short-edge"));
+        break;
+    }
+    if (layout.orientation() == QPageLayout::Landscape)
+        option(QStringLiteral("landscape"), QString());
+    const QStringList pairs =
+        const_cast<QPrinter&>(printer).printEngine()->property(kCupsOptions).toStringList();
+    for (qsizetype i = 0; i + 1 < pairs.size(); i += 2)
+        option(pairs[i], pairs[i + 1]);
+    args << QStringLiteral("--") << file;
+    return args;
+}
+
+// Hands a finished job file to the spooler and reports its refusal.
+void spool(const QPrinter& printer, const QString& file) {
+    QProcess lp;
+    lp.setProcessChannelMode(QProcess::SeparateChannels);
+    lp.start(QStringLiteral("lp"), spoolerArguments(printer, file));
+    if (!lp.waitForStarted(10000))
+        throw printFailed(QStringLiteral("スプーラ (lp) を起動できません"));
+    if (!lp.waitForFinished(120000)) {
+        lp.kill();
+        lp.waitForFinished(1000);
+        throw printFailed(QStringLiteral("スプーラが応答しません"));
+    }
+    if (lp.exitStatus() != QProcess::NormalExit || lp.exitCode() != 0) {
+        QString detail = QString::fromLocal8Bit(lp.readAllStandardError()).trimmed();
+        if (detail.isEmpty()) detail = QStringLiteral("スプーラがジョブを受け付けません");
+        throw printFailed(detail.left(500));
+    }
+}
+
+} // namespace
+
+std::unique_ptr<QPrinter> defaultPrinter() {
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (info.isNull() || info.printerName().isEmpty()) return nullptr;
+    return std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+}
+
+void copyPrinterSettings(const QPrinter& from, QPrinter& to) {
+    to.setOutputFormat(from.outputFormat());
+    if (from.outputFormat() == QPrinter::NativeFormat) to.setPrinterName(from.printerName());
+    // An empty name would switch a file printer back to the spooler, a ".pdf" name to PDF.
+    if (!from.outputFileName().isEmpty()) to.setOutputFileName(from.outputFileName());
+    to.setResolution(from.resolution());
+    to.setFullPage(from.fullPage());
+    to.setPageLayout(from.pageLayout());
+    to.setCopyCount(from.copyCount());
+    to.setCollateCopies(from.collateCopies());
+    to.setDuplex(from.duplex());
+    to.setColorMode(from.colorMode());
+    to.setPageOrder(from.pageOrder());
+    to.setDocName(QString());
+    if (from.outputFormat() == QPrinter::NativeFormat) {
+        const QVariant options = const_cast<QPrinter&>(from).printEngine()->property(kCupsOptions);
+        if (options.isValid()) to.printEngine()->setProperty(kCupsOptions, options);
+    }
+}
+
+std::unique_ptr<QPrinter> clonePrinter(const QPrinter& from) {
+    auto to = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    copyPrinterSettings(from, *to);
+    return to;
+}
+
+QPoint physicalOffset(const QPainter& canvas) {
+    QPaintDevice* device = canvas.device();
+    if (!device || device->devType() != QInternal::Printer) return {};
+    const auto* printer = static_cast<const QPrinter*>(device);
+    const QPointF d = printer->pageRect(QPrinter::DevicePixel).topLeft() -
+                      printer->paperRect(QPrinter::DevicePixel).topLeft();
+    return {static_cast<int>(std::lround(d.x())), static_cast<int>(std::lround(d.y()))};
+}
+
+struct PrinterSurface::Job {
+    std::unique_ptr<QPrinter> printer;
+    std::unique_ptr<QTemporaryFile> spoolFile; // the job's file while it goes to a queue
+    QPainter painter;
+    int pages = 0;
+};
+
+PrinterSurface::PrinterSurface(PrinterSource source) : source_(std::move(source)) {}
+
+PrinterSurface::~PrinterSurface() {
+    abortDoc();
+}
+
+QPrinter& PrinterSurface::printer() {
+    if (!current_) {
+        std::unique_ptr<QPrinter> p = source_ ? source_() : nullptr;
+        if (!p) throw Failure(kNoDefaultPrinter);
+        current_ = std::move(p);
+    }
+    return *current_;
+}
+
+void PrinterSurface::setPrinter(std::unique_ptr<QPrinter> printer) {
+    if (printing()) throw Failure(kBusy);
+    if (printer) current_ = std::move(printer);
+}
+
+void PrinterSurface::beginDoc() {
+    if (printing()) throw Failure(kBusy);
+    QPrinter& current = printer();
+    auto job = std::make_unique<Job>();
+    job->printer = clonePrinter(current);
+    if (spools(current)) {
+        // A queue that has gone away, or a copy that could not take the queue's name, would
+        // silently print elsewhere.
+        if (current.printerName().isEmpty() ||
+            QPrinterInfo::printerInfo(current.printerName()).isNull() ||
+            job->printer->printerName() != current.printerName() || !job->printer->isValid())
+            throw Failure(kInvalidPrinter);
+        // The job is written to a file of ours and spooled when it ends, so that the spooler's
+        // answer can be examined and a dropped job never reaches the queue.
+        job->spoolFile = std::make_unique<QTemporaryFile>(QDir::tempPath() +
+                                                          QStringLiteral("/rinova-XXXXXX.job"));
+        if (!job->spoolFile->open()) throw Failure(kCannotStart);
+        job->spoolFile->close();
+        job->printer->setOutputFileName(job->spoolFile->fileName());
+        if (job->printer->outputFormat() != QPrinter::NativeFormat) throw Failure(kCannotStart);
+    } else if (!current.isValid()) {
+        throw Failure(kInvalidPrinter);
+    }
+    job->printer->setDocName(QString());
+    if (!job->painter.begin(job->printer.get()) || badState(*job->printer)) {
+        if (job->painter.isActive()) job->painter.end();
+        throw Failure(kCannotStart);
+    }
+    job->pages = 1;
+    job_ = std::move(job);
+}
+
+void PrinterSurface::newPage() {
+    if (!job_) throw Failure(kCannotStart);
+    if (!job_->printer->newPage() || badState(*job_->printer)) {
+        abortDoc();
+        throw printFailed(QStringLiteral("新しいページを開始できません"));
+    }
+    ++job_->pages;
+}
+
+void PrinterSurface::endDoc() {
+    if (!job_) return;
+    std::unique_ptr<Job> job = std::move(job_);
+    const bool ended = job->painter.end();
+    if (!ended || badState(*job->printer))
+        throw printFailed(QStringLiteral("ジョブを終了できません"));
+    if (job->spoolFile) spool(*job->printer, job->spoolFile->fileName());
+}
+
+void PrinterSurface::abortDoc() noexcept {
+    if (!job_) return;
+    std::unique_ptr<Job> job = std::move(job_);
+    try {
+        job->printer->abort();
+        if (job->painter.isActive()) job->painter.end();
+    } catch (...) {
+    }
+    // A spooled job's file goes with the job; a file printer's half-written output is removed
+    // so that nobody takes it for a finished print.
+    if (!job->spoolFile && job->printer->outputFormat() == QPrinter::PdfFormat &&
+        !job->printer->outputFileName().isEmpty())
+        QFile::remove(job->printer->outputFileName());
+}
+
+int PrinterSurface::pageNumber() const {
+    return job_ ? job_->pages : 0;
+}
+
+QPainter* PrinterSurface::canvas() const {
+    return job_ ? &job_->painter : nullptr;
+}
+
+} // namespace rinova::surface

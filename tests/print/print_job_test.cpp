@@ -1,0 +1,218 @@
+// The print and printer set-up commands, with dialogs answered by script and a fake card
+// drawing that records which row went on which page.
+#include "addresses/print_job.h"
+#include "print_helpers.h"
+#include "tests/support/test_support.h"
+
+#include <QFile>
+#include <QPainter>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace rinova {
+namespace {
+
+using addresses::PrintJob;
+using surface::PrinterSurface;
+using testing::ScriptedPrompts;
+
+struct Drawn {
+    int row;
+    int page;
+    bool onCanvas;
+    bool operator==(const Drawn&) const = default;
+};
+
+class PrintJobTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString out = dir.filePath(QStringLiteral("job.pdf"));
+    ScriptedPrompts prompts;
+    PrintJob job{[this] { return testing::pdfPrinter(out); }};
+    std::vector<Drawn> drawn;
+
+    PrintJob::DrawRow recorder() {
+        return [this](PrinterSurface& s, int row) {
+            drawn.push_back({row, s.pageNumber(), s.isCanvas(s.canvas())});
+            s.canvas()->drawRect(100, 100, 50 * row, 50);
+        };
+    }
+    std::vector<int> rowsDrawn() const {
+        std::vector<int> rows;
+        for (const Drawn& d : drawn)
+            rows.push_back(d.row);
+        return rows;
+    }
+};
+
+TEST_F(PrintJobTest, RangeIsConfirmedWithTheSheetCountAndPrintsOneCardPerPage) {
+    prompts.confirmAnswers = {true};
+    prompts.printDialogAnswers = {true};
+    job.Print(3, 7, recorder());
+
+    ASSERT_EQ(prompts.questions.size(), 1u);
+    EXPECT_EQ(prompts.questions[0], QStringLiteral("用紙枚数は5枚です。印刷しますね。"));
+    const std::vector<Drawn> expected{
+        {3, 1, true}, {4, 2, true}, {5, 3, true}, {6, 4, true}, {7, 5, true}};
+    EXPECT_EQ(drawn, expected);
+    EXPECT_FALSE(job.Printing());
+    // No page is started after the last card.
+    EXPECT_EQ(testing::pdfPageCount(out), 5);
+    EXPECT_TRUE(prompts.errors.empty());
+}
+
+TEST_F(PrintJobTest, RangeSelectedUpwardsPrintsInAscendingOrder) {
+    prompts.confirmAnswers = {true};
+    prompts.printDialogAnswers = {true};
+    job.Print(12, 9, recorder());
+    EXPECT_EQ(prompts.questions.at(0), QStringLiteral("用紙枚数は4枚です。印刷しますね。"));
+    EXPECT_EQ(rowsDrawn(), (std::vector<int>{9, 10, 11, 12}));
+    EXPECT_EQ(testing::pdfPageCount(out), 4);
+}
+
+TEST_F(PrintJobTest, SingleRowAsksNothingAndPrintsOnePage) {
+    bool dialogShown = false;
+    prompts.onPrintDialog = [&](QPrinter&) { dialogShown = true; };
+    prompts.printDialogAnswers = {true};
+    job.Print(2, 2, recorder());
+    EXPECT_TRUE(prompts.questions.empty());
+    EXPECT_TRUE(dialogShown);
+    EXPECT_EQ(drawn, (std::vector<Drawn>{{2, 1, true}}));
+    EXPECT_EQ(testing::pdfPageCount(out), 1);
+}
+
+TEST_F(PrintJobTest, AnsweringNoOrCancellingTheDialogPrintsNothing) {
+    bool dialogShown = false;
+    prompts.onPrintDialog = [&](QPrinter& p) {
+        dialogShown = true;
+        p.setCopyCount(4);
+    };
+    prompts.confirmAnswers = {false};
+    job.Print(1, 3, recorder());
+    EXPECT_EQ(prompts.questions.size(), 1u);
+    EXPECT_FALSE(dialogShown);
+
+    prompts.printDialogAnswers = {false};
+    job.Print(2, 2, recorder());
+    EXPECT_TRUE(dialogShown);
+    EXPECT_TRUE(drawn.empty());
+    EXPECT_FALSE(QFile::exists(out));
+    // A cancelled dialog leaves the current printer as it was.
+    EXPECT_EQ(job.Surface().printer().copyCount(), 1);
+}
+
+TEST_F(PrintJobTest, DialogChoicesBecomeTheCurrentPrinter) {
+    const QString other = dir.filePath(QStringLiteral("other.pdf"));
+    prompts.onPrintDialog = [&](QPrinter& p) {
+        p.setCopyCount(3);
+        p.setOutputFileName(other);
+    };
+    prompts.printDialogAnswers = {true};
+    job.Print(1, 1, recorder());
+    EXPECT_EQ(job.Surface().printer().copyCount(), 3);
+    EXPECT_EQ(testing::pdfPageCount(other), 1);
+    EXPECT_FALSE(QFile::exists(out));
+
+    // The next dialog opens on what was chosen.
+    int copiesSeen = 0;
+    prompts.onPrintDialog = [&](QPrinter& p) { copiesSeen = p.copyCount(); };
+    job.Print(1, 1, recorder());
+    EXPECT_EQ(copiesSeen, 3);
+}
+
+TEST_F(PrintJobTest, SetupOkMakesTheChoiceCurrentAndCancelKeepsTheOld) {
+    prompts.onSetup = [](QPrinter& p) { p.setPageOrientation(QPageLayout::Landscape); };
+    prompts.setupAnswers = {false};
+    job.Setup();
+    EXPECT_EQ(job.Surface().printer().pageLayout().orientation(), QPageLayout::Portrait);
+
+    prompts.setupAnswers = {true};
+    job.Setup();
+    EXPECT_EQ(job.Surface().printer().pageLayout().orientation(), QPageLayout::Landscape);
+
+    QPageLayout::Orientation seen = QPageLayout::Portrait;
+    prompts.onPrintDialog = [&](QPrinter& p) { seen = p.pageLayout().orientation(); };
+    job.Print(1, 1, recorder());
+    EXPECT_EQ(seen, QPageLayout::Landscape);
+    EXPECT_FALSE(QFile::exists(out)); // the print dialog was cancelled
+}
+
+TEST_F(PrintJobTest, PrintAndSetupConfirmedDuringAJobAreRefusedAndTheJobGoesOn) {
+    const QString other = dir.filePath(QStringLiteral("other.pdf"));
+    prompts.confirmAnswers = {true};
+    prompts.printDialogAnswers = {true, true};
+    prompts.setupAnswers = {true};
+    bool nestedRan = false;
+    auto draw = [&](PrinterSurface& s, int row) {
+        drawn.push_back({row, s.pageNumber(), s.isCanvas(s.canvas())});
+        if (row != 4) return;
+        // Menu commands arrive as events, handled between cards.
+        QTimer::singleShot(0, [&] {
+            nestedRan = true;
+            prompts.onPrintDialog = [&](QPrinter& p) { p.setOutputFileName(other); };
+            prompts.onSetup = [&](QPrinter& p) { p.setOutputFileName(other); };
+            guarded([&] { job.Print(1, 1, recorder()); });
+            guarded([&] { job.Setup(); });
+        });
+    };
+    job.Print(3, 6, draw);
+
+    EXPECT_TRUE(nestedRan);
+    EXPECT_EQ(prompts.errors, (std::vector<QString>{QStringLiteral("現在印刷中です."),
+                                                    QStringLiteral("現在印刷中です.")}));
+    EXPECT_EQ(rowsDrawn(), (std::vector<int>{3, 4, 5, 6}));
+    EXPECT_EQ(testing::pdfPageCount(out), 4);
+    EXPECT_FALSE(QFile::exists(other));
+    EXPECT_EQ(job.Surface().printer().outputFileName(), out);
+}
+
+TEST_F(PrintJobTest, FailureMidJobDropsItAndTheNextJobPrints) {
+    prompts.confirmAnswers = {true, true};
+    prompts.printDialogAnswers = {true, true};
+    auto failing = [&](PrinterSurface& s, int row) {
+        drawn.push_back({row, s.pageNumber(), true});
+        if (row == 2) throw Failure(QStringLiteral("描画できません"));
+    };
+    EXPECT_FALSE(guarded([&] { job.Print(1, 3, failing); }));
+    EXPECT_EQ(prompts.errors, (std::vector<QString>{QStringLiteral("描画できません.")}));
+    EXPECT_FALSE(job.Printing());
+    EXPECT_EQ(rowsDrawn(), (std::vector<int>{1, 2}));
+    // The half job leaves no file behind that could pass for a print.
+    EXPECT_FALSE(QFile::exists(out));
+
+    drawn.clear();
+    job.Print(1, 3, recorder());
+    EXPECT_EQ(rowsDrawn(), (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(testing::pdfPageCount(out), 3);
+}
+
+TEST(PrintJobNoPrinter, BothCommandsSayThereIsNoDefaultPrinter) {
+    ScriptedPrompts prompts;
+    PrintJob job{[] { return std::unique_ptr<QPrinter>(); }};
+    prompts.printDialogAnswers = {true};
+    prompts.setupAnswers = {true};
+    bool drew = false;
+    EXPECT_FALSE(guarded([&] { job.Print(1, 1, [&](PrinterSurface&, int) { drew = true; }); }));
+    EXPECT_FALSE(guarded([&] { job.Setup(); }));
+    EXPECT_FALSE(drew);
+    EXPECT_EQ(prompts.errors,
+              (std::vector<QString>{QStringLiteral("デフォルト プリンタが存在しません."),
+                                    QStringLiteral("デフォルト プリンタが存在しません.")}));
+    EXPECT_FALSE(job.Printing());
+}
+
+TEST(PrintJobNoPrinter, AJobThatCannotBeginIsReportedAndLeavesTheStateIdle) {
+    ScriptedPrompts prompts;
+    PrintJob job{[] { return testing::pdfPrinter(QStringLiteral("/nonexistent-dir/x.pdf")); }};
+    prompts.printDialogAnswers = {true};
+    bool drew = false;
+    EXPECT_FALSE(guarded([&] { job.Print(1, 1, [&](PrinterSurface&, int) { drew = true; }); }));
+    EXPECT_EQ(prompts.errors, (std::vector<QString>{QStringLiteral("印刷を開始できません.")}));
+    EXPECT_FALSE(drew);
+    EXPECT_FALSE(job.Printing());
+}
+
+} // namespace
+} // namespace rinova
