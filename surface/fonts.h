@@ -1,0 +1,49 @@
+// Face names of the card (Shift-JIS names of the original faces, "@" for the vertical variant)
+// mapped onto installed fonts: the face itself when installed, else a free substitute, else
+// fontconfig's choice of a Japanese face. Also the list of faces a printer "has".
+#pragma once
+
+#include "surface/card_picture.h"
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace rinova::surface {
+
+// The face without its leading "@" (the vertical-variant mark).
+QString baseFaceName(const QString& face);
+
+// The installed family that stands for the face: the face itself, else the first installed
+// substitute. Empty when neither is installed. The "@" is ignored.
+std::optional<QString> installedFamilyFor(const QString& face);
+
+// The family a text in this face is drawn with: installedFamilyFor(face), or, for an empty or
+// unknown face, fontconfig's choice of a Japanese face.
+QString resolveFamily(const QString& face);
+
+// The face name of a recorded font as UTF-16.
+QString faceOf(const LogFont& font);
+
+// The installed families, plus the name and the "@" name of every face of the card that
+// resolves to an installed font.
+QStringList printerFontNames();
+
+// Registers the substitutes with QFont, so widgets asking for a face of the card get its
+// substitute. Safe to call more than once.
+void installFaceSubstitutions();
+
+// A font file as fontconfig knows it.
+struct FontFile {
+    QByteArray path;
+    int index = 0;
+    bool operator==(const FontFile&) const = default;
+};
+
+// The file fontconfig gives for a family (the one Qt draws with). Empty path when unknown.
+FontFile fontFileFor(const QString& family);
+
+// Families tried, in order, for characters the face lacks or draws empty.
+const QStringList& fallbackFamilies();
+
+} // namespace rinova::surface

@@ -1,0 +1,413 @@
+#include "surface/vertical_text.h"
+
+#include "surface/fonts.h"
+
+#include <QColor>
+#include <QFont>
+#include <QGlyphRun>
+#include <QHash>
+#include <QPainter>
+#include <cmath>
+#include <hb-ot.h>
+#include <hb.h>
+#include <memory>
+#include <unordered_map>
+
+namespace rinova::surface {
+
+namespace {
+
+// Anything larger cannot be meant; glyph rasterisers would choke on it.
+constexpr double kMaxCellPx = 100000.0;
+
+struct CharInfo {
+    bool usable = false;      // the face has a glyph with ink (or the character is a space)
+    bool hasVertForm = false; // vertical shaping gives another glyph than the horizontal one
+};
+
+// One font file opened for shaping, with the sized raw fonts Qt draws it with.
+struct ShapeFace {
+    QString family;
+    hb_blob_t* blob = nullptr;
+    hb_face_t* face = nullptr;
+    hb_font_t* font = nullptr;
+    double upem = 1000;
+    double ascent = 880, descent = 120; // the em above and below the baseline, font units
+    std::unordered_map<char32_t, CharInfo> chars;
+    QHash<qint64, QRawFont> raw; // by em size in 1/64 pixel
+
+    ShapeFace() = default;
+    ShapeFace(const ShapeFace&) = delete;
+    ShapeFace& operator=(const ShapeFace&) = delete;
+    ~ShapeFace() {
+        hb_font_destroy(font);
+        hb_face_destroy(face);
+        hb_blob_destroy(blob);
+    }
+};
+
+QHash<QString, std::shared_ptr<ShapeFace>>& faceCache() {
+    static QHash<QString, std::shared_ptr<ShapeFace>> cache;
+    return cache;
+}
+
+hb_buffer_t* sharedBuffer() {
+    static std::unique_ptr<hb_buffer_t, decltype(&hb_buffer_destroy)> buffer(hb_buffer_create(),
+                                                                             hb_buffer_destroy);
+    return buffer.get();
+}
+
+hb_language_t japanese() {
+    static const hb_language_t ja = hb_language_from_string("ja", -1);
+    return ja;
+}
+
+ShapeFace* shapeFace(const QString& family) {
+    auto& cache = faceCache();
+    auto it = cache.find(family);
+    if (it != cache.end()) return it->get();
+    std::shared_ptr<ShapeFace> f;
+    const FontFile file = fontFileFor(family);
+    if (!file.path.isEmpty()) {
+        hb_blob_t* blob = hb_blob_create_from_file_or_fail(file.path.constData());
+        if (blob) {
+            f = std::make_shared<ShapeFace>();
+            f->family = family;
+            f->blob = blob;
+            f->face = hb_face_create(blob, static_cast<unsigned>(file.index));
+            f->font = hb_font_create(f->face);
+            f->upem = std::max(1u, hb_face_get_upem(f->face));
+            // Where the baseline lies within the em: ascender and descender of the face.
+            hb_position_t a = 0, d = 0;
+            hb_ot_metrics_get_position(f->font, HB_OT_METRICS_TAG_HORIZONTAL_ASCENDER, &a);
+            hb_ot_metrics_get_position(f->font, HB_OT_METRICS_TAG_HORIZONTAL_DESCENDER, &d);
+            if (a > 0 && d <= 0 && a - d > 0) {
+                f->ascent = a;
+                f->descent = -d;
+            } else {
+                f->ascent = 0.88 * f->upem;
+                f->descent = 0.12 * f->upem;
+            }
+        }
+    }
+    ShapeFace* result = f.get();
+    cache.insert(family, std::move(f));
+    return result;
+}
+
+QRawFont rawFont(ShapeFace& f, double emPx) {
+    const qint64 key = std::llround(emPx * 64);
+    auto it = f.raw.find(key);
+    if (it != f.raw.end()) return *it;
+    QFont font(f.family);
+    font.setStyleStrategy(QFont::NoFontMerging);
+    font.setPixelSize(std::max(1, static_cast<int>(std::lround(emPx))));
+    QRawFont raw = QRawFont::fromFont(font);
+    if (raw.isValid()) raw.setPixelSize(emPx);
+    if (f.raw.size() > 64) f.raw.clear();
+    f.raw.insert(key, raw);
+    return raw;
+}
+
+bool isHalfWidth(char32_t c) {
+    return (c >= 0x20 && c <= 0x7E) || (c >= 0xFF61 && c <= 0xFF9F);
+}
+
+// Characters that lie on their side in a column: a face without a vertical form for them gets
+// its horizontal glyph turned clockwise.
+bool turnsWithoutVerticalForm(char32_t c) {
+    return (c >= 0x2010 && c <= 0x2015) || c == 0x2025 || c == 0x2026 ||
+           (c >= 0x3008 && c <= 0x3011) || (c >= 0x3014 && c <= 0x301C) || c == 0x30A0 ||
+           c == 0x30FC || c == 0xFF08 || c == 0xFF09 || c == 0xFF0D ||
+           (c >= 0xFF1C && c <= 0xFF1E) || c == 0xFF3B || c == 0xFF3D || c == 0xFF3F ||
+           (c >= 0xFF5B && c <= 0xFF5E) || c == 0xFFE3;
+}
+
+// Commas and stops sit in the top-right quarter of a vertical cell.
+bool movesWithoutVerticalForm(char32_t c) {
+    return c == 0x3001 || c == 0x3002 || c == 0xFF0C || c == 0xFF0E;
+}
+
+bool isSpaceLike(char32_t c) {
+    if (c == 0x20 || c == 0x3000 || c == 0xA0 || (c >= 0x2000 && c <= 0x200F) || c == 0xFEFF)
+        return true;
+    return QChar::category(c) == QChar::Separator_Space;
+}
+
+// Joins the character before it: marks, variation selectors, joiners.
+bool extendsCluster(char32_t c) {
+    if ((c >= 0xFE00 && c <= 0xFE0F) || (c >= 0xE0100 && c <= 0xE01EF) || c == 0x200D ||
+        (c >= 0x1F3FB && c <= 0x1F3FF))
+        return true;
+    const QChar::Category cat = QChar::category(c);
+    return cat == QChar::Mark_NonSpacing || cat == QChar::Mark_SpacingCombining ||
+           cat == QChar::Mark_Enclosing;
+}
+
+const CharInfo& charInfo(ShapeFace& f, char32_t c) {
+    auto it = f.chars.find(c);
+    if (it != f.chars.end()) return it->second;
+    CharInfo info;
+    hb_codepoint_t glyph = 0;
+    if (hb_font_get_nominal_glyph(f.font, c, &glyph) && glyph != 0) {
+        info.usable = true;
+        if (!isSpaceLike(c)) {
+            hb_glyph_extents_t ext{};
+            if (!hb_font_get_glyph_extents(f.font, glyph, &ext) || ext.width == 0 ||
+                ext.height == 0)
+                info.usable = false;
+        }
+        if (info.usable && (turnsWithoutVerticalForm(c) || movesWithoutVerticalForm(c))) {
+            hb_buffer_t* buf = sharedBuffer();
+            hb_buffer_clear_contents(buf);
+            hb_buffer_set_content_type(buf, HB_BUFFER_CONTENT_TYPE_UNICODE);
+            hb_buffer_add(buf, c, 0);
+            hb_buffer_set_direction(buf, HB_DIRECTION_TTB);
+            hb_buffer_set_script(buf, HB_SCRIPT_HAN);
+            hb_buffer_set_language(buf, japanese());
+            hb_shape(f.font, buf, nullptr, 0);
+            unsigned n = 0;
+            const hb_glyph_info_t* out = hb_buffer_get_glyph_infos(buf, &n);
+            info.hasVertForm = n == 1 && out[0].codepoint != glyph;
+        }
+    }
+    return f.chars.emplace(c, info).first->second;
+}
+
+// Code points of a UTF-16 text with the index of their first unit; lone surrogates become
+// U+FFFD and C0 controls are dropped.
+struct CodePoint {
+    char32_t c;
+    int index;
+};
+
+std::vector<CodePoint> codePoints(const QString& text) {
+    std::vector<CodePoint> out;
+    out.reserve(static_cast<std::size_t>(text.size()));
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t u = text.at(i).unicode();
+        char32_t c = u;
+        const int at = static_cast<int>(i);
+        if (QChar::isHighSurrogate(u) && i + 1 < n &&
+            QChar::isLowSurrogate(text.at(i + 1).unicode())) {
+            c = QChar::surrogateToUcs4(u, text.at(i + 1).unicode());
+            ++i;
+        } else if (QChar::isSurrogate(u)) {
+            c = 0xFFFD;
+        }
+        if (c < 0x20 || c == 0x7F) continue;
+        out.push_back({c, at});
+    }
+    return out;
+}
+
+// A stretch of characters drawn with one face in one orientation.
+struct Segment {
+    std::size_t begin = 0, end = 0; // into the code points
+    int face = 0;
+    bool rotated = false;
+    bool moved = false;
+};
+
+struct LayoutContext {
+    std::vector<ShapeFace*> faces; // the face first, then the fallbacks
+};
+
+LayoutContext contextFor(const QString& face) {
+    LayoutContext ctx;
+    const QString primary = resolveFamily(face);
+    if (ShapeFace* f = shapeFace(primary)) ctx.faces.push_back(f);
+    for (const QString& family : fallbackFamilies()) {
+        if (family == primary) continue;
+        if (ShapeFace* f = shapeFace(family)) ctx.faces.push_back(f);
+    }
+    return ctx;
+}
+
+// The first face that has every character of the cluster (variation selectors and joiners
+// aside); else the first that has its base; else the face itself.
+int faceForCluster(LayoutContext& ctx, const std::vector<CodePoint>& cps, std::size_t b,
+                   std::size_t e) {
+    for (std::size_t k = 0; k < ctx.faces.size(); ++k) {
+        bool all = true;
+        for (std::size_t i = b; i < e && all; ++i) {
+            const char32_t c = cps[i].c;
+            if (i > b &&
+                ((c >= 0xFE00 && c <= 0xFE0F) || (c >= 0xE0100 && c <= 0xE01EF) || c == 0x200D))
+                continue;
+            all = charInfo(*ctx.faces[k], c).usable;
+        }
+        if (all) return static_cast<int>(k);
+    }
+    for (std::size_t k = 0; k < ctx.faces.size(); ++k)
+        if (charInfo(*ctx.faces[k], cps[b].c).usable) return static_cast<int>(k);
+    return 0;
+}
+
+std::vector<Segment> segment(LayoutContext& ctx, const std::vector<CodePoint>& cps, bool vertical) {
+    std::vector<Segment> segments;
+    std::size_t i = 0;
+    while (i < cps.size()) {
+        std::size_t e = i + 1;
+        while (e < cps.size() && (extendsCluster(cps[e].c) || cps[e - 1].c == 0x200D))
+            ++e;
+        Segment s;
+        s.begin = i;
+        s.end = e;
+        s.face = faceForCluster(ctx, cps, i, e);
+        if (vertical) {
+            const char32_t base = cps[i].c;
+            if (isHalfWidth(base)) {
+                s.rotated = true;
+            } else if (turnsWithoutVerticalForm(base) || movesWithoutVerticalForm(base)) {
+                const CharInfo& info = charInfo(*ctx.faces[static_cast<std::size_t>(s.face)], base);
+                if (!info.hasVertForm) {
+                    s.rotated = turnsWithoutVerticalForm(base);
+                    s.moved = !s.rotated;
+                }
+            }
+        }
+        if (!segments.empty() && !s.moved && !segments.back().moved &&
+            segments.back().face == s.face && segments.back().rotated == s.rotated)
+            segments.back().end = e;
+        else
+            segments.push_back(s);
+        i = e;
+    }
+    return segments;
+}
+
+TextLayout layout(const QString& text, const QString& face, double cellPx, bool vertical) {
+    TextLayout result;
+    result.vertical = vertical;
+    if (!std::isfinite(cellPx) || cellPx <= 0 || cellPx > kMaxCellPx) return result;
+    result.cell = cellPx;
+    LayoutContext ctx = contextFor(face);
+    if (ctx.faces.empty()) return result;
+    const std::vector<CodePoint> cps = codePoints(text);
+    hb_buffer_t* buf = sharedBuffer();
+    double pen = 0; // pixels along the line
+
+    for (const Segment& seg : segment(ctx, cps, vertical)) {
+        ShapeFace& f = *ctx.faces[static_cast<std::size_t>(seg.face)];
+        // The cell height is the em, as in the faces the card was made for (their ascent and
+        // descent add up to the em): a full-width character advances one cell down a column,
+        // which is what the card's layout counts on.
+        const double emPx = cellPx;
+        const double scale = emPx / f.upem;
+        const double descentPx = cellPx * f.descent / (f.ascent + f.descent);
+        const bool ttb = vertical && !seg.rotated;
+
+        hb_buffer_clear_contents(buf);
+        hb_buffer_set_content_type(buf, HB_BUFFER_CONTENT_TYPE_UNICODE);
+        for (std::size_t i = seg.begin; i < seg.end; ++i)
+            hb_buffer_add(buf, cps[i].c, static_cast<unsigned>(cps[i].index));
+        hb_buffer_set_direction(buf, ttb ? HB_DIRECTION_TTB : HB_DIRECTION_LTR);
+        hb_buffer_set_language(buf, japanese());
+        hb_buffer_guess_segment_properties(buf);
+        hb_shape(f.font, buf, nullptr, 0);
+        unsigned n = 0;
+        const hb_glyph_info_t* infos = hb_buffer_get_glyph_infos(buf, &n);
+        const hb_glyph_position_t* pos = hb_buffer_get_glyph_positions(buf, &n);
+
+        GlyphRunPart part;
+        part.font = rawFont(f, emPx);
+        part.family = f.family;
+        part.rotated = seg.rotated;
+        part.glyphs.reserve(static_cast<qsizetype>(n));
+        part.positions.reserve(static_cast<qsizetype>(n));
+        part.clusters.reserve(static_cast<qsizetype>(n));
+        double penX = 0, penY = 0; // font units, y up
+        for (unsigned g = 0; g < n; ++g) {
+            const double gx = (penX + pos[g].x_offset) * scale;
+            const double gy = -(penY + pos[g].y_offset) * scale;
+            QPointF at;
+            if (ttb) {
+                at = QPointF(-cellPx / 2 + gx, pen + gy);
+                if (seg.moved) // the horizontal glyph's ink sits low left; lift it to the top right
+                    at += QPointF(0.6 * emPx, -0.6 * emPx);
+            } else if (vertical) {
+                at = QPointF(gx, gy);
+            } else {
+                at = QPointF(pen + gx, cellPx - descentPx + gy);
+            }
+            part.glyphs.append(infos[g].codepoint);
+            part.positions.append(at);
+            part.clusters.append(static_cast<int>(infos[g].cluster));
+            penX += pos[g].x_advance;
+            penY += pos[g].y_advance;
+        }
+        if (vertical && seg.rotated) {
+            part.origin = QPointF(-cellPx + descentPx, pen);
+            pen += penX * scale;
+        } else if (ttb) {
+            pen += -penY * scale;
+        } else {
+            pen += penX * scale;
+        }
+        if (part.font.isValid() && !part.glyphs.isEmpty()) result.runs.push_back(std::move(part));
+    }
+    result.advance = pen;
+    return result;
+}
+
+} // namespace
+
+TextLayout layoutColumn(const QString& text, const QString& face, double cellPx) {
+    return layout(text, face, cellPx, true);
+}
+
+TextLayout layoutLine(const QString& text, const QString& face, double cellPx) {
+    return layout(text, face, cellPx, false);
+}
+
+void drawLayout(QPainter& painter, const TextLayout& layout, QPointF reference) {
+    for (const GlyphRunPart& part : layout.runs) {
+        QGlyphRun run;
+        run.setRawFont(part.font);
+        run.setGlyphIndexes(part.glyphs);
+        run.setPositions(part.positions);
+        if (!part.rotated) {
+            painter.drawGlyphRun(reference, run);
+            continue;
+        }
+        painter.save();
+        painter.translate(reference + part.origin);
+        painter.rotate(90);
+        painter.drawGlyphRun(QPointF(0, 0), run);
+        painter.restore();
+    }
+}
+
+void drawTextOp(QPainter& painter, const TextOp& op, QPointF reference, double pxPerUnitY) {
+    if (op.text.isEmpty()) return;
+    const QString face = faceOf(op.font);
+    // A zero height asks for the default size; a negative one gives the em, which is the cell
+    // here.
+    const double units = op.font.height == 0 ? 40.0 : std::abs(double(op.font.height));
+    const double cellPx = units * pxPerUnitY;
+    const bool column =
+        op.font.escapement == 900 && (face.isEmpty() || face.startsWith(QLatin1Char('@')));
+    const TextLayout lay =
+        column ? layoutColumn(op.text, face, cellPx) : layoutLine(op.text, face, cellPx);
+    if (lay.runs.empty() && !op.background) return;
+
+    painter.save();
+    painter.translate(reference);
+    if (!column && op.font.escapement % 3600 != 0) painter.rotate(-op.font.escapement / 10.0);
+    if (op.background) {
+        const QRectF cell = column ? QRectF(-lay.cell, 0, lay.cell, lay.advance)
+                                   : QRectF(0, 0, lay.advance, lay.cell);
+        painter.fillRect(cell, QColor(QRgb(*op.background)));
+    }
+    painter.setPen(QColor(QRgb(op.color)));
+    drawLayout(painter, lay, QPointF(0, 0));
+    painter.restore();
+}
+
+void clearTextCaches() {
+    faceCache().clear();
+}
+
+} // namespace rinova::surface

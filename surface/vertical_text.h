@@ -1,0 +1,57 @@
+// Text layout of the card: vertical columns set top to bottom with the face's own vertical
+// glyphs (HarfBuzz), half-width runs turned clockwise, fallback faces for characters a face
+// lacks or draws empty; and upright lines set the same way from their cell's top-left.
+// Glyphs are drawn from QRawFont::fromFont so that PDF output embeds the fonts.
+#pragma once
+
+#include "surface/card_picture.h"
+
+#include <QPointF>
+#include <QRawFont>
+#include <QString>
+#include <QVector>
+#include <vector>
+
+class QPainter;
+
+namespace rinova::surface {
+
+// One run of glyphs from one font, all upright or all turned.
+struct GlyphRunPart {
+    QRawFont font;
+    QString family;
+    bool rotated = false; // turned 90 degrees clockwise (half-width text in a column)
+    QVector<quint32> glyphs;
+    // Upright runs: the glyphs' baseline origins, relative to the text's reference point.
+    // Turned runs: positions along the run's own baseline, which starts at `origin`.
+    QVector<QPointF> positions;
+    QPointF origin;
+    QVector<int> clusters; // per glyph: the UTF-16 index of the character it belongs to
+};
+
+struct TextLayout {
+    std::vector<GlyphRunPart> runs;
+    bool vertical = false;
+    double cell = 0;    // across the line: the cell height (column width), pixels
+    double advance = 0; // along the line, pixels
+};
+
+// One column whose top-right corner is the reference point; `cellPx` is the font height and
+// the column width, in pixels.
+TextLayout layoutColumn(const QString& text, const QString& face, double cellPx);
+// One horizontal line whose cell's top-left corner is the reference point.
+TextLayout layoutLine(const QString& text, const QString& face, double cellPx);
+
+// Draws a layout with its reference point at `reference`, in the painter's current pen colour.
+void drawLayout(QPainter& painter, const TextLayout& layout, QPointF reference);
+
+// Draws a recorded text: `reference` is where the op's (x, y) falls on the painter and
+// pxPerUnitY the height of one card unit there (glyphs keep their shape, so one scale sizes
+// them). Vertical fonts (escapement 900 with an "@" or empty face) draw a column, other
+// escapements turn the line about the reference point.
+void drawTextOp(QPainter& painter, const TextOp& op, QPointF reference, double pxPerUnitY);
+
+// Drops the cached fonts and shaping faces (tests and benchmarks measure cold starts with it).
+void clearTextCaches();
+
+} // namespace rinova::surface
