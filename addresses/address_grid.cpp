@@ -37,8 +37,7 @@ struct AddressGrid::Storage {
         ends.push_back(CellEnds{});
     }
     std::string_view rowText(int row) const {
-        return std::string_view(arena).substr(start[static_cast<std::size_t>(row)],
-                                              rowBytes(row));
+        return std::string_view(arena).substr(start[static_cast<std::size_t>(row)], rowBytes(row));
     }
 };
 
@@ -56,11 +55,9 @@ public:
     void begin() { fieldStart_ = arena_.size(); }
     void append(const char* p, std::size_t n) { arena_.append(p, n); }
     bool end() {
-        if (arena_.size() == fieldStart_)
-            arena_.push_back(' '); // a field that was there but empty
+        if (arena_.size() == fieldStart_) arena_.push_back(' '); // a field that was there but empty
         const std::uint64_t used = arena_.size() - base_;
-        if (used > UINT32_MAX)
-            throw Failure(QStringLiteral("行が長すぎて読み込めません"));
+        if (used > UINT32_MAX) throw Failure(QStringLiteral("行が長すぎて読み込めません"));
         ends_[static_cast<std::size_t>(field_)] = static_cast<std::uint32_t>(used);
         ++field_;
         return field_ < kColumns; // the eighth field onward is dropped
@@ -125,13 +122,16 @@ AddressGrid::AddressGrid(QObject* parent) : QAbstractTableModel(parent), s_(new 
         s_->addEmptyRow();
 }
 
-AddressGrid::~AddressGrid() { delete s_; }
+AddressGrid::~AddressGrid() {
+    delete s_;
+}
 
-int AddressGrid::RowCount() const { return s_->rows(); }
+int AddressGrid::RowCount() const {
+    return s_->rows();
+}
 
 std::string_view AddressGrid::Cell(int row, int col) const {
-    if (row < 0 || row >= s_->rows() || col < 0 || col >= kColumns)
-        return {};
+    if (row < 0 || row >= s_->rows() || col < 0 || col >= kColumns) return {};
     const auto r = static_cast<std::size_t>(row);
     const CellEnds& e = s_->ends[r];
     const std::uint32_t from = col == 0 ? 0 : e[static_cast<std::size_t>(col) - 1];
@@ -165,8 +165,7 @@ void AddressGrid::SetRowCount(int rows) {
 }
 
 void AddressGrid::SetRowCommaText(int row, std::string_view text) {
-    if (row < 0 || row >= s_->rows())
-        return;
+    if (row < 0 || row >= s_->rows()) return;
     const auto r = static_cast<std::size_t>(row);
     const std::size_t oldSize = s_->arena.size();
     CellEnds ends{};
@@ -193,8 +192,7 @@ void AddressGrid::SetRowCommaText(int row, std::string_view text) {
 }
 
 void AddressGrid::compactIfWasteful() {
-    if (s_->arena.size() <= 2 * s_->live + 65536)
-        return;
+    if (s_->arena.size() <= 2 * s_->live + 65536) return;
     std::string fresh;
     fresh.reserve(s_->live);
     for (int row = 0; row < s_->rows(); ++row) {
@@ -255,16 +253,14 @@ int AddressGrid::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant AddressGrid::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || role != Qt::DisplayRole)
-        return {};
+    if (!index.isValid() || role != Qt::DisplayRole) return {};
     return text::toUnicode(Cell(index.row() + 1, index.column() + 1));
 }
 
 QVariant AddressGrid::headerData(int section, Qt::Orientation orientation, int role) const {
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
-    if (role != Qt::DisplayRole || section < 0)
-        return {};
+    if (role != Qt::DisplayRole || section < 0) return {};
     if (orientation == Qt::Horizontal)
         return section < kColumns - 1 ? text::toUnicode(Cell(0, section + 1)) : QVariant();
     return text::toUnicode(Cell(section + 1, 0));
@@ -279,15 +275,13 @@ std::string ReadAddressFile(const QString& path) {
     const auto fail = [&] { return Failure(QStringLiteral("ファイル %1 は開けません").arg(full)); };
     // Non-blocking open, so a named pipe with no writer cannot hold the program up.
     const int fd = ::open(QFile::encodeName(full).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        throw fail();
+    if (fd < 0) throw fail();
     struct Closer {
         int fd;
         ~Closer() { ::close(fd); }
     } closer{fd};
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
-        throw fail();
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) throw fail();
 
     // One byte more than the file holds, so reaching its end needs no second allocation.
     std::string content;
@@ -298,12 +292,10 @@ std::string ReadAddressFile(const QString& path) {
             content.resize(content.size() + 65536);
         const ssize_t n = ::read(fd, content.data() + got, content.size() - got);
         if (n < 0) {
-            if (errno == EINTR)
-                continue;
+            if (errno == EINTR) continue;
             throw fail();
         }
-        if (n == 0)
-            break;
+        if (n == 0) break;
         got += static_cast<std::size_t>(n);
     }
     content.resize(got);

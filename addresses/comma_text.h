@@ -34,10 +34,8 @@ template <class LineFn> void ForEachLine(std::string_view content, LineFn&& line
         while (p < end && *p != '\n' && *p != '\r')
             ++p;
         line(std::string_view(start, static_cast<std::size_t>(p - start)));
-        if (p < end && *p == '\r')
-            ++p;
-        if (p < end && *p == '\n')
-            ++p;
+        if (p < end && *p == '\r') ++p;
+        if (p < end && *p == '\n') ++p;
     }
 }
 
@@ -86,16 +84,14 @@ template <class Sink> void SplitCommaTextInto(std::string_view whole, Sink& sink
                 p += step(p);
             sink.append(text.data() + start, p - start);
         }
-        if (!sink.end())
-            return;
+        if (!sink.end()) return;
         while (p < n && isBlank(s[p]))
             ++p;
         if (p < n && s[p] == ',') {
             if (p + 1 == n) {
                 sink.begin();
                 sink.append(text.data() + n, 0);
-                if (!sink.end())
-                    return;
+                if (!sink.end()) return;
             }
             ++p;
             while (p < n && isBlank(s[p]))

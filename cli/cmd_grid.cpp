@@ -1,10 +1,152 @@
+// rinova-cli grid: imports an address file the way the program's open command does and dumps
+// the grid as JSON lines, or with --stats only its size.
+#include "addresses/address_grid.h"
 #include "cli/commands.h"
+#include "text/cp932.h"
+
+#include <cstdio>
+#include <string>
 
 namespace rinova::cli {
+namespace {
 
-int cmdGrid(const QStringList&) {
-    printError(QStringLiteral("このコマンドはまだ使えません"));
-    return 2;
+constexpr const char* kGridUsage = "使い方: rinova-cli grid FILE [--stats]\n";
+
+// Buffers output and writes it in large blocks: a million rows must not cost a flush each.
+class Output {
+public:
+    ~Output() { flush(); }
+    std::string& buffer() { return buf_; }
+    void maybeFlush() {
+        if (buf_.size() >= (1u << 20)) flush();
+    }
+    void flush() {
+        if (!buf_.empty()) std::fwrite(buf_.data(), 1, buf_.size(), stdout);
+        buf_.clear();
+    }
+
+private:
+    std::string buf_;
+};
+
+void appendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+}
+
+// A JSON string of the cell as decoded for display.
+void appendJsonText(std::string& out, std::string_view cell) {
+    static const char* const kHex = "0123456789abcdef";
+    out.push_back('"');
+    const QString text = rinova::text::toUnicode(cell);
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t u = text.at(i).unicode();
+        if (u == '"' || u == '\\') {
+            out.push_back('\\');
+            out.push_back(static_cast<char>(u));
+        } else if (u < 0x20) {
+            out.append("\\u00");
+            out.push_back(kHex[u >> 4]);
+            out.push_back(kHex[u & 0xF]);
+        } else if (QChar::isHighSurrogate(u) && i + 1 < n && text.at(i + 1).isLowSurrogate()) {
+            appendUtf8(out, QChar::surrogateToUcs4(u, text.at(i + 1).unicode()));
+            ++i;
+        } else if (QChar::isSurrogate(u)) {
+            appendUtf8(out, 0xFFFD);
+        } else {
+            appendUtf8(out, u);
+        }
+    }
+    out.push_back('"');
+}
+
+void appendHex(std::string& out, std::string_view cell) {
+    static const char* const kHex = "0123456789abcdef";
+    out.push_back('"');
+    for (unsigned char b : cell) {
+        out.push_back(kHex[b >> 4]);
+        out.push_back(kHex[b & 0xF]);
+    }
+    out.push_back('"');
+}
+
+} // namespace
+
+int cmdGrid(const QStringList& args) {
+    QString file;
+    bool stats = false, haveFile = false, optionsEnded = false;
+    for (const QString& arg : args) {
+        const bool option = !optionsEnded && arg.startsWith(u'-');
+        if (option && arg == QStringLiteral("--")) {
+            optionsEnded = true;
+        } else if (option && arg == QStringLiteral("--stats") && !stats) {
+            stats = true;
+        } else if (!option && !haveFile) {
+            file = arg;
+            haveFile = true;
+        } else {
+            std::fputs(kGridUsage, stderr);
+            return 2;
+        }
+    }
+    if (!haveFile) {
+        std::fputs(kGridUsage, stderr);
+        return 2;
+    }
+
+    addresses::AddressGrid grid;
+    grid.SetRowCommaText(0, text::fromUnicode(u"番号,名前1,名前2,〒,住所1,住所2,備考"));
+    {
+        const std::string content = addresses::ReadAddressFile(file);
+        grid.ImportContent(content);
+    }
+
+    Output out;
+    std::string& buf = out.buffer();
+    if (stats) {
+        unsigned long long bytes = 0;
+        for (int row = 1; row < grid.RowCount(); ++row)
+            bytes += grid.RowBytes(row);
+        buf += "{\"rows\":" + std::to_string(grid.RowCount() - 1) +
+               ",\"bytes\":" + std::to_string(bytes) + "}\n";
+        return 0;
+    }
+    for (int row = 0; row < grid.RowCount(); ++row) {
+        buf += "{\"row\":";
+        buf += std::to_string(row);
+        buf += ",\"cells\":[";
+        for (int col = 0; col < addresses::kColumns; ++col) {
+            if (col) buf.push_back(',');
+            appendJsonText(buf, grid.Cell(row, col));
+        }
+        buf += "],\"hex\":[";
+        for (int col = 0; col < addresses::kColumns; ++col) {
+            if (col) buf.push_back(',');
+            appendHex(buf, grid.Cell(row, col));
+        }
+        buf += "]}\n";
+        out.maybeFlush();
+    }
+    out.flush();
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        printError(QStringLiteral("標準出力に書き込めません"));
+        return 1;
+    }
+    return 0;
 }
 
 } // namespace rinova::cli

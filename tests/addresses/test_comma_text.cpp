@@ -51,7 +51,9 @@ TEST(LineRules, NulEndsTheContent) {
     EXPECT_THAT(lines("\0ab"sv), IsEmpty());
 }
 
-TEST(LineRules, NoBytesNoLines) { EXPECT_THAT(lines(""), IsEmpty()); }
+TEST(LineRules, NoBytesNoLines) {
+    EXPECT_THAT(lines(""), IsEmpty());
+}
 
 TEST(LineRules, BytesAreTakenAsTheyAre) {
     // A byte-order mark stays in the first line; a lead byte does not swallow a line break.
@@ -131,5 +133,6 @@ TEST(FieldRules, TrailByte5CIsNeverAnythingElse) {
 
 TEST(FieldRules, FullWidthCharactersStayWhole) {
     // The full-width space 0x81 0x40 and a full-width comma are characters, not separators.
-    EXPECT_THAT(SplitCommaText(sjis(u"山田　太郎，様,x")), ElementsAre(sjis(u"山田　太郎，様"), "x"));
+    EXPECT_THAT(SplitCommaText(sjis(u"山田　太郎，様,x")),
+                ElementsAre(sjis(u"山田　太郎，様"), "x"));
 }
