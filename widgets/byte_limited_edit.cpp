@@ -3,6 +3,7 @@
 #include "text/cp932.h"
 
 #include <QApplication>
+#include <utility>
 
 namespace rinova::widgets {
 
@@ -28,8 +29,10 @@ int sjisLength(const QString& text) {
 }
 
 ByteLimitedEdit::ByteLimitedEdit(QWidget* parent) : QLineEdit(parent) {
+    // QLineEdit reports a user's edit through textEdited before textChanged; after a mended edit
+    // its textChanged still carries the unmended text, which is not the text any more.
     connect(this, &QLineEdit::textChanged, this, [this](const QString& t) {
-        before_ = current_;
+        if (std::exchange(staleChange_, false)) return;
         current_ = t;
     });
     connect(this, &QLineEdit::textEdited, this, &ByteLimitedEdit::onTextEdited);
@@ -39,7 +42,7 @@ ByteLimitedEdit::ByteLimitedEdit(QWidget* parent) : QLineEdit(parent) {
 // tail of the old and new texts) and keep only what may stay.
 void ByteLimitedEdit::onTextEdited(const QString& now) {
     if (mending_) return;
-    const QString& old = before_;
+    const QString old = current_; // textChanged has not run yet for this edit
     qsizetype head = 0;
     const qsizetype shorter = qMin(old.size(), now.size());
     while (head < shorter && old[head] == now[head])
@@ -76,6 +79,7 @@ void ByteLimitedEdit::onTextEdited(const QString& now) {
     setText(now.left(head) + kept + now.right(tail));
     setCursorPosition(static_cast<int>(head + kept.size()));
     mending_ = false;
+    staleChange_ = true;
     QApplication::beep();
     emit refused();
 }

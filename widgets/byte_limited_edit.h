@@ -24,8 +24,9 @@ private:
     void onTextEdited(const QString& text);
 
     int byteLimit_ = 0;
-    QString before_, current_; // the text before the latest change, and now
+    QString current_; // the text as of the last completed change
     bool mending_ = false;
+    bool staleChange_ = false;
 };
 
 // Shift-JIS length of a text whose characters the code page holds.
