@@ -418,7 +418,8 @@ TEST(RenderCard, ExtremeLayoutValuesWrapAroundIn32Bits) {
     in.layout.NameSize = INT32_MIN;
     in.layout.NameX = 0;
     in.layout.NameY = 0;
-    const TextOp* wrapped = findText(RenderCard(in), QString::fromUtf16(u"ＡＢＣ 様"));
+    const CardPicture wrappedCard = RenderCard(in);
+    const TextOp* wrapped = findText(wrappedCard, QString::fromUtf16(u"ＡＢＣ 様"));
     ASSERT_NE(wrapped, nullptr);
     EXPECT_EQ(wrapped->x, INT32_MIN); // 0 - MIN
     EXPECT_EQ(wrapped->y, 0);         // (-2 x MIN) wraps to 0
