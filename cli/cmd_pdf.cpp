@@ -1,10 +1,99 @@
+// rinova-cli pdf: the cards of a row range as the printer gets them, one per 100 x 148 mm page.
+#include "cli/batch_print.h"
 #include "cli/commands.h"
+#include "text/failure.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QPageLayout>
+#include <QPrinter>
+#include <QTemporaryFile>
+#include <cstdio>
 
 namespace rinova::cli {
+namespace {
 
-int cmdPdf(const QStringList&) {
-    printError(QStringLiteral("このコマンドはまだ使えません"));
+const char* kPdfUsage = "使い方: rinova-cli pdf FILE [--rows A-B] [--settings PATH] -o OUT.pdf\n";
+
+int usage() {
+    std::fputs(kPdfUsage, stderr);
     return 2;
+}
+
+// 2540 dots per inch make one device pixel 0.01 mm, so the natural size is exactly the card.
+constexpr int kPdfResolution = 2540;
+// PDF pages come in whole points: 284 x 420 pt (100.19 x 148.17 mm) is the smallest page that
+// holds the whole 100 x 148 mm card (283.46 x 419.53 pt) from its top-left corner.
+constexpr int kPageWidthPt = 284;
+constexpr int kPageHeightPt = 420;
+
+} // namespace
+
+int cmdPdf(const QStringList& args) {
+    QString file, output, settingsPath = defaultSettingsPath();
+    std::optional<RowRange> asked;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (a == QLatin1String("--rows") && hasValue) {
+            asked = parseRows(args[++i]);
+            if (!asked) return usage();
+        } else if (a == QLatin1String("-o") && hasValue) {
+            output = args[++i];
+        } else if (a == QLatin1String("--settings") && hasValue) {
+            settingsPath = args[++i];
+        } else if (!a.startsWith(u'-') && file.isEmpty()) {
+            file = a;
+        } else {
+            return usage();
+        }
+    }
+    if (file.isEmpty() || output.isEmpty()) return usage();
+
+    addresses::AddressGrid grid;
+    importAddressFile(grid, file);
+    RowRange rows;
+    try {
+        rows = rowsToPrint(grid, asked);
+    } catch (const Failure& f) {
+        printError(f.message());
+        return 2;
+    }
+    const Loaded loaded = loadSettings(settingsPath);
+    for (const QString& e : loaded.errors)
+        printError(e);
+
+    // Written beside the target and renamed at the end: a failed export leaves no half file
+    // and an older file of that name stays as it was.
+    const QFileInfo target(output);
+    QTemporaryFile part(
+        target.absoluteDir().filePath(target.fileName() + QStringLiteral(".XXXXXX.part")));
+    if (!part.open()) {
+        printError(QStringLiteral("%1 に書き込めません").arg(output));
+        return 1;
+    }
+    part.close();
+
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    printer->setOutputFileName(part.fileName());
+    printer->setResolution(kPdfResolution);
+    printer->setPageLayout(
+        QPageLayout(QPageSize(QSize(kPageWidthPt, kPageHeightPt), QPageSize::Point, QString(),
+                              QPageSize::ExactMatch),
+                    QPageLayout::Portrait, QMarginsF(), QPageLayout::Point));
+    printer->setFullPage(true);
+    printer->setCreator(QStringLiteral("Rinova"));
+    surface::PrinterSurface surface([&printer] { return std::move(printer); });
+
+    printCards(surface, grid, loaded, rows);
+    if (std::rename(QFile::encodeName(part.fileName()).constData(),
+                    QFile::encodeName(target.absoluteFilePath()).constData()) != 0) {
+        printError(QStringLiteral("%1 に書き込めません").arg(output));
+        return 1;
+    }
+    part.setAutoRemove(false);
+    return 0;
 }
 
 } // namespace rinova::cli

@@ -1,5 +1,6 @@
 #include "surface/printer_surface.h"
 
+#include "surface/playback.h"
 #include "text/failure.h"
 
 #include <QDir>
@@ -147,6 +148,14 @@ QPoint physicalOffset(const QPainter& canvas) {
     return {static_cast<int>(std::lround(d.x())), static_cast<int>(std::lround(d.y()))};
 }
 
+void playOnSheet(const CardPicture& picture, QPainter& canvas) {
+    QPaintDevice* device = canvas.device();
+    if (!device) return;
+    const QPoint offset = physicalOffset(canvas);
+    playNatural(picture, canvas, -offset.x(), -offset.y(), device->logicalDpiX() / 25.4,
+                device->logicalDpiY() / 25.4);
+}
+
 struct PrinterSurface::Job {
     std::unique_ptr<QPrinter> printer;
     std::unique_ptr<QTemporaryFile> spoolFile; // the job's file while it goes to a queue
@@ -237,6 +246,11 @@ void PrinterSurface::abortDoc() noexcept {
     if (!job->spoolFile && job->printer->outputFormat() == QPrinter::PdfFormat &&
         !job->printer->outputFileName().isEmpty())
         QFile::remove(job->printer->outputFileName());
+}
+
+void PrinterSurface::playCard(const CardPicture& picture) {
+    if (!job_) throw Failure(kCannotStart);
+    playOnSheet(picture, job_->painter);
 }
 
 int PrinterSurface::pageNumber() const {

@@ -1,0 +1,49 @@
+#include "cli/batch_print.h"
+
+#include "text/failure.h"
+
+namespace rinova::cli {
+
+std::optional<RowRange> parseRows(const QString& text) {
+    const qsizetype dash = text.indexOf(u'-');
+    if (dash < 0) {
+        const std::optional<int> row = parsePositive(text);
+        if (!row) return std::nullopt;
+        return RowRange{*row, *row};
+    }
+    const std::optional<int> a = parsePositive(text.left(dash));
+    const std::optional<int> b = parsePositive(text.mid(dash + 1));
+    if (!a || !b) return std::nullopt;
+    return RowRange{std::min(*a, *b), std::max(*a, *b)};
+}
+
+RowRange rowsToPrint(const addresses::AddressGrid& grid, const std::optional<RowRange>& asked) {
+    const int rows = grid.RowCount() - 1;
+    if (rows < 1) throw Failure(QStringLiteral("印刷する行がありません"));
+    if (!asked) return RowRange{1, rows};
+    if (asked->last > rows)
+        throw Failure(QStringLiteral("行 %1 はありません (この住所録は %2 行です)")
+                          .arg(asked->last)
+                          .arg(rows));
+    return *asked;
+}
+
+void printCards(surface::PrinterSurface& surface, const addresses::AddressGrid& grid,
+                const Loaded& loaded, RowRange rows) {
+    surface.beginDoc();
+    try {
+        for (int row = rows.first;; ++row) {
+            card::CardInputs in = inputsForRow(grid, row, loaded);
+            in.target = card::Target::Printer;
+            surface.playCard(card::RenderCard(in));
+            if (row == rows.last) break;
+            surface.newPage();
+        }
+    } catch (...) {
+        surface.abortDoc();
+        throw;
+    }
+    surface.endDoc();
+}
+
+} // namespace rinova::cli

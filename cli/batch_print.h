@@ -1,0 +1,30 @@
+// The cards of a row range printed as one job, one card per page, without any dialog: shared by
+// `rinova-cli pdf` and `rinova-cli print`.
+#pragma once
+
+#include "cli/card_source.h"
+#include "surface/printer_surface.h"
+
+#include <optional>
+
+namespace rinova::cli {
+
+struct RowRange {
+    int first = 1;
+    int last = 1;
+};
+
+// "A-B" or "A", rows counted from 1; a range written downwards is read upwards. Nothing when
+// malformed.
+std::optional<RowRange> parseRows(const QString& text);
+
+// All address rows of the grid, or the requested range; throws Failure when the range leaves
+// the file.
+RowRange rowsToPrint(const addresses::AddressGrid& grid, const std::optional<RowRange>& asked);
+
+// Begins one job on the surface's current printer, draws each row's card as the printer gets
+// it (no background, no guides) at the sheet's corner, and ends the job.
+void printCards(surface::PrinterSurface& surface, const addresses::AddressGrid& grid,
+                const Loaded& loaded, RowRange rows);
+
+} // namespace rinova::cli
