@@ -205,10 +205,16 @@ void AddressGrid::compactIfWasteful() {
 
 void AddressGrid::ImportContent(std::string_view content) {
     content = UpToNul(content);
-    std::size_t lines = 0;
-    ForEachLine(content, [&](std::string_view) { ++lines; });
+    std::size_t lines = 0, longest = 0;
+    ForEachLine(content, [&](std::string_view line) {
+        ++lines;
+        longest = std::max(longest, line.size());
+    });
+    // Refused before anything changes: the grid cannot hold these.
     if (lines >= static_cast<std::size_t>(INT_MAX))
         throw Failure(QStringLiteral("行が多すぎて読み込めません"));
+    if (longest > (UINT32_MAX - 64) / 2) // a row stores at most twice its line and its number
+        throw Failure(QStringLiteral("行が長すぎて読み込めません"));
 
     // Room for every row at once, so the arena never moves while it fills: each field stores
     // at most the bytes it took from the row's text, plus one for a trailing empty field.
@@ -218,29 +224,40 @@ void AddressGrid::ImportContent(std::string_view content) {
     for (std::size_t k = 1; k <= lines; ++k)
         room += decimalDigits(k) + 2;
 
-    Storage fresh;
-    fresh.arena.reserve(room);
-    fresh.start.reserve(lines + 1);
-    fresh.ends.reserve(lines + 1);
-    fresh.start.push_back(0);
-    fresh.ends.push_back(s_->ends[0]);
-    fresh.arena.append(s_->rowText(0));
-
-    std::string rowText;
-    std::size_t k = 0;
-    ForEachLine(content, [&](std::string_view line) {
-        ++k;
-        buildImportText(rowText, k, line);
-        fresh.ends.emplace_back();
-        RowWriter writer(fresh.arena, fresh.ends.back());
-        SplitCommaTextInto(rowText, writer);
-        writer.finish();
-        fresh.start.push_back(writer.base());
-    });
-    fresh.live = fresh.arena.size();
+    const std::string header(s_->rowText(0));
+    const CellEnds headerEnds = s_->ends[0];
+    const auto startWithHeader = [&] {
+        *s_ = Storage{}; // the old rows go first, so two big imports never coexist
+        s_->start.push_back(0);
+        s_->ends.push_back(headerEnds);
+        s_->arena = header;
+        s_->live = header.size();
+    };
 
     beginResetModel();
-    std::swap(*s_, fresh);
+    try {
+        startWithHeader();
+        s_->arena.reserve(room);
+        s_->start.reserve(lines + 1);
+        s_->ends.reserve(lines + 1);
+        std::string rowText;
+        std::size_t k = 0;
+        ForEachLine(content, [&](std::string_view line) {
+            ++k;
+            buildImportText(rowText, k, line);
+            s_->ends.emplace_back();
+            RowWriter writer(s_->arena, s_->ends.back());
+            SplitCommaTextInto(rowText, writer);
+            writer.finish();
+            s_->start.push_back(writer.base());
+        });
+        s_->live = s_->arena.size();
+    } catch (...) {
+        // Out of memory part-way: the header and no address rows, never half a file.
+        startWithHeader();
+        endResetModel();
+        throw;
+    }
     endResetModel();
 }
 
