@@ -5,6 +5,7 @@
 #include "text/cp932.h"
 
 #include <QAbstractButton>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -151,7 +152,7 @@ void AddressGridView::rowCountMayHaveChanged() {
 
 void AddressGridView::mousePressEvent(QMouseEvent* event) {
     event->accept();
-    if (event->button() != Qt::LeftButton || selecting_) return;
+    if (event->button() != Qt::LeftButton) return;
     setFocus(Qt::MouseFocusReason);
     const QModelIndex index = indexAt(event->position().toPoint());
     if (!index.isValid()) return;
@@ -238,6 +239,11 @@ void AddressGridView::keyPressEvent(QKeyEvent* event) {
         return;
     }
     event->accept();
+    // A release lost to a grab elsewhere (a dialog during the press) must not block the keys.
+    if (selecting_ && !(QGuiApplication::mouseButtons() & Qt::LeftButton)) {
+        selecting_ = false;
+        autoScroll_.stop();
+    }
     if (rows == 0 || selecting_) return;
     target = std::clamp(target, 1, rows);
     if (target == current_) return;
