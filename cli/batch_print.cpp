@@ -2,6 +2,8 @@
 
 #include "text/failure.h"
 
+#include <malloc.h>
+
 namespace rinova::cli {
 
 std::optional<RowRange> parseRows(const QString& text) {
@@ -26,6 +28,12 @@ RowRange rowsToPrint(const addresses::AddressGrid& grid, const std::optional<Row
                           .arg(asked->last)
                           .arg(rows));
     return *asked;
+}
+
+void keepFreedMemory() {
+    mallopt(M_TRIM_THRESHOLD, 256 << 20);
+    mallopt(M_TOP_PAD, 64 << 20);
+    mallopt(M_MMAP_THRESHOLD, 256 << 20);
 }
 
 void printCards(surface::PrinterSurface& surface, const addresses::AddressGrid& grid,

@@ -9,6 +9,7 @@
 #include <QPrinter>
 #include <QTemporaryFile>
 #include <cstdio>
+#include <sys/stat.h>
 
 namespace rinova::cli {
 namespace {
@@ -30,6 +31,7 @@ constexpr int kPageHeightPt = 420;
 } // namespace
 
 int cmdPdf(const QStringList& args) {
+    keepFreedMemory();
     QString file, output, settingsPath = defaultSettingsPath();
     std::optional<RowRange> asked;
     for (qsizetype i = 0; i < args.size(); ++i) {
@@ -93,6 +95,10 @@ int cmdPdf(const QStringList& args) {
         return 1;
     }
     part.setAutoRemove(false);
+    // The temporary file was private; the export gets the modes of any new file.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::chmod(QFile::encodeName(target.absoluteFilePath()).constData(), 0666 & ~mask);
     return 0;
 }
 

@@ -21,6 +21,7 @@ int usage() {
 } // namespace
 
 int cmdPrint(const QStringList& args) {
+    keepFreedMemory();
     QString file, printerName, settingsPath = defaultSettingsPath();
     std::optional<RowRange> asked;
     for (qsizetype i = 0; i < args.size(); ++i) {
