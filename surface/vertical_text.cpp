@@ -35,6 +35,7 @@ struct ShapeFace {
     double ascent = 880, descent = 120; // the em above and below the baseline, font units
     std::unordered_map<char32_t, CharInfo> chars;
     QHash<qint64, QRawFont> raw; // by em size in 1/64 pixel
+    int qtAgrees = -1;           // Qt's font for the family numbers glyphs as this file does
 
     ShapeFace() = default;
     ShapeFace(const ShapeFace&) = delete;
@@ -95,6 +96,22 @@ ShapeFace* shapeFace(const QString& family) {
     return result;
 }
 
+// Glyph ids from HarfBuzz are only meaningful to the same font file; Qt picks its font by
+// family, so check once that both agree, and else draw from the file's own bytes.
+bool qtAgrees(ShapeFace& f, const QRawFont& raw) {
+    if (f.qtAgrees < 0) {
+        bool same = raw.isValid();
+        for (const char32_t c : {U'あ', U'漢', U'A', U'1'}) {
+            hb_codepoint_t glyph = 0;
+            if (!same || !hb_font_get_nominal_glyph(f.font, c, &glyph)) continue;
+            const QList<quint32> ids = raw.glyphIndexesForString(QString::fromUcs4(&c, 1));
+            same = ids.size() == 1 && ids[0] == glyph;
+        }
+        f.qtAgrees = same ? 1 : 0;
+    }
+    return f.qtAgrees == 1;
+}
+
 QRawFont rawFont(ShapeFace& f, double emPx) {
     const qint64 key = std::llround(emPx * 64);
     auto it = f.raw.find(key);
@@ -103,7 +120,13 @@ QRawFont rawFont(ShapeFace& f, double emPx) {
     font.setStyleStrategy(QFont::NoFontMerging);
     font.setPixelSize(std::max(1, static_cast<int>(std::lround(emPx))));
     QRawFont raw = QRawFont::fromFont(font);
-    if (raw.isValid()) raw.setPixelSize(emPx);
+    if (qtAgrees(f, raw)) {
+        raw.setPixelSize(emPx);
+    } else {
+        unsigned length = 0;
+        const char* data = hb_blob_get_data(f.blob, &length);
+        raw = QRawFont(QByteArray(data, static_cast<qsizetype>(length)), emPx);
+    }
     if (f.raw.size() > 64) f.raw.clear();
     f.raw.insert(key, raw);
     return raw;
@@ -395,7 +418,7 @@ void drawTextOp(QPainter& painter, const TextOp& op, QPointF reference, double p
 
     painter.save();
     painter.translate(reference);
-    if (!column && op.font.escapement % 3600 != 0) painter.rotate(-op.font.escapement / 10.0);
+    if (!column && op.font.escapement % 3600 != 0) painter.rotate(-(op.font.escapement / 10.0));
     if (op.background) {
         const QRectF cell = column ? QRectF(-lay.cell, 0, lay.cell, lay.advance)
                                    : QRectF(0, 0, lay.advance, lay.cell);
