@@ -179,13 +179,17 @@ protected:
         return {};
     }
 
+    void RowsThreeToSevenLandOnTheQueueOneCardPerPageInRowOrder();
+    void QueueThatRefusesJobsIsReported();
+    void QueueRemovedAfterItWasChosenIsInvalid();
+
     addresses::AddressGrid grid;
     settings::RawSettings raw;
     settings::CardLayout layout;
     settings::WindowChoices choices;
 };
 
-TEST_F(PrintE2E, RowsThreeToSevenLandOnTheQueueOneCardPerPageInRowOrder) {
+void PrintE2E::RowsThreeToSevenLandOnTheQueueOneCardPerPageInRowOrder() {
     testing::ScriptedPrompts prompts;
     prompts.confirmAnswers = {true};
     prompts.printDialogAnswers = {true};
@@ -261,7 +265,7 @@ TEST_F(PrintE2E, RowsThreeToSevenLandOnTheQueueOneCardPerPageInRowOrder) {
     }
 }
 
-TEST_F(PrintE2E, QueueThatRefusesJobsIsReported) {
+void PrintE2E::QueueThatRefusesJobsIsReported() {
     ASSERT_EQ(run(QStringLiteral("cupsreject"), {queue}), 0);
     testing::ScriptedPrompts prompts;
     prompts.printDialogAnswers = {true};
@@ -276,7 +280,7 @@ TEST_F(PrintE2E, QueueThatRefusesJobsIsReported) {
     EXPECT_FALSE(job.Printing());
 }
 
-TEST_F(PrintE2E, QueueRemovedAfterItWasChosenIsInvalid) {
+void PrintE2E::QueueRemovedAfterItWasChosenIsInvalid() {
     const QString gone = queue + QStringLiteral("_gone");
     ASSERT_EQ(run(QStringLiteral("bash"), {script("cups-start.sh"), gone, outDir}), 0);
     surface::PrinterSurface s([&] {
@@ -294,6 +298,22 @@ TEST_F(PrintE2E, QueueRemovedAfterItWasChosenIsInvalid) {
     }
     EXPECT_EQ(m, QStringLiteral("選択したプリンタは有効ではありません"));
     EXPECT_FALSE(s.printing());
+}
+
+// One test, so that one process starts the scheduler, uses it and stops it.
+TEST_F(PrintE2E, RealQueue) {
+    {
+        SCOPED_TRACE("RowsThreeToSevenLandOnTheQueueOneCardPerPageInRowOrder");
+        RowsThreeToSevenLandOnTheQueueOneCardPerPageInRowOrder();
+    }
+    {
+        SCOPED_TRACE("QueueThatRefusesJobsIsReported");
+        QueueThatRefusesJobsIsReported();
+    }
+    {
+        SCOPED_TRACE("QueueRemovedAfterItWasChosenIsInvalid");
+        QueueRemovedAfterItWasChosenIsInvalid();
+    }
 }
 
 } // namespace
