@@ -47,6 +47,27 @@ QString quoteOption(const QString& value) {
     return out + u'"';
 }
 
+// Hands a finished job file to the spooler and reports its refusal.
+void spool(const QPrinter& printer, const QString& file) {
+    QProcess lp;
+    lp.setProcessChannelMode(QProcess::SeparateChannels);
+    lp.start(QStringLiteral("lp"), spoolerArguments(printer, file));
+    if (!lp.waitForStarted(10000))
+        throw printFailed(QStringLiteral("スプーラ (lp) を起動できません"));
+    if (!lp.waitForFinished(120000)) {
+        lp.kill();
+        lp.waitForFinished(1000);
+        throw printFailed(QStringLiteral("スプーラが応答しません"));
+    }
+    if (lp.exitStatus() != QProcess::NormalExit || lp.exitCode() != 0) {
+        QString detail = QString::fromLocal8Bit(lp.readAllStandardError()).trimmed();
+        if (detail.isEmpty()) detail = QStringLiteral("スプーラがジョブを受け付けません");
+        throw printFailed(detail.left(500));
+    }
+}
+
+} // namespace
+
 // The spooler options the printer's settings stand for, in the order the toolkit's own CUPS
 // engine would give them (later ones win).
 QStringList spoolerArguments(const QPrinter& printer, const QString& file) {
@@ -85,27 +106,6 @@ QStringList spoolerArguments(const QPrinter& printer, const QString& file) {
     args << QStringLiteral("--") << file;
     return args;
 }
-
-// Hands a finished job file to the spooler and reports its refusal.
-void spool(const QPrinter& printer, const QString& file) {
-    QProcess lp;
-    lp.setProcessChannelMode(QProcess::SeparateChannels);
-    lp.start(QStringLiteral("lp"), spoolerArguments(printer, file));
-    if (!lp.waitForStarted(10000))
-        throw printFailed(QStringLiteral("スプーラ (lp) を起動できません"));
-    if (!lp.waitForFinished(120000)) {
-        lp.kill();
-        lp.waitForFinished(1000);
-        throw printFailed(QStringLiteral("スプーラが応答しません"));
-    }
-    if (lp.exitStatus() != QProcess::NormalExit || lp.exitCode() != 0) {
-        QString detail = QString::fromLocal8Bit(lp.readAllStandardError()).trimmed();
-        if (detail.isEmpty()) detail = QStringLiteral("スプーラがジョブを受け付けません");
-        throw printFailed(detail.left(500));
-    }
-}
-
-} // namespace
 
 std::unique_ptr<QPrinter> defaultPrinter() {
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();

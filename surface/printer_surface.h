@@ -26,6 +26,11 @@ using PrinterSource = std::function<std::unique_ptr<QPrinter>()>;
 void copyPrinterSettings(const QPrinter& from, QPrinter& to);
 std::unique_ptr<QPrinter> clonePrinter(const QPrinter& from);
 
+// The arguments of `lp` that hand a finished job file to the printer's queue with the
+// printer's settings: destination, empty title, paper, copies, sides, orientation and the
+// options of the printer's properties dialog.
+QStringList spoolerArguments(const QPrinter& printer, const QString& file);
+
 // The distance in device pixels from the sheet's top-left corner to the painter's origin on a
 // printer page; (0, 0) for any other device.
 QPoint physicalOffset(const QPainter& canvas);
