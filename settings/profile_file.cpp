@@ -178,7 +178,12 @@ std::string withKey(const std::string& bytes, std::string_view section, std::str
         out.append(key);
         out.push_back('=');
         out.append(value);
-        out.append(eol);
+        // A lone CR before a line that starts with LF would join it into one CR LF break and
+        // swallow that (empty) line.
+        if (eol == "\r" && line.end < bytes.size() && bytes[line.end] == '\n')
+            out.append("\r\n");
+        else
+            out.append(eol);
         out.append(bytes, line.end);
     } else {
         out = bytes;
