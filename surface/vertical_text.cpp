@@ -3,6 +3,7 @@
 #include "surface/fonts.h"
 
 #include <QColor>
+#include <QCoreApplication>
 #include <QFont>
 #include <QGlyphRun>
 #include <QHash>
@@ -47,9 +48,14 @@ struct ShapeFace {
     }
 };
 
+// Never destroyed at exit: the sized raw fonts in it own font engines that must go while Qt's
+// font globals still exist, so the cache is emptied when the application object goes.
 QHash<QString, std::shared_ptr<ShapeFace>>& faceCache() {
-    static QHash<QString, std::shared_ptr<ShapeFace>> cache;
-    return cache;
+    static auto* const cache = [] {
+        qAddPostRoutine(clearTextCaches);
+        return new QHash<QString, std::shared_ptr<ShapeFace>>;
+    }();
+    return *cache;
 }
 
 hb_buffer_t* sharedBuffer() {
