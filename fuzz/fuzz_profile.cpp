@@ -130,6 +130,13 @@ bool isSectionLine(std::string_view line) {
 
 void checkOtherLines(std::string_view before, std::string_view after, std::string_view key,
                      std::string_view value) {
+    // A UTF-8 mark at the start belongs to no line and stays where it is.
+    constexpr std::string_view kMark = "\xEF\xBB\xBF";
+    if (before.substr(0, 3) == kMark) {
+        if (after.substr(0, 3) != kMark) fail("the UTF-8 mark moved");
+        before.remove_prefix(3);
+        after.remove_prefix(3);
+    }
     const auto o = linesOf(before);
     const auto n = linesOf(after);
     std::size_t p = 0;
