@@ -1,6 +1,7 @@
 // Program entry: the main window, then the hidden settings window, then the event loop.
 #include "app/unit1.h"
 #include "settings/unit2.h"
+#include "surface/fonts.h"
 #include "widgets/prompts.h"
 
 #include <QApplication>
@@ -21,10 +22,8 @@ int main(int argc, char** argv) {
                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtJapanese);
 
-    // The window font of both windows, mapped onto an installed proportional Gothic face.
-    QFont::insertSubstitutions(QStringLiteral("ＭＳ Ｐゴシック"),
-                               {QStringLiteral("IPAPGothic"), QStringLiteral("IPAexGothic"),
-                                QStringLiteral("Noto Sans CJK JP")});
+    // The faces the system names, the window font among them, mapped onto installed fonts.
+    surface::installFaceSubstitutions();
     QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
     font.setPixelSize(12);
     QApplication::setFont(font);

@@ -4,6 +4,7 @@
 #include "settings/unit2.h"
 #include "surface/fonts.h"
 #include "surface/playback.h"
+#include "surface/printer_surface.h"
 #include "text/cp932.h"
 #include "widgets/address_grid_view.h"
 #include "widgets/prompts.h"
@@ -104,8 +105,8 @@ TForm1::TForm1(QString settingsPath, QWidget* parent)
     setCentralWidget(client);
 
     grid_ = new addresses::AddressGrid(this);
-    StringGrid1 = new widgets::AddressGridView(client);
-    StringGrid1->setAddressGrid(grid_);
+    StringGrid1 = new AddressGridView(client);
+    StringGrid1->setModel(grid_);
     PaintBox1 = new PaintBox(*this, client);
     // Never shown: only the list of the printer's font names.
     ComboBox1 = new QComboBox(client);
@@ -116,7 +117,7 @@ TForm1::TForm1(QString settingsPath, QWidget* parent)
     client->arrange();
     StringGrid1->setFocus();
 
-    connect(StringGrid1, &widgets::AddressGridView::gridClick, this,
+    connect(StringGrid1, &AddressGridView::gridClick, this,
             [this] { guarded([this] { StringGrid1Click(); }); });
     buildMenu();
 }
@@ -223,17 +224,14 @@ card::CardInputs TForm1::cardInputs(int row, card::Target target) const {
 
 void TForm1::DrawCard(QPainter& target, int row) {
     card::Target kind = card::Target::Other;
-    if (printerCanvas_ && &target == printerCanvas_)
+    if (printJob_.Surface().isCanvas(&target))
         kind = card::Target::Printer;
     else if (target.device() == PaintBox1)
         kind = card::Target::Preview;
 
     surface::CardPicture picture = card::RenderCard(cardInputs(row, kind));
     if (kind == card::Target::Printer) {
-        const QPoint offset = surface::physicalOffset(target);
-        const double pxPerMm = target.device()->logicalDpiX() / 25.4;
-        const double pyPerMm = target.device()->logicalDpiY() / 25.4;
-        surface::playNatural(picture, target, -offset.x(), -offset.y(), pxPerMm, pyPerMm);
+        surface::playOnSheet(picture, target);
     } else {
         const int w = PaintBox1->width();
         const int h = static_cast<int>(static_cast<long long>(w) * 148 / 100);
@@ -273,9 +271,17 @@ void TForm1::Open1Click() {
     StringGrid1Click();
 }
 
-void TForm1::Print1Click() {}
+void TForm1::Print1Click() {
+    // A grid without address rows has nothing to print.
+    if (StringGrid1->selectionTop() < 1) return;
+    printJob_.Print(
+        StringGrid1->selectionTop(), StringGrid1->selectionBottom(),
+        [this](surface::PrinterSurface& surface, int row) { DrawCard(*surface.canvas(), row); });
+}
 
-void TForm1::N1Click() {}
+void TForm1::N1Click() {
+    printJob_.Setup();
+}
 
 void TForm1::Exit1Click() {
     close();
@@ -299,4 +305,10 @@ void TForm1::closeEvent(QCloseEvent* event) {
     QCoreApplication::quit();
 }
 
+} // namespace rinova::app
+
+namespace rinova::app {
+QWidget& TForm1::paintBox() {
+    return *PaintBox1;
+}
 } // namespace rinova::app

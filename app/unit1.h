@@ -1,6 +1,7 @@
 // TForm1, the main window: the address grid, the card preview and the menu.
 #pragma once
 
+#include "addresses/print_job.h"
 #include "card/card_renderer.h"
 #include "settings/form1_link.h"
 #include "settings/settings_store.h"
@@ -19,7 +20,7 @@ class AddressGrid;
 namespace rinova::settings {
 class TForm2;
 }
-namespace rinova::widgets {
+namespace rinova {
 class AddressGridView;
 }
 
@@ -69,13 +70,13 @@ public:
     // For the settings window reference and tests.
     void setForm2(settings::TForm2* form2) { form2_ = form2; }
     addresses::AddressGrid& grid() { return *grid_; }
-    widgets::AddressGridView& gridView() { return *StringGrid1; }
+    AddressGridView& gridView() { return *StringGrid1; }
     QWidget& paintBox();
     QComboBox& fontListBox() { return *ComboBox1; }
     QAction& actionN21() { return *N21; }
     const QStringList& verticalFaces() const { return verticalFaces_; }
-    // The printer canvas during a print job; DrawCard treats that painter as the printer.
-    void setPrinterCanvas(QPainter* canvas) { printerCanvas_ = canvas; }
+    // The print job and its printer, for tests.
+    addresses::PrintJob& printJob() { return printJob_; }
     // How many previews were drawn, and the last card recorded: for tests and diagnostics.
     int previewDraws() const { return previewDraws_; }
     const surface::CardPicture& lastPicture() const { return lastPicture_; }
@@ -95,7 +96,7 @@ private:
     QSize screenForCentring_;
 
     addresses::AddressGrid* grid_ = nullptr;
-    widgets::AddressGridView* StringGrid1 = nullptr;
+    AddressGridView* StringGrid1 = nullptr;
     PaintBox* PaintBox1 = nullptr;
     QComboBox* ComboBox1 = nullptr;
     QAction* Open1 = nullptr;
@@ -106,7 +107,7 @@ private:
     QAction* N5 = nullptr;
 
     settings::TForm2* form2_ = nullptr;
-    QPainter* printerCanvas_ = nullptr;
+    addresses::PrintJob printJob_;
     int previewDraws_ = 0;
     surface::CardPicture lastPicture_;
     QString lastPaintFailure_;

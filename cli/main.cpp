@@ -29,8 +29,7 @@ const char* kUsage = "使い方: rinova-cli grid|card|png|pdf|print FILE [オプ
 
 int main(int argc, char** argv) {
     // Fonts and painting need a GUI application, but never a display.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     QStringList args = QGuiApplication::arguments();
     args.removeFirst();

@@ -1,0 +1,146 @@
+// The main window: start-up steps and their failures, the font check, the menu handlers.
+#include "addresses/address_grid.h"
+#include "app/unit1.h"
+#include "tests/support/test_support.h"
+#include "widgets/address_grid_view.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace rinova;
+using rinova::testing::ScriptedPrompts;
+using rinova::testing::sjis;
+using rinova::testing::writeBytes;
+
+namespace {
+
+const QStringList kFaces = {u"@ＤＦ行書体"_qs, u"@ＭＳ 明朝"_qs, u"@ＭＳ ゴシック"_qs,
+                            u"@HG行書体"_qs, u"@HG創英角ﾎﾟｯﾌﾟ体"_qs};
+
+// Points the print system at nothing, so there is no default printer.
+struct NoPrinters {
+    QByteArray saved = qgetenv("CUPS_SERVER");
+    NoPrinters() { qputenv("CUPS_SERVER", "/nonexistent/rinova-test.sock"); }
+    ~NoPrinters() {
+        if (saved.isEmpty())
+            qunsetenv("CUPS_SERVER");
+        else
+            qputenv("CUPS_SERVER", saved);
+    }
+};
+
+} // namespace
+
+TEST(Centring, HalvesEachSizeOnItsOwnBeforeSubtracting) {
+    EXPECT_EQ(app::centredPosition({1024, 768}, {742, 484}), QPoint(141, 142));
+    EXPECT_EQ(app::centredPosition({1920, 1080}, {742, 484}), QPoint(589, 298));
+    EXPECT_EQ(app::centredPosition({1366, 768}, {743, 484}).x(), 312);
+}
+
+TEST(FontCheck, NamesEveryFaceNoEntryEqualsExactlyInOrder) {
+    EXPECT_EQ(app::missingFaces(kFaces, kFaces), QString());
+    EXPECT_EQ(app::missingFaces({u"Foo"_qs, u"@ＭＳ 明朝"_qs, u"@ＭＳ ゴシック"_qs}, kFaces),
+              u"@ＤＦ行書体@HG行書体@HG創英角ﾎﾟｯﾌﾟ体"_qs);
+    // An empty list reports nothing.
+    EXPECT_EQ(app::missingFaces({}, kFaces), QString());
+    // A missing space, another letter width or case is another face.
+    const QStringList nearly = {u"@ＭＳ明朝"_qs, u"@MS 明朝"_qs, u"@ｍｓ 明朝"_qs};
+    EXPECT_TRUE(app::missingFaces(nearly, kFaces).contains(u"@ＭＳ 明朝"_qs));
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString ini() const { return dir.filePath(QStringLiteral("rinova.ini")); }
+};
+
+TEST_F(MainWindowTest, NonIntegerSettingStopsStartUpAtTheLayoutStep) {
+    writeBytes(ini(), "[SET]\r\nEdit3Value2=abc\r\n");
+    ScriptedPrompts prompts;
+    app::TForm1 form(ini());
+    form.setScreenSizeForCentring({1024, 768});
+    form.FormCreate();
+    ASSERT_EQ(prompts.errors.size(), 1u);
+    EXPECT_EQ(prompts.errors[0], u"'abc' は整数ではありません."_qs);
+    EXPECT_EQ(form.pos(), QPoint(141, 142)); // the centring before it was done
+    EXPECT_EQ(form.cardLayout(), settings::CardLayout{});
+    EXPECT_TRUE(form.grid().Cell(0, 1).empty()); // no header
+    EXPECT_EQ(form.gridView().numberColumnWidth(), 64);
+    EXPECT_EQ(form.fontListBox().count(), 0);
+    EXPECT_TRUE(prompts.messages.empty()); // no font check
+    EXPECT_EQ(form.paintBox().geometry(), QRect(473, 48, 105, 105));
+}
+
+TEST_F(MainWindowTest, WithoutADefaultPrinterTheFontListStaysEmpty) {
+    NoPrinters none;
+    ScriptedPrompts prompts;
+    app::TForm1 form(ini());
+    form.FormCreate();
+    ASSERT_EQ(prompts.errors.size(), 1u);
+    EXPECT_EQ(prompts.errors[0], u"デフォルト プリンタが存在しません."_qs);
+    EXPECT_EQ(form.grid().Cell(0, 1), sjis(u"名前1"));
+    EXPECT_EQ(form.grid().Cell(0, 6), sjis(u"備考"));
+    EXPECT_EQ(form.grid().RowCount(), 5);
+    EXPECT_EQ(form.cardLayout().NameSize, 130);
+    EXPECT_EQ(form.fontListBox().count(), 0);
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_FALSE(QFile::exists(ini())); // start-up writes nothing
+}
+
+TEST_F(MainWindowTest, NameTwoToggleFlipsTheMarkAndRedraws) {
+    NoPrinters none;
+    ScriptedPrompts prompts;
+    app::TForm1 form(ini());
+    form.FormCreate();
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    EXPECT_TRUE(form.actionN21().isChecked());
+    const int before = form.previewDraws();
+    form.N21Click();
+    EXPECT_FALSE(form.actionN21().isChecked());
+    form.actionN21().trigger(); // as the menu does
+    EXPECT_TRUE(form.actionN21().isChecked());
+    EXPECT_EQ(form.previewDraws(), before + 2);
+}
+
+TEST_F(MainWindowTest, OpenImportsCancelsAndReportsUnreadableFiles) {
+    NoPrinters none;
+    ScriptedPrompts prompts;
+    app::TForm1 form(ini());
+    form.FormCreate();
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    prompts.errors.clear();
+
+    // Cancel: nothing changes and nothing is redrawn.
+    int draws = form.previewDraws();
+    form.Open1Click();
+    EXPECT_EQ(form.grid().RowCount(), 5);
+    EXPECT_EQ(form.previewDraws(), draws);
+    EXPECT_EQ(prompts.lastOpenFolder, QCoreApplication::applicationDirPath());
+
+    const QString csv = dir.filePath(QStringLiteral("a.csv"));
+    writeBytes(csv, sjis(u"山田 太郎,花子,1234567,東京都,一-二,備考\r\n鈴木,,100-0001,,,\r\n"));
+    prompts.openAnswers.push_back(csv);
+    form.Open1Click();
+    EXPECT_EQ(form.grid().RowCount(), 3);
+    EXPECT_EQ(form.grid().Cell(1, 1), sjis(u"山田　太郎"));
+    EXPECT_EQ(form.grid().Cell(2, 2), " ");
+    EXPECT_EQ(form.previewDraws(), draws + 1);
+    EXPECT_EQ(form.lastPicture().ops.empty(), false);
+
+    // A typed name that does not exist: the message names the full path; the grid stays.
+    const QString missing = dir.filePath(QStringLiteral("none.csv"));
+    prompts.openAnswers.push_back(missing);
+    draws = form.previewDraws();
+    EXPECT_FALSE(guarded([&] { form.Open1Click(); }));
+    ASSERT_EQ(prompts.errors.size(), 1u);
+    EXPECT_EQ(prompts.errors[0], u"ファイル "_qs + QDir::cleanPath(missing) + u" は開けません."_qs);
+    EXPECT_EQ(form.grid().RowCount(), 3);
+    EXPECT_EQ(form.previewDraws(), draws);
+}
