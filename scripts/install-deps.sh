@@ -16,7 +16,7 @@ PACKAGES=(
   # printing
   cups cups-client cups-bsd printer-driver-cups-pdf
   # headless GUI runs and looking at output
-  xvfb xauth xdotool x11-utils poppler-utils
+  xvfb xauth xdotool x11-utils x11-apps imagemagick poppler-utils
 )
 
 missing=()
