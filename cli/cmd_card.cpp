@@ -1,4 +1,5 @@
 // rinova-cli card: lists what one row's card records, one JSON object per operation.
+#include "cli/args.h"
 #include "cli/card_source.h"
 #include "cli/commands.h"
 #include "text/cp932.h"
@@ -63,41 +64,26 @@ QByteArray toJson(const surface::PictureOp& op) {
 }
 
 int usage() {
-    std::fputs(kCardUsage, stderr);
-    return 2;
+    return usageError(kCardUsage);
 }
 
 } // namespace
 
 int cmdCard(const QStringList& args) {
-    QString file, settingsPath = defaultSettingsPath();
-    std::optional<int> row;
+    const std::optional<Args> parsed = parseArgs(
+        args, {QStringLiteral("--row"), QStringLiteral("--target"), QStringLiteral("--settings")},
+        {QStringLiteral("--no-name2")});
+    if (!parsed) return usage();
+    const QString& file = parsed->file;
+    const QString settingsPath = parsed->value(QStringLiteral("--settings"), defaultSettingsPath());
+    const bool noName2 = parsed->has(QStringLiteral("--no-name2"));
+    const std::optional<int> row = parsePositive(parsed->value(QStringLiteral("--row")));
     card::Target target = card::Target::Preview;
-    bool noName2 = false;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        const bool hasValue = i + 1 < args.size();
-        if (a == QLatin1String("--row") && hasValue) {
-            row = parsePositive(args[++i]);
-            if (!row) return usage();
-        } else if (a == QLatin1String("--target") && hasValue) {
-            const QString t = args[++i];
-            if (t == QLatin1String("preview"))
-                target = card::Target::Preview;
-            else if (t == QLatin1String("printer"))
-                target = card::Target::Printer;
-            else
-                return usage();
-        } else if (a == QLatin1String("--settings") && hasValue) {
-            settingsPath = args[++i];
-        } else if (a == QLatin1String("--no-name2")) {
-            noName2 = true;
-        } else if (!a.startsWith(QLatin1String("--")) && file.isEmpty()) {
-            file = a;
-        } else {
-            return usage();
-        }
-    }
+    const QString t = parsed->value(QStringLiteral("--target"), QStringLiteral("preview"));
+    if (t == QLatin1String("printer"))
+        target = card::Target::Printer;
+    else if (t != QLatin1String("preview"))
+        return usage();
     if (file.isEmpty() || !row) return usage();
 
     addresses::AddressGrid grid;

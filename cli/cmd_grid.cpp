@@ -1,6 +1,7 @@
 // rinova-cli grid: imports an address file the way the program's open command does and dumps
 // the grid as JSON lines, or with --stats only its size.
 #include "addresses/address_grid.h"
+#include "cli/args.h"
 #include "cli/commands.h"
 #include "text/cp932.h"
 
@@ -87,26 +88,10 @@ void appendHex(std::string& out, std::string_view cell) {
 } // namespace
 
 int cmdGrid(const QStringList& args) {
-    QString file;
-    bool stats = false, haveFile = false, optionsEnded = false;
-    for (const QString& arg : args) {
-        const bool option = !optionsEnded && arg.startsWith(u'-');
-        if (option && arg == QStringLiteral("--")) {
-            optionsEnded = true;
-        } else if (option && arg == QStringLiteral("--stats") && !stats) {
-            stats = true;
-        } else if (!option && !haveFile) {
-            file = arg;
-            haveFile = true;
-        } else {
-            std::fputs(kGridUsage, stderr);
-            return 2;
-        }
-    }
-    if (!haveFile) {
-        std::fputs(kGridUsage, stderr);
-        return 2;
-    }
+    const std::optional<Args> parsed = parseArgs(args, {}, {QStringLiteral("--stats")});
+    if (!parsed) return usageError(kGridUsage);
+    const QString& file = parsed->file;
+    const bool stats = parsed->has(QStringLiteral("--stats"));
 
     addresses::AddressGrid grid;
     grid.SetRowCommaText(0, text::fromUnicode(u"番号,名前1,名前2,〒,住所1,住所2,備考"));

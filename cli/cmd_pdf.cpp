@@ -1,4 +1,5 @@
 // rinova-cli pdf: the cards of a row range as the printer gets them, one per 100 x 148 mm page.
+#include "cli/args.h"
 #include "cli/batch_print.h"
 #include "cli/commands.h"
 #include "text/failure.h"
@@ -17,8 +18,7 @@ namespace {
 const char* kPdfUsage = "使い方: rinova-cli pdf FILE [--rows A-B] [--settings PATH] -o OUT.pdf\n";
 
 int usage() {
-    std::fputs(kPdfUsage, stderr);
-    return 2;
+    return usageError(kPdfUsage);
 }
 
 // 2540 dots per inch make one device pixel 0.01 mm, so the natural size is exactly the card.
@@ -32,23 +32,16 @@ constexpr int kPageHeightPt = 420;
 
 int cmdPdf(const QStringList& args) {
     keepFreedMemory();
-    QString file, output, settingsPath = defaultSettingsPath();
+    const std::optional<Args> parsed = parseArgs(
+        args, {QStringLiteral("--rows"), QStringLiteral("-o"), QStringLiteral("--settings")});
+    if (!parsed) return usage();
+    const QString& file = parsed->file;
+    const QString output = parsed->value(QStringLiteral("-o"));
+    const QString settingsPath = parsed->value(QStringLiteral("--settings"), defaultSettingsPath());
     std::optional<RowRange> asked;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        const bool hasValue = i + 1 < args.size();
-        if (a == QLatin1String("--rows") && hasValue) {
-            asked = parseRows(args[++i]);
-            if (!asked) return usage();
-        } else if (a == QLatin1String("-o") && hasValue) {
-            output = args[++i];
-        } else if (a == QLatin1String("--settings") && hasValue) {
-            settingsPath = args[++i];
-        } else if (!a.startsWith(u'-') && file.isEmpty()) {
-            file = a;
-        } else {
-            return usage();
-        }
+    if (parsed->has(QStringLiteral("--rows"))) {
+        asked = parseRows(parsed->value(QStringLiteral("--rows")));
+        if (!asked) return usage();
     }
     if (file.isEmpty() || output.isEmpty()) return usage();
 

@@ -1,4 +1,5 @@
 // rinova-cli png: a row's card as the main window's preview shows it, saved as a PNG image.
+#include "cli/args.h"
 #include "cli/card_source.h"
 #include "cli/commands.h"
 #include "surface/playback.h"
@@ -17,37 +18,25 @@ const char* kPngUsage = "使い方: rinova-cli png FILE --row N --width W -o OUT
 constexpr int kMaxWidth = 10000;
 
 int usage() {
-    std::fputs(kPngUsage, stderr);
-    return 2;
+    return usageError(kPngUsage);
 }
 
 } // namespace
 
 int cmdPng(const QStringList& args) {
-    QString file, output, settingsPath = defaultSettingsPath();
-    std::optional<int> row, width;
-    bool noName2 = false;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        const bool hasValue = i + 1 < args.size();
-        if (a == QLatin1String("--row") && hasValue) {
-            row = parsePositive(args[++i]);
-            if (!row) return usage();
-        } else if (a == QLatin1String("--width") && hasValue) {
-            width = parsePositive(args[++i]);
-            if (!width || *width > kMaxWidth) return usage();
-        } else if (a == QLatin1String("-o") && hasValue) {
-            output = args[++i];
-        } else if (a == QLatin1String("--settings") && hasValue) {
-            settingsPath = args[++i];
-        } else if (a == QLatin1String("--no-name2")) {
-            noName2 = true;
-        } else if (!a.startsWith(QLatin1Char('-')) && file.isEmpty()) {
-            file = a;
-        } else {
-            return usage();
-        }
-    }
+    const std::optional<Args> parsed =
+        parseArgs(args,
+                  {QStringLiteral("--row"), QStringLiteral("--width"), QStringLiteral("-o"),
+                   QStringLiteral("--settings")},
+                  {QStringLiteral("--no-name2")});
+    if (!parsed) return usage();
+    const QString& file = parsed->file;
+    const QString output = parsed->value(QStringLiteral("-o"));
+    const QString settingsPath = parsed->value(QStringLiteral("--settings"), defaultSettingsPath());
+    const bool noName2 = parsed->has(QStringLiteral("--no-name2"));
+    const std::optional<int> row = parsePositive(parsed->value(QStringLiteral("--row")));
+    const std::optional<int> width = parsePositive(parsed->value(QStringLiteral("--width")));
+    if (width && *width > kMaxWidth) return usage();
     if (file.isEmpty() || output.isEmpty() || !row || !width) return usage();
 
     addresses::AddressGrid grid;

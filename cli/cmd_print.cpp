@@ -1,4 +1,5 @@
 // rinova-cli print: the cards of a row range as one job on a printer, without dialogs.
+#include "cli/args.h"
 #include "cli/batch_print.h"
 #include "cli/commands.h"
 #include "text/failure.h"
@@ -14,34 +15,26 @@ const char* kPrintUsage =
     "使い方: rinova-cli print FILE [--rows A-B] [--printer NAME] [--settings PATH]\n";
 
 int usage() {
-    std::fputs(kPrintUsage, stderr);
-    return 2;
+    return usageError(kPrintUsage);
 }
 
 } // namespace
 
 int cmdPrint(const QStringList& args) {
     keepFreedMemory();
-    QString file, printerName, settingsPath = defaultSettingsPath();
+    const std::optional<Args> parsed =
+        parseArgs(args, {QStringLiteral("--rows"), QStringLiteral("--printer"),
+                         QStringLiteral("--settings")});
+    if (!parsed) return usage();
+    const QString& file = parsed->file;
+    const QString settingsPath = parsed->value(QStringLiteral("--settings"), defaultSettingsPath());
+    const QString printerName = parsed->value(QStringLiteral("--printer"));
+    if (parsed->has(QStringLiteral("--printer")) && printerName.isEmpty()) return usage();
     std::optional<RowRange> asked;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        const bool hasValue = i + 1 < args.size();
-        if (a == QLatin1String("--rows") && hasValue) {
-            asked = parseRows(args[++i]);
-            if (!asked) return usage();
-        } else if (a == QLatin1String("--printer") && hasValue) {
-            printerName = args[++i];
-            if (printerName.isEmpty()) return usage();
-        } else if (a == QLatin1String("--settings") && hasValue) {
-            settingsPath = args[++i];
-        } else if (!a.startsWith(u'-') && file.isEmpty()) {
-            file = a;
-        } else {
-            return usage();
-        }
+    if (parsed->has(QStringLiteral("--rows"))) {
+        asked = parseRows(parsed->value(QStringLiteral("--rows")));
+        if (!asked) return usage();
     }
-    if (file.isEmpty()) return usage();
 
     addresses::AddressGrid grid;
     importAddressFile(grid, file);

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <memory>
 
 using namespace rinova;
 using rinova::testing::readBytes;
@@ -25,18 +26,34 @@ int countTexts(const surface::CardPicture& p) {
     return n;
 }
 
+// Both windows created as the program creates them, on a settings file of the test's own.
+struct TwoWindows : ::testing::Test {
+    QTemporaryDir dir;
+    QString ini = dir.filePath(QStringLiteral("rinova.ini"));
+    ScriptedPrompts prompts;
+    std::unique_ptr<app::TForm1> form1p;
+    std::unique_ptr<settings::TForm2> form2p;
+
+    void start() {
+        form1p = std::make_unique<app::TForm1>(ini);
+        form1p->FormCreate();
+        form2p = std::make_unique<settings::TForm2>(*form1p);
+        form1p->setForm2(form2p.get());
+        form2p->FormCreate();
+        form1p->show();
+    }
+    void TearDown() override {
+        form2p.reset();
+        form1p.reset();
+    }
+};
+
 } // namespace
 
-TEST(TwoWindows, SettingsWindowChangesRedrawThePreviewWithTheirValues) {
-    QTemporaryDir dir;
-    const QString ini = dir.filePath(QStringLiteral("rinova.ini"));
-    ScriptedPrompts prompts;
-    app::TForm1 form1(ini);
-    form1.FormCreate();
-    settings::TForm2 form2(form1);
-    form1.setForm2(&form2);
-    form2.FormCreate();
-    form1.show();
+TEST_F(TwoWindows, SettingsWindowChangesRedrawThePreviewWithTheirValues) {
+    start();
+    app::TForm1& form1 = *form1p;
+    settings::TForm2& form2 = *form2p;
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form1));
 
     const int textsWithoutSender = countTexts(form1.lastPicture());
@@ -57,17 +74,11 @@ TEST(TwoWindows, SettingsWindowChangesRedrawThePreviewWithTheirValues) {
     EXPECT_TRUE(found);
 }
 
-TEST(TwoWindows, EndingTheProgramDoesNotStoreTheSettingsWindowsChoices) {
-    QTemporaryDir dir;
-    const QString ini = dir.filePath(QStringLiteral("rinova.ini"));
+TEST_F(TwoWindows, EndingTheProgramDoesNotStoreTheSettingsWindowsChoices) {
     writeBytes(ini, "[SET]\r\nSashiPrint=0\r\nCardType=0\r\n");
-    ScriptedPrompts prompts;
-    app::TForm1 form1(ini);
-    form1.FormCreate();
-    settings::TForm2 form2(form1);
-    form1.setForm2(&form2);
-    form2.FormCreate();
-    form1.show();
+    start();
+    app::TForm1& form1 = *form1p;
+    settings::TForm2& form2 = *form2p;
     form1.N5Click();
     ASSERT_TRUE(form2.isVisible());
     form2.controls().CheckBox1->click();
