@@ -1,0 +1,186 @@
+#!/usr/bin/env bash
+# Drives the real program on an X display the way a user would, with real X events: opens an
+# address file, moves through rows, changes a position and the sender block in 文字設定,
+# prints rows 2 to 6 and quits. Run it under xvfb-run; it leaves no process behind.
+#
+#   walkthrough.sh WORKDIR SHOTDIR PRINTER
+#
+# WORKDIR holds a copy of rinova and addresses.csv; screenshots go to SHOTDIR; PRINTER names the
+# queue the program starts with. Prints "walk: ..." lines and exits non-zero on the first step
+# that does not happen.
+set -euo pipefail
+
+work=$1
+shots=$2
+printer=$3
+mkdir -p "$shots"
+cd "$work"
+
+start=$SECONDS
+log() { echo "walk: [$((SECONDS - start))s] $*"; }
+fail() {
+  echo "walk: FAILED: $*" >&2
+  import -window root "$shots/failure.png" 2>/dev/null || true
+  exit 1
+}
+shot() { import -window root "$shots/$1.png" || fail "screenshot $1"; }
+# Time for a repaint that has no outside sign of its own to land before a screenshot.
+settle() { sleep 0.3; }
+
+# The id of a visible window with exactly this title, once it is there.
+await_window() {
+  local id
+  id=$(timeout "${2:-20}" xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | head -1) ||
+    true
+  [ -n "$id" ] || fail "no window \"$1\" appeared"
+  echo "$id"
+}
+await_gone() {
+  for _ in $(seq 1 100); do
+    xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
+    sleep 0.1
+  done
+  fail "window \"$1\" did not close"
+}
+# Waits until the settings file holds the line KEY=VALUE (its lines end in CR LF).
+await_key() {
+  for _ in $(seq 1 100); do
+    tr -d '\r' <rinova.ini 2>/dev/null | grep -xF -- "$1=$2" >/dev/null && return 0
+    sleep 0.1
+  done
+  fail "rinova.ini never held $1=$2"
+}
+click() { xdotool mousemove --window "$1" "$2" "$3" click 1; }
+
+QT_QPA_PLATFORM=xcb PRINTER="$printer" ./rinova >rinova.log 2>&1 &
+pid=$!
+trap 'kill "$pid" 2>/dev/null || true' EXIT
+
+main=$(await_window "Rinova Ver1.2")
+xdotool windowfocus --sync "$main"
+settle
+# The start-up font check speaks only when a face is missing: a box captioned "Rinova".
+if xdotool search --onlyvisible --name "^Rinova\$" >/dev/null 2>&1; then
+  shot 00-startup-warning
+  fail "a start-up message box appeared (see 00-startup-warning.png)"
+fi
+shot 01-start
+log "main window up"
+
+# File → 開く, type the file's name in the dialog (it opens in the program's folder).
+xdotool key alt+f
+sleep 0.3
+xdotool key o
+dialog=$(await_window "開く")
+xdotool windowfocus --sync "$dialog"
+xdotool type --delay 15 "addresses.csv"
+xdotool key Return
+await_gone "開く"
+settle
+shot 02-opened
+log "address file opened"
+
+# Rows: 1 is current after the import; two Down keys reach row 3, a click reaches row 5.
+# Row k of the grid is centred 54 + 24 (k - 1) pixels below the window's top.
+xdotool windowfocus --sync "$main"
+xdotool key Down Down
+settle
+shot 03-row3
+click "$main" 62 150
+settle
+shot 04-row5
+log "moved through rows"
+
+# 設定 → 文字設定 with the mouse (the menu has no mnemonic).
+click "$main" 91 8
+sleep 0.4
+click "$main" 130 47
+form2=$(await_window "文字設定")
+xdotool windowfocus --sync "$form2"
+settle
+shot 05-settings
+log "文字設定 open"
+
+# 左右 of 住所1: select the field's text and type 25.
+click "$form2" 128 54
+xdotool key ctrl+a
+xdotool type --delay 40 "25"
+await_key Edit1Value0 25
+# 上下 of 住所1: three clicks on its up button.
+for _ in 1 2 3; do
+  click "$form2" 224 49
+  sleep 0.15
+done
+await_key Edit2Value0 3
+log "position changed"
+
+# Sender block: postal code, names (the second one typed in Japanese), then the box and the
+# card type, whose redraws show the texts typed before them.
+click "$form2" 69 234
+xdotool type --delay 30 "100"
+click "$form2" 125 234
+xdotool type --delay 30 "0001"
+click "$form2" 100 330
+xdotool type --delay 30 "Rinova Taro"
+click "$form2" 100 362
+xdotool type --delay 60 "見本花子"
+click "$form2" 45 192
+click "$form2" 188 218
+settle
+shot 06-settings-changed
+log "sender block filled"
+
+click "$form2" 172 444
+await_gone "文字設定"
+await_key CardType 1
+settle
+shot 07-settings-closed
+log "文字設定 closed"
+
+# Rows 2 to 6: a click on row 2, a click with Shift on row 6.
+click "$main" 62 78
+xdotool keydown shift
+click "$main" 62 174
+xdotool keyup shift
+settle
+shot 08-selected
+log "rows 2-6 selected"
+
+# File → 印刷［選択範囲］, はい, then the print dialog's default button.
+xdotool windowfocus --sync "$main"
+xdotool key alt+f
+sleep 0.3
+xdotool key p
+question=$(await_window "確認")
+settle
+shot 09-confirm
+xdotool windowfocus --sync "$question"
+xdotool key Return
+await_gone "確認"
+printdlg=$(await_window "印刷")
+settle
+shot 10-print-dialog
+xdotool windowfocus --sync "$printdlg"
+xdotool key Return
+await_gone "印刷"
+settle
+shot 11-printed
+log "printed"
+
+# File → 終了, and the program ends by itself.
+xdotool windowfocus --sync "$main"
+xdotool key alt+f
+sleep 0.3
+xdotool key x
+for _ in $(seq 1 100); do
+  kill -0 "$pid" 2>/dev/null || break
+  sleep 0.1
+done
+kill -0 "$pid" 2>/dev/null && fail "rinova still runs after File → 終了"
+set +e
+wait "$pid"
+code=$?
+set -e
+trap - EXIT
+[ "$code" -eq 0 ] || fail "rinova ended with exit code $code: $(cat rinova.log)"
+log "quit, exit code 0"
