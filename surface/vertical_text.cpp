@@ -8,6 +8,7 @@
 #include <QGlyphRun>
 #include <QHash>
 #include <QPainter>
+#include <QPainterPath>
 #include <cmath>
 #include <hb-ot.h>
 #include <hb.h>
@@ -391,20 +392,44 @@ TextLayout layoutLine(const QString& text, const QString& face, double cellPx) {
     return layout(text, face, cellPx, false);
 }
 
-void drawLayout(QPainter& painter, const TextLayout& layout, QPointF reference) {
-    for (const GlyphRunPart& part : layout.runs) {
+namespace {
+
+// Qt keeps some glyphs (bitmap strikes, faces with unreliable outlines) as images in its glyph
+// cache whatever their size, and a glyph tens of thousands of pixels tall then needs gigabytes.
+// Beyond any size a card shows whole, glyphs are filled as outlines instead.
+constexpr double kLargestCachedGlyphPx = 1024;
+
+void drawRun(QPainter& painter, QPointF at, const GlyphRunPart& part) {
+    // A size the font engine could not take (FreeType stops at 65535 pixels per em) leaves the
+    // raw font without one; Qt would then cache its glyphs at any size.
+    const double px = part.font.pixelSize();
+    if (!(px > 0)) return;
+    if (px <= kLargestCachedGlyphPx) {
         QGlyphRun run;
         run.setRawFont(part.font);
         run.setGlyphIndexes(part.glyphs);
         run.setPositions(part.positions);
+        painter.drawGlyphRun(at, run);
+        return;
+    }
+    QPainterPath outline;
+    for (qsizetype i = 0; i < part.glyphs.size() && i < part.positions.size(); ++i)
+        outline.addPath(part.font.pathForGlyph(part.glyphs[i]).translated(at + part.positions[i]));
+    painter.fillPath(outline, painter.pen().color());
+}
+
+} // namespace
+
+void drawLayout(QPainter& painter, const TextLayout& layout, QPointF reference) {
+    for (const GlyphRunPart& part : layout.runs) {
         if (!part.rotated) {
-            painter.drawGlyphRun(reference, run);
+            drawRun(painter, reference, part);
             continue;
         }
         painter.save();
         painter.translate(reference + part.origin);
         painter.rotate(90);
-        painter.drawGlyphRun(QPointF(0, 0), run);
+        drawRun(painter, QPointF(0, 0), part);
         painter.restore();
     }
 }

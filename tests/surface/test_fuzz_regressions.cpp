@@ -11,11 +11,11 @@
 namespace rinova::surface {
 namespace {
 
-QImage drawn(const TextOp& op) {
+QImage drawn(const TextOp& op, QPointF reference = QPointF(30, 30)) {
     QImage image(60, 60, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::white);
     QPainter painter(&image);
-    drawTextOp(painter, op, QPointF(30, 30), 0.5);
+    drawTextOp(painter, op, reference, 0.5);
     return image;
 }
 
@@ -39,6 +39,22 @@ TEST(SurfaceFuzzRegressions, EscapementAtTheInt32ExtremesTurnsLikeItsRemainder) 
         // A whole number of turns more or less draws the same (3600 tenths of a degree).
         op.font.escapement = escapement % 3600;
         EXPECT_EQ(extreme, drawn(op)) << escapement;
+    }
+}
+
+// A cell of more pixels per em than FreeType takes left the raw font without a size, and Qt then
+// cached its glyphs as images of gigabytes. Such text draws nothing; large text below that
+// limit is filled as outlines.
+TEST(SurfaceFuzzRegressions, HugeTextDrawsOutlinesOrNothingWithoutHugeGlyphImages) {
+    TextOp op;
+    op.text = QStringLiteral("■ab");
+    op.font.escapement = 900;
+    op.font.setFace(text::fromUnicode(u"@ＭＳ 明朝"));
+    op.font.height = 4000; // 2000 pixels at half a pixel per unit: the square's middle
+    EXPECT_TRUE(hasInk(drawn(op, QPointF(1000, -970))));
+    for (std::int32_t height : {200000, INT32_MAX, INT32_MIN}) {
+        op.font.height = height;
+        EXPECT_FALSE(hasInk(drawn(op))) << height;
     }
 }
 
