@@ -53,6 +53,17 @@ int pickChoice(FuzzedDataProvider& in) {
     }
 }
 
+// RINOVA_FUZZ_DUMP=1 lists the recorded texts of each input, to see what a finding drew.
+const bool dump = std::getenv("RINOVA_FUZZ_DUMP") != nullptr;
+
+void dumpPicture(const surface::CardPicture& picture) {
+    for (const surface::PictureOp& op : picture.ops)
+        if (const auto* t = std::get_if<surface::TextOp>(&op))
+            std::fprintf(stderr, "text at (%d, %d) height %d escapement %d face \"%s\": %s\n", t->x,
+                         t->y, t->font.height, t->font.escapement, t->font.face().c_str(),
+                         t->text.toUtf8().constData());
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
@@ -84,6 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         s = in.ConsumeRandomLengthString(64);
 
     const surface::CardPicture picture = card::RenderCard(c);
+    if (dump) dumpPicture(picture);
     if (picture.ops.empty() && c.target != card::Target::Printer) fail("no background");
 
     QImage preview(30, 44, QImage::Format_ARGB32_Premultiplied);
