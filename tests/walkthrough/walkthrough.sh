@@ -25,8 +25,20 @@ fail() {
   exit 1
 }
 shot() { import -window root "$shots/$1.png" || fail "screenshot $1"; }
-# Time for a repaint that has no outside sign of its own to land before a screenshot.
-settle() { sleep 0.3; }
+# Lets a repaint land before a screenshot: waits until the screen stops changing, however
+# slow the machine is (at least 0.2 s, at most 10 s).
+screen_hash() { xwd -root -silent | md5sum; }
+settle() {
+  sleep 0.2
+  local last now
+  last=$(screen_hash)
+  for _ in $(seq 1 50); do
+    sleep 0.15
+    now=$(screen_hash)
+    [ "$now" = "$last" ] && return 0
+    last=$now
+  done
+}
 
 # The id of a visible window with exactly this title, once it is there.
 await_window() {
@@ -52,6 +64,15 @@ await_key() {
   fail "rinova.ini never held $1=$2"
 }
 click() { xdotool mousemove --window "$1" "$2" "$3" click 1; }
+# Menus are windows of their own: a menu is open once the program shows one more window.
+visible_windows() { { xdotool search --onlyvisible --pid "$pid" 2>/dev/null || true; } | wc -l; }
+await_menu() {
+  for _ in $(seq 1 200); do
+    [ "$(visible_windows)" -gt "$1" ] && return 0
+    sleep 0.05
+  done
+  fail "the menu did not open"
+}
 
 # In a sanitizer build: the keyboard library that Qt's X platform loads copies a name with
 # strndup from a buffer that ends where the name ends, which the strict string check reports;
@@ -76,8 +97,9 @@ shot 01-start
 log "main window up"
 
 # File → 開く, type the file's name in the dialog (it opens in the program's folder).
+before=$(visible_windows)
 xdotool key alt+f
-sleep 0.3
+await_menu "$before"
 xdotool key o
 dialog=$(await_window "開く")
 xdotool windowfocus --sync "$dialog"
@@ -100,8 +122,9 @@ shot 04-row5
 log "moved through rows"
 
 # 設定 → 文字設定 with the mouse (the menu has no mnemonic).
+before=$(visible_windows)
 click "$main" 91 8
-sleep 0.4
+await_menu "$before"
 click "$main" 130 47
 form2=$(await_window "文字設定")
 xdotool windowfocus --sync "$form2"
@@ -115,11 +138,10 @@ xdotool key ctrl+a
 xdotool type --delay 40 "25"
 await_key Edit1Value0 25
 # 上下 of 住所1: three clicks on its up button.
-for _ in 1 2 3; do
+for i in 1 2 3; do
   click "$form2" 224 49
-  sleep 0.15
+  await_key Edit2Value0 "$i"
 done
-await_key Edit2Value0 3
 log "position changed"
 
 # Sender block: postal code, names (the second one typed in Japanese), then the box and the
@@ -156,8 +178,9 @@ log "rows 2-6 selected"
 
 # File → 印刷［選択範囲］, はい, then the print dialog's default button.
 xdotool windowfocus --sync "$main"
+before=$(visible_windows)
 xdotool key alt+f
-sleep 0.3
+await_menu "$before"
 xdotool key p
 question=$(await_window "確認")
 settle
@@ -177,8 +200,9 @@ log "printed"
 
 # File → 終了, and the program ends by itself.
 xdotool windowfocus --sync "$main"
+before=$(visible_windows)
 xdotool key alt+f
-sleep 0.3
+await_menu "$before"
 xdotool key x
 for _ in $(seq 1 100); do
   kill -0 "$pid" 2>/dev/null || break

@@ -143,7 +143,7 @@ std::vector<std::string> iniLines(const QString& path) {
 class WalkThrough : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (const char* tool : {"xvfb-run", "Xvfb", "xauth", "xdotool", "import", "cupsd",
+        for (const char* tool : {"xvfb-run", "Xvfb", "xauth", "xdotool", "xwd", "import", "cupsd",
                                  "lpadmin", "pdfinfo", "pdftoppm"})
             if (findTool(tool).isEmpty())
                 GTEST_SKIP() << tool << " is not installed (scripts/install-deps.sh installs it)";
