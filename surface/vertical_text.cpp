@@ -7,6 +7,7 @@
 #include <QFont>
 #include <QGlyphRun>
 #include <QHash>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <cmath>
@@ -396,15 +397,21 @@ namespace {
 
 // Qt keeps some glyphs (bitmap strikes, faces with unreliable outlines) as images in its glyph
 // cache whatever their size, and a glyph tens of thousands of pixels tall then needs gigabytes.
-// Beyond any size a card shows whole, glyphs are filled as outlines instead.
+// Beyond any size a card shows whole, glyphs are filled as outlines instead. PDF and printer
+// pages keep glyphs as text at any size, so their fonts stay embedded and pages stay small.
 constexpr double kLargestCachedGlyphPx = 1024;
+
+bool keepsGlyphsAsText(const QPainter& painter) {
+    const QPaintEngine* engine = painter.paintEngine();
+    return engine && engine->type() == QPaintEngine::Pdf;
+}
 
 void drawRun(QPainter& painter, QPointF at, const GlyphRunPart& part) {
     // A size the font engine could not take (FreeType stops at 65535 pixels per em) leaves the
     // raw font without one; Qt would then cache its glyphs at any size.
     const double px = part.font.pixelSize();
     if (!(px > 0)) return;
-    if (px <= kLargestCachedGlyphPx) {
+    if (px <= kLargestCachedGlyphPx || keepsGlyphsAsText(painter)) {
         QGlyphRun run;
         run.setRawFont(part.font);
         run.setGlyphIndexes(part.glyphs);
