@@ -48,7 +48,7 @@ public:
     void setScreenSizeForCentring(QSize size) { screenForCentring_ = size; }
 
     // Handlers.
-    void StringGrid1Click();
+    void StringGrid1Click() override;
     void Open1Click();
     void Print1Click();
     void N1Click();
