@@ -41,16 +41,22 @@ void RecordingCanvas::setFontHeight(std::int32_t height) {
     font_ = f;
 }
 
-void RecordingCanvas::selectFont(const LogFont& font) { font_ = font; }
+void RecordingCanvas::selectFont(const LogFont& font) {
+    font_ = font;
+}
 
 void RecordingCanvas::setBrushColor(Rgb color) {
     brush_ = color;
     brushClear_ = false;
 }
 
-void RecordingCanvas::setBrushClear() { brushClear_ = true; }
+void RecordingCanvas::setBrushClear() {
+    brushClear_ = true;
+}
 
-void RecordingCanvas::setPenColor(Rgb color) { pen_ = color; }
+void RecordingCanvas::setPenColor(Rgb color) {
+    pen_ = color;
+}
 
 void RecordingCanvas::textOut(std::int32_t x, std::int32_t y, const QString& text) {
     TextOp op;
@@ -59,16 +65,14 @@ void RecordingCanvas::textOut(std::int32_t x, std::int32_t y, const QString& tex
     op.text = text;
     op.font = font_;
     op.color = textColor_;
-    if (!brushClear_)
-        op.background = brush_;
+    if (!brushClear_) op.background = brush_;
     picture_.ops.emplace_back(std::move(op));
 }
 
 void RecordingCanvas::rectangle(std::int32_t x1, std::int32_t y1, std::int32_t x2,
                                 std::int32_t y2) {
     RectOp op{x1, y1, x2, y2, pen_, std::nullopt};
-    if (!brushClear_)
-        op.fill = brush_;
+    if (!brushClear_) op.fill = brush_;
     picture_.ops.emplace_back(op);
 }
 

@@ -116,8 +116,7 @@ public:
                 papers->addItem(size.name(), QVariant::fromValue(size));
             int at = -1;
             for (int i = 0; i < papers->count() && at < 0; ++i)
-                if (papers->itemData(i).value<QPageSize>().isEquivalentTo(keep))
-                    at = i;
+                if (papers->itemData(i).value<QPageSize>().isEquivalentTo(keep)) at = i;
             for (int i = 0; i < papers->count() && at < 0; ++i)
                 if (papers->itemData(i).value<QPageSize>().isEquivalentTo(info.defaultPageSize()))
                     at = i;
@@ -151,10 +150,8 @@ public:
         layout->addLayout(below);
         layout->addWidget(buttons);
 
-        if (dialog.exec() != QDialog::Accepted)
-            return false;
-        if (printers->count() > 0)
-            printer.setPrinterName(printers->currentText());
+        if (dialog.exec() != QDialog::Accepted) return false;
+        if (printers->count() > 0) printer.setPrinterName(printers->currentText());
         if (papers->currentIndex() >= 0)
             printer.setPageSize(papers->currentData().value<QPageSize>());
         printer.setPageOrientation(landscape->isChecked() ? QPageLayout::Landscape
