@@ -1,6 +1,7 @@
 #include "app/unit1.h"
 
 #include "addresses/address_grid.h"
+#include "card/card_inputs.h"
 #include "settings/unit2.h"
 #include "surface/fonts.h"
 #include "surface/playback.h"
@@ -202,24 +203,14 @@ void TForm1::StringGrid1Click() {
 }
 
 card::CardInputs TForm1::cardInputs(int row, card::Target target) const {
-    card::CardInputs in;
-    if (row >= 1 && row < grid_->RowCount()) {
-        in.name1 = std::string(grid_->Cell(row, 1));
-        in.name2 = std::string(grid_->Cell(row, 2));
-        in.postalCode = std::string(grid_->Cell(row, 3));
-        in.address1 = std::string(grid_->Cell(row, 4));
-        in.address2 = std::string(grid_->Cell(row, 5));
-    }
-    in.layout = layout_;
-    in.printName2 = N21->isChecked();
+    settings::WindowChoices choices;
     if (form2_) {
-        in.printSender = form2_->printSender();
-        in.cardType = form2_->cardType();
-        in.faceIndex = form2_->fontIndex();
-        in.sender = form2_->senderTexts();
+        choices.printSender = form2_->printSender();
+        choices.cardType = form2_->cardType();
+        choices.fontIndex = form2_->fontIndex();
+        choices.senderTexts = form2_->senderTexts();
     }
-    in.target = target;
-    return in;
+    return card::inputsForRow(*grid_, row, layout_, choices, N21->isChecked(), target);
 }
 
 void TForm1::DrawCard(QPainter& target, int row) {

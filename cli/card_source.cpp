@@ -1,5 +1,7 @@
 #include "cli/card_source.h"
 
+#include "card/card_inputs.h"
+
 #include "settings/int_text.h"
 #include "text/failure.h"
 
@@ -50,19 +52,8 @@ void importAddressFile(addresses::AddressGrid& grid, const QString& path) {
 }
 
 card::CardInputs inputsForRow(const addresses::AddressGrid& grid, int row, const Loaded& loaded) {
-    card::CardInputs in;
-    in.name1 = std::string(grid.Cell(row, 1));
-    in.name2 = std::string(grid.Cell(row, 2));
-    in.postalCode = std::string(grid.Cell(row, 3));
-    in.address1 = std::string(grid.Cell(row, 4));
-    in.address2 = std::string(grid.Cell(row, 5));
-    in.layout = loaded.layout;
-    in.printName2 = loaded.printName2;
-    in.printSender = loaded.choices.printSender;
-    in.cardType = loaded.choices.cardType;
-    in.faceIndex = loaded.choices.fontIndex;
-    in.sender = loaded.choices.senderTexts;
-    return in;
+    return card::inputsForRow(grid, row, loaded.layout, loaded.choices, loaded.printName2,
+                              card::Target::Preview);
 }
 
 } // namespace rinova::cli

@@ -3,6 +3,7 @@
 // the PDF that comes out of the queue is measured with poppler.
 #include "addresses/address_grid.h"
 #include "addresses/print_job.h"
+#include "card/card_inputs.h"
 #include "card/card_renderer.h"
 #include "settings/settings_store.h"
 #include "settings/window_choices.h"
@@ -132,19 +133,7 @@ protected:
     }
 
     card::CardInputs inputs(int row) const {
-        card::CardInputs in;
-        in.name1 = std::string(grid.Cell(row, 1));
-        in.name2 = std::string(grid.Cell(row, 2));
-        in.postalCode = std::string(grid.Cell(row, 3));
-        in.address1 = std::string(grid.Cell(row, 4));
-        in.address2 = std::string(grid.Cell(row, 5));
-        in.layout = layout;
-        in.faceIndex = choices.fontIndex;
-        in.cardType = choices.cardType;
-        in.printSender = choices.printSender;
-        in.sender = choices.senderTexts;
-        in.target = card::Target::Printer;
-        return in;
+        return card::inputsForRow(grid, row, layout, choices, true, card::Target::Printer);
     }
 
     // What the renderer drew for a row, played at natural size on white at the test's dpi.

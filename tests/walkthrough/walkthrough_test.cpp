@@ -1,6 +1,7 @@
 // The real program driven by real X events on its own display, printing to its own PDF queue:
 // the settings file it leaves and the PDF it prints are then checked against what was done.
 #include "addresses/address_grid.h"
+#include "card/card_inputs.h"
 #include "card/card_renderer.h"
 #include "settings/settings_store.h"
 #include "settings/window_choices.h"
@@ -225,19 +226,7 @@ protected:
 card::CardInputs inputsFor(const addresses::AddressGrid& grid, int row,
                            const settings::CardLayout& layout,
                            const settings::WindowChoices& choices) {
-    card::CardInputs in;
-    in.name1 = std::string(grid.Cell(row, 1));
-    in.name2 = std::string(grid.Cell(row, 2));
-    in.postalCode = std::string(grid.Cell(row, 3));
-    in.address1 = std::string(grid.Cell(row, 4));
-    in.address2 = std::string(grid.Cell(row, 5));
-    in.layout = layout;
-    in.faceIndex = choices.fontIndex;
-    in.cardType = choices.cardType;
-    in.printSender = choices.printSender;
-    in.sender = choices.senderTexts;
-    in.target = card::Target::Printer;
-    return in;
+    return card::inputsForRow(grid, row, layout, choices, true, card::Target::Printer);
 }
 
 TEST_F(WalkThrough, OpenMoveSetUpPrintRowsTwoToSixAndQuit) {
