@@ -1,5 +1,6 @@
 #include "cli/batch_print.h"
 
+#include "cli/commands.h"
 #include "text/failure.h"
 
 #include <malloc.h>
@@ -28,6 +29,18 @@ RowRange rowsToPrint(const addresses::AddressGrid& grid, const std::optional<Row
                           .arg(asked->last)
                           .arg(rows));
     return *asked;
+}
+
+std::optional<int> loadBatch(const QString& file, const std::optional<RowRange>& asked,
+                             addresses::AddressGrid& grid, RowRange& rows) {
+    importAddressFile(grid, file);
+    try {
+        rows = rowsToPrint(grid, asked);
+    } catch (const Failure& f) {
+        printError(f.message());
+        return 2;
+    }
+    return std::nullopt;
 }
 
 void keepFreedMemory() {

@@ -22,6 +22,11 @@ std::optional<RowRange> parseRows(const QString& text);
 // the file.
 RowRange rowsToPrint(const addresses::AddressGrid& grid, const std::optional<RowRange>& asked);
 
+// Imports FILE into the grid and picks the rows to print. Throws Failure when the file cannot be
+// read; returns the exit code 2, with the message printed, when the range leaves the file.
+std::optional<int> loadBatch(const QString& file, const std::optional<RowRange>& asked,
+                             addresses::AddressGrid& grid, RowRange& rows);
+
 // The PDF engine allocates and frees large buffers page after page; keeping freed memory in the
 // process instead of returning it to the system at once saves about a fifth of a long export.
 void keepFreedMemory();

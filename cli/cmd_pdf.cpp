@@ -46,14 +46,8 @@ int cmdPdf(const QStringList& args) {
     if (file.isEmpty() || output.isEmpty()) return usage();
 
     addresses::AddressGrid grid;
-    importAddressFile(grid, file);
     RowRange rows;
-    try {
-        rows = rowsToPrint(grid, asked);
-    } catch (const Failure& f) {
-        printError(f.message());
-        return 2;
-    }
+    if (const std::optional<int> code = loadBatch(file, asked, grid, rows)) return *code;
     const Loaded loaded = loadSettings(settingsPath);
     for (const QString& e : loaded.errors)
         printError(e);

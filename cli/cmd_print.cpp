@@ -37,14 +37,8 @@ int cmdPrint(const QStringList& args) {
     }
 
     addresses::AddressGrid grid;
-    importAddressFile(grid, file);
     RowRange rows;
-    try {
-        rows = rowsToPrint(grid, asked);
-    } catch (const Failure& f) {
-        printError(f.message());
-        return 2;
-    }
+    if (const std::optional<int> code = loadBatch(file, asked, grid, rows)) return *code;
 
     surface::PrinterSource source = surface::defaultPrinter;
     if (!printerName.isEmpty()) {
