@@ -32,10 +32,7 @@ int main(int argc, char** argv) {
     app::TForm1 form1(settingsPath);
     form1.FormCreate();
 
-    settings::TForm2 form2(form1);
-    app::Form2 = &form2;
-    form1.setForm2(&form2);
-    form2.FormCreate();
+    const std::unique_ptr<settings::TForm2> form2 = app::createForm2(form1);
 
     form1.show();
     const int code = QApplication::exec();

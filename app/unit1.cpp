@@ -202,6 +202,14 @@ void TForm1::StringGrid1Click() {
     PaintBox1->repaint();
 }
 
+std::unique_ptr<settings::TForm2> createForm2(TForm1& form1) {
+    auto form2 = std::make_unique<settings::TForm2>(form1);
+    Form2 = form2.get();
+    form1.setForm2(form2.get());
+    form2->FormCreate();
+    return form2;
+}
+
 card::CardInputs TForm1::cardInputs(int row, card::Target target) const {
     settings::WindowChoices choices;
     if (form2_) {

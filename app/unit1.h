@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <QStringList>
 #include <functional>
+#include <memory>
 
 class QAction;
 class QComboBox;
@@ -112,6 +113,10 @@ private:
     surface::CardPicture lastPicture_;
     QString lastPaintFailure_;
 };
+
+// Creates the hidden settings window for the main window, as start-up does: it becomes Form2
+// and the main window's settings window before its creation handler runs.
+std::unique_ptr<settings::TForm2> createForm2(TForm1& form1);
 
 // The two windows, reachable from anywhere once created.
 extern TForm1* Form1;

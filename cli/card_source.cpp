@@ -1,6 +1,7 @@
 #include "cli/card_source.h"
 
 #include "card/card_inputs.h"
+#include "cli/commands.h"
 
 #include "settings/int_text.h"
 #include "text/failure.h"
@@ -54,6 +55,19 @@ void importAddressFile(addresses::AddressGrid& grid, const QString& path) {
 card::CardInputs inputsForRow(const addresses::AddressGrid& grid, int row, const Loaded& loaded) {
     return card::inputsForRow(grid, row, loaded.layout, loaded.choices, loaded.printName2,
                               card::Target::Preview);
+}
+
+card::CardInputs loadRowInputs(const QString& file, const QString& settingsPath, int row,
+                               bool printName2, card::Target target) {
+    addresses::AddressGrid grid;
+    importAddressFile(grid, file);
+    Loaded loaded = loadSettings(settingsPath);
+    for (const QString& e : loaded.errors)
+        printError(e);
+    loaded.printName2 = printName2;
+    card::CardInputs in = inputsForRow(grid, row, loaded);
+    in.target = target;
+    return in;
 }
 
 } // namespace rinova::cli

@@ -37,6 +37,11 @@ std::optional<int> parsePositive(const QString& text);
 // Reads and imports an address file into the grid; throws Failure when it cannot be read.
 void importAddressFile(addresses::AddressGrid& grid, const QString& path);
 
+// Imports FILE, loads the settings (their messages go to standard error, as start-up would show
+// them) and gives the renderer's inputs for one row. Throws Failure when FILE cannot be read.
+card::CardInputs loadRowInputs(const QString& file, const QString& settingsPath, int row,
+                               bool printName2, card::Target target);
+
 // The renderer's inputs for one grid row (rows beyond the grid give empty cells).
 card::CardInputs inputsForRow(const addresses::AddressGrid& grid, int row, const Loaded& loaded);
 

@@ -86,16 +86,8 @@ int cmdCard(const QStringList& args) {
         return usage();
     if (file.isEmpty() || !row) return usage();
 
-    addresses::AddressGrid grid;
-    importAddressFile(grid, file);
-    Loaded loaded = loadSettings(settingsPath);
-    for (const QString& e : loaded.errors)
-        printError(e);
-    loaded.printName2 = !noName2;
-    card::CardInputs in = inputsForRow(grid, *row, loaded);
-    in.target = target;
-
-    const surface::CardPicture picture = card::RenderCard(in);
+    const surface::CardPicture picture =
+        card::RenderCard(loadRowInputs(file, settingsPath, *row, !noName2, target));
     QByteArray out;
     for (const surface::PictureOp& op : picture.ops) {
         out += toJson(op);

@@ -39,15 +39,8 @@ int cmdPng(const QStringList& args) {
     if (width && *width > kMaxWidth) return usage();
     if (file.isEmpty() || output.isEmpty() || !row || !width) return usage();
 
-    addresses::AddressGrid grid;
-    importAddressFile(grid, file);
-    Loaded loaded = loadSettings(settingsPath);
-    for (const QString& e : loaded.errors)
-        printError(e);
-    loaded.printName2 = !noName2;
-    card::CardInputs in = inputsForRow(grid, *row, loaded);
-    in.target = card::Target::Preview;
-    const surface::CardPicture picture = card::RenderCard(in);
+    const surface::CardPicture picture =
+        card::RenderCard(loadRowInputs(file, settingsPath, *row, !noName2, card::Target::Preview));
 
     // The preview box: W wide and W x 1.48 truncated high.
     const int w = *width;

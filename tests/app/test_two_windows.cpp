@@ -37,12 +37,11 @@ struct TwoWindows : ::testing::Test {
     void start() {
         form1p = std::make_unique<app::TForm1>(ini);
         form1p->FormCreate();
-        form2p = std::make_unique<settings::TForm2>(*form1p);
-        form1p->setForm2(form2p.get());
-        form2p->FormCreate();
+        form2p = app::createForm2(*form1p);
         form1p->show();
     }
     void TearDown() override {
+        app::Form2 = nullptr;
         form2p.reset();
         form1p.reset();
     }

@@ -119,10 +119,7 @@ inline Result run(const QString& dir, int lines, int redraws, int sampleEvery) {
     }
     app::TForm1 form1(ini);
     form1.FormCreate();
-    settings::TForm2 form2(form1);
-    app::Form2 = &form2;
-    form1.setForm2(&form2);
-    form2.FormCreate();
+    const std::unique_ptr<settings::TForm2> form2 = app::createForm2(form1);
     form1.show();
     QCoreApplication::processEvents();
 
@@ -153,7 +150,7 @@ inline Result run(const QString& dir, int lines, int redraws, int sampleEvery) {
     result.errors = prompts.errors;
     result.messages = prompts.messages;
 
-    form2.hide();
+    form2->hide();
     form1.hide();
     app::Form2 = nullptr;
     return result;
