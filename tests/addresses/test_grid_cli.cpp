@@ -10,21 +10,8 @@
 
 namespace {
 
-struct CliRun {
-    int exitCode = -1;
-    QByteArray out, err;
-};
-
-CliRun runCli(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(RINOVA_BINARY_DIR "/cli/rinova-cli"), args);
-    CliRun r;
-    if (!p.waitForFinished(60000)) return r;
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
-}
+using rinova::testing::CliRun;
+using rinova::testing::runCli;
 
 QJsonObject line(const QByteArray& out, int i) {
     return QJsonDocument::fromJson(out.split('\n').value(i)).object();

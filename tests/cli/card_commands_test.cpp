@@ -14,9 +14,8 @@ namespace {
 using rinova::testing::sjis;
 using rinova::testing::writeBytes;
 
-struct CliRun {
-    int exitCode = -1;
-    QByteArray out, err;
+// A run whose standard output is JSON lines, one recorded operation each.
+struct CliRun : rinova::testing::CliRun {
     std::vector<QJsonObject> ops() const {
         std::vector<QJsonObject> result;
         for (const QByteArray& line : out.split('\n')) {
@@ -31,14 +30,7 @@ struct CliRun {
 };
 
 CliRun runCli(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(RINOVA_BINARY_DIR "/cli/rinova-cli"), args);
-    CliRun r;
-    if (!p.waitForFinished(60000)) return r;
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
+    return {rinova::testing::runCli(args)};
 }
 
 const QString kSample = QStringLiteral(RINOVA_SOURCE_DIR "/samples/addresses.csv");

@@ -3,6 +3,7 @@
 #include "text/cp932.h"
 
 #include <QFile>
+#include <QProcess>
 
 namespace rinova::testing {
 
@@ -21,6 +22,17 @@ void writeBytes(const QString& path, const std::string& bytes) {
     QFile f(path);
     if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         f.write(bytes.data(), static_cast<qint64>(bytes.size()));
+}
+
+CliRun runCli(const QStringList& args) {
+    QProcess p;
+    p.start(QStringLiteral(RINOVA_BINARY_DIR "/cli/rinova-cli"), args);
+    CliRun r;
+    if (!p.waitForFinished(60000)) return r;
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = p.readAllStandardOutput();
+    r.err = p.readAllStandardError();
+    return r;
 }
 
 ScriptedPrompts::ScriptedPrompts() {

@@ -3,7 +3,9 @@
 
 #include "widgets/prompts.h"
 
+#include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <deque>
 #include <functional>
@@ -19,6 +21,14 @@ std::string sjis(const char16_t* text);
 // Whole file as bytes; "" when it cannot be read.
 std::string readBytes(const QString& path);
 void writeBytes(const QString& path, const std::string& bytes);
+
+// One run of the built rinova-cli with the given arguments; exit code -1 when it crashed or
+// did not finish in time.
+struct CliRun {
+    int exitCode = -1;
+    QByteArray out, err;
+};
+CliRun runCli(const QStringList& args);
 
 // Prompts that answer from queues and record what was shown. Installed while it lives.
 class ScriptedPrompts : public Prompts {
