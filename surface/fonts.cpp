@@ -97,6 +97,41 @@ const QString& japaneseDefaultFamily() {
     return family;
 }
 
+// The file fontconfig gives for a family, looked up once per family: every face shares the
+// fallbacks, and every unknown face the Japanese default.
+FontFile fileFor(const QString& family) {
+    static std::map<QString, FontFile> cache;
+    auto it = cache.find(family);
+    if (it != cache.end()) return it->second;
+    Pattern pattern(FcPatternCreate());
+    const QByteArray utf8 = family.toUtf8();
+    FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(utf8.data()));
+    FcPatternAddInteger(pattern.get(), FC_WEIGHT, FC_WEIGHT_REGULAR);
+    FcPatternAddInteger(pattern.get(), FC_SLANT, FC_SLANT_ROMAN);
+    FontFile file;
+    if (auto found = match(pattern.get())) file = found->second;
+    cache.emplace(family, file);
+    return file;
+}
+
+// Fonts tried, in order, for characters a face lacks or draws empty: the installed ones of these
+// families, then fontconfig's Japanese default.
+const std::vector<Font>& fallbackFonts() {
+    static const std::vector<Font> fonts = [] {
+        QStringList families;
+        for (const char* f :
+             {"IPAexMincho", "Noto Serif CJK JP", "IPAMincho", "Noto Sans CJK JP", "IPAexGothic"})
+            if (isInstalled(QString::fromLatin1(f))) families.append(QString::fromLatin1(f));
+        const QString& ja = japaneseDefaultFamily();
+        if (!families.contains(ja)) families.append(ja);
+        std::vector<Font> out;
+        for (const QString& family : families)
+            out.push_back({family, fileFor(family)});
+        return out;
+    }();
+    return fonts;
+}
+
 } // namespace
 
 QString baseFaceName(const QString& face) {
@@ -113,15 +148,6 @@ std::optional<QString> installedFamilyFor(const QString& face) {
             if (isInstalled(QString::fromLatin1(family))) return QString::fromLatin1(family);
     }
     return std::nullopt;
-}
-
-QString resolveFamily(const QString& face) {
-    static std::map<QString, QString> cache;
-    auto it = cache.find(face);
-    if (it != cache.end()) return it->second;
-    const QString family = installedFamilyFor(face).value_or(japaneseDefaultFamily());
-    cache.emplace(face, family);
-    return family;
 }
 
 QString faceOf(const LogFont& font) {
@@ -154,32 +180,16 @@ void installFaceSubstitutions() {
     }
 }
 
-FontFile fontFileFor(const QString& family) {
-    static std::map<QString, FontFile> cache;
-    auto it = cache.find(family);
+const FontSet& fontSetFor(const QString& face) {
+    static std::map<QString, FontSet> cache;
+    auto it = cache.find(face);
     if (it != cache.end()) return it->second;
-    Pattern pattern(FcPatternCreate());
-    const QByteArray utf8 = family.toUtf8();
-    FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(utf8.data()));
-    FcPatternAddInteger(pattern.get(), FC_WEIGHT, FC_WEIGHT_REGULAR);
-    FcPatternAddInteger(pattern.get(), FC_SLANT, FC_SLANT_ROMAN);
-    FontFile file;
-    if (auto found = match(pattern.get())) file = found->second;
-    cache.emplace(family, file);
-    return file;
-}
-
-const QStringList& fallbackFamilies() {
-    static const QStringList families = [] {
-        QStringList out;
-        for (const char* f :
-             {"IPAexMincho", "Noto Serif CJK JP", "IPAMincho", "Noto Sans CJK JP", "IPAexGothic"})
-            if (isInstalled(QString::fromLatin1(f))) out.append(QString::fromLatin1(f));
-        const QString& ja = japaneseDefaultFamily();
-        if (!out.contains(ja)) out.append(ja);
-        return out;
-    }();
-    return families;
+    FontSet set;
+    const QString family = installedFamilyFor(face).value_or(japaneseDefaultFamily());
+    set.primary = {family, fileFor(family)};
+    for (const Font& font : fallbackFonts())
+        if (font.family != family) set.fallbacks.push_back(font);
+    return cache.emplace(face, std::move(set)).first->second;
 }
 
 } // namespace rinova::surface

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <vector>
 
 namespace rinova::surface {
 
@@ -17,10 +18,6 @@ QString baseFaceName(const QString& face);
 // The installed family that stands for the face: the face itself, else the first installed
 // substitute. Empty when neither is installed. The "@" is ignored.
 std::optional<QString> installedFamilyFor(const QString& face);
-
-// The family a text in this face is drawn with: installedFamilyFor(face), or, for an empty or
-// unknown face, fontconfig's choice of a Japanese face.
-QString resolveFamily(const QString& face);
 
 // The face name of a recorded font as UTF-16.
 QString faceOf(const LogFont& font);
@@ -40,10 +37,23 @@ struct FontFile {
     bool operator==(const FontFile&) const = default;
 };
 
-// The file fontconfig gives for a family (the one Qt draws with). Empty path when unknown.
-FontFile fontFileFor(const QString& family);
+// A family with the file fontconfig gives for it (the one Qt draws with); empty path when
+// fontconfig knows no file.
+struct Font {
+    QString family;
+    FontFile file;
+};
 
-// Families tried, in order, for characters the face lacks or draws empty.
-const QStringList& fallbackFamilies();
+// What a text in a face is drawn with. The primary is installedFamilyFor(face), or, for an empty
+// or unknown face, fontconfig's choice of a Japanese face. The fallbacks are tried in order for
+// characters the primary lacks or draws empty; the primary's own family is not among them.
+struct FontSet {
+    Font primary;
+    std::vector<Font> fallbacks;
+};
+
+// The font set of a face, resolved once per face name. Fontconfig's answers do not change while
+// the program runs, so the reference stays valid for good.
+const FontSet& fontSetFor(const QString& face);
 
 } // namespace rinova::surface

@@ -71,12 +71,14 @@ hb_language_t japanese() {
     return ja;
 }
 
-ShapeFace* shapeFace(const QString& family) {
+// Cached by family: a family always comes with the same file.
+ShapeFace* shapeFace(const Font& font) {
+    const QString& family = font.family;
+    const FontFile& file = font.file;
     auto& cache = faceCache();
     auto it = cache.find(family);
     if (it != cache.end()) return it->get();
     std::shared_ptr<ShapeFace> f;
-    const FontFile file = fontFileFor(family);
     if (!file.path.isEmpty()) {
         hb_blob_t* blob = hb_blob_create_from_file_or_fail(file.path.constData());
         if (blob) {
@@ -247,12 +249,10 @@ struct LayoutContext {
 
 LayoutContext contextFor(const QString& face) {
     LayoutContext ctx;
-    const QString primary = resolveFamily(face);
-    if (ShapeFace* f = shapeFace(primary)) ctx.faces.push_back(f);
-    for (const QString& family : fallbackFamilies()) {
-        if (family == primary) continue;
-        if (ShapeFace* f = shapeFace(family)) ctx.faces.push_back(f);
-    }
+    const FontSet& fonts = fontSetFor(face);
+    if (ShapeFace* f = shapeFace(fonts.primary)) ctx.faces.push_back(f);
+    for (const Font& fallback : fonts.fallbacks)
+        if (ShapeFace* f = shapeFace(fallback)) ctx.faces.push_back(f);
     return ctx;
 }
 

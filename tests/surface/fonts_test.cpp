@@ -11,16 +11,20 @@
 namespace rinova::surface {
 namespace {
 
+QString primaryFamily(const QString& face) {
+    return fontSetFor(face).primary.family;
+}
+
 TEST(Fonts, TheFiveVerticalFacesAndTheDefaultResolveToTheirSubstitutes) {
-    EXPECT_EQ(resolveFamily(QStringLiteral(u"@ＤＦ行書体")), QStringLiteral("AoyagiKouzanFontT"));
-    EXPECT_EQ(resolveFamily(QStringLiteral(u"@ＭＳ 明朝")), QStringLiteral("IPAexMincho"));
-    EXPECT_EQ(resolveFamily(QStringLiteral(u"@ＭＳ ゴシック")), QStringLiteral("IPAexGothic"));
-    EXPECT_EQ(resolveFamily(QStringLiteral(u"@HG行書体")),
+    EXPECT_EQ(primaryFamily(QStringLiteral(u"@ＤＦ行書体")), QStringLiteral("AoyagiKouzanFontT"));
+    EXPECT_EQ(primaryFamily(QStringLiteral(u"@ＭＳ 明朝")), QStringLiteral("IPAexMincho"));
+    EXPECT_EQ(primaryFamily(QStringLiteral(u"@ＭＳ ゴシック")), QStringLiteral("IPAexGothic"));
+    EXPECT_EQ(primaryFamily(QStringLiteral(u"@HG行書体")),
               QStringLiteral("KouzanBrushFontGyousyo"));
-    EXPECT_EQ(resolveFamily(QStringLiteral(u"@HG創英角ﾎﾟｯﾌﾟ体")), QStringLiteral("RocknRoll One"));
-    EXPECT_EQ(resolveFamily(QStringLiteral(u"ＭＳ Ｐゴシック")), QStringLiteral("IPAPGothic"));
+    EXPECT_EQ(primaryFamily(QStringLiteral(u"@HG創英角ﾎﾟｯﾌﾟ体")), QStringLiteral("RocknRoll One"));
+    EXPECT_EQ(primaryFamily(QStringLiteral(u"ＭＳ Ｐゴシック")), QStringLiteral("IPAPGothic"));
     // The "@" only marks the vertical variant.
-    EXPECT_EQ(resolveFamily(QStringLiteral(u"ＭＳ 明朝")), QStringLiteral("IPAexMincho"));
+    EXPECT_EQ(primaryFamily(QStringLiteral(u"ＭＳ 明朝")), QStringLiteral("IPAexMincho"));
     // Full-width and half-width letters are different names.
     EXPECT_FALSE(installedFamilyFor(QStringLiteral(u"@MS 明朝")));
 }
@@ -29,32 +33,43 @@ TEST(Fonts, FaceComesFromTheRecordedShiftJisField) {
     LogFont f = defaultCanvasFont();
     EXPECT_EQ(faceOf(f), QStringLiteral(u"ＭＳ Ｐゴシック"));
     f.setFace(text::fromUnicode(u"@HG創英角ﾎﾟｯﾌﾟ体"));
-    EXPECT_EQ(resolveFamily(faceOf(f)), QStringLiteral("RocknRoll One"));
+    EXPECT_EQ(primaryFamily(faceOf(f)), QStringLiteral("RocknRoll One"));
 }
 
 TEST(Fonts, InstalledFaceWinsAndEmptyOrUnknownFacesGetAJapaneseFace) {
-    EXPECT_EQ(resolveFamily(QStringLiteral("@IPAMincho")), QStringLiteral("IPAMincho"));
-    EXPECT_EQ(resolveFamily(QStringLiteral(u"IPAex明朝")), QStringLiteral(u"IPAex明朝"));
+    EXPECT_EQ(primaryFamily(QStringLiteral("@IPAMincho")), QStringLiteral("IPAMincho"));
+    EXPECT_EQ(primaryFamily(QStringLiteral(u"IPAex明朝")), QStringLiteral(u"IPAex明朝"));
 
-    const QString chosen = resolveFamily(QString());
+    const QString chosen = primaryFamily(QString());
     ASSERT_FALSE(chosen.isEmpty());
     QFont font(chosen);
     font.setStyleStrategy(QFont::NoFontMerging);
     const QRawFont raw = QRawFont::fromFont(font);
     EXPECT_TRUE(raw.supportsCharacter(QChar(u'あ'))) << chosen.toStdString();
     EXPECT_TRUE(raw.supportsCharacter(QChar(u'漢'))) << chosen.toStdString();
-    EXPECT_EQ(resolveFamily(QStringLiteral("@")), chosen);
-    EXPECT_EQ(resolveFamily(QStringLiteral(u"@ＭＳ 行書")), chosen);
+    EXPECT_EQ(primaryFamily(QStringLiteral("@")), chosen);
+    EXPECT_EQ(primaryFamily(QStringLiteral(u"@ＭＳ 行書")), chosen);
     EXPECT_FALSE(installedFamilyFor(QStringLiteral(u"@ＭＳ 行書")));
 }
 
+QStringList familiesOf(const std::vector<Font>& fonts) {
+    QStringList out;
+    for (const Font& font : fonts)
+        out.append(font.family);
+    return out;
+}
+
 TEST(Fonts, FontFileIsTheOneFontconfigGivesForTheFamily) {
-    const FontFile mincho = fontFileFor(QStringLiteral("IPAexMincho"));
-    EXPECT_TRUE(mincho.path.endsWith(".ttf")) << mincho.path.toStdString();
-    const FontFile serif = fontFileFor(QStringLiteral("Noto Serif CJK JP"));
-    EXPECT_TRUE(serif.path.contains("NotoSerifCJK-Regular")) << serif.path.toStdString();
-    EXPECT_TRUE(fallbackFamilies().contains(QStringLiteral("IPAexMincho")));
-    EXPECT_TRUE(fallbackFamilies().contains(QStringLiteral("Noto Serif CJK JP")));
+    const FontSet& gothic = fontSetFor(QStringLiteral(u"@ＭＳ ゴシック"));
+    const QStringList fallbacks = familiesOf(gothic.fallbacks);
+    const qsizetype mincho = fallbacks.indexOf(QStringLiteral("IPAexMincho"));
+    const qsizetype serif = fallbacks.indexOf(QStringLiteral("Noto Serif CJK JP"));
+    ASSERT_GE(mincho, 0);
+    ASSERT_GE(serif, 0);
+    const QByteArray& minchoPath = gothic.fallbacks[std::size_t(mincho)].file.path;
+    EXPECT_TRUE(minchoPath.endsWith(".ttf")) << minchoPath.toStdString();
+    const QByteArray& serifPath = gothic.fallbacks[std::size_t(serif)].file.path;
+    EXPECT_TRUE(serifPath.contains("NotoSerifCJK-Regular")) << serifPath.toStdString();
 }
 
 TEST(Fonts, PrinterFontNamesHoldInstalledFamiliesAndEveryResolvableFaceWithItsVerticalName) {

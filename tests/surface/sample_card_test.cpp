@@ -52,7 +52,7 @@ CardPicture sampleCard(const char16_t* face) {
     canvas.setFontHeight(40);
     canvas.textOut(40, -1400,
                    QString::fromUtf16(face).mid(1) + QStringLiteral(" → ") +
-                       resolveFamily(QString::fromUtf16(face)));
+                       fontSetFor(QString::fromUtf16(face)).primary.family);
     return canvas.takePicture();
 }
 
