@@ -3,6 +3,7 @@
 #include "surface/recording_canvas.h"
 #include "text/cp932.h"
 
+#include <QFileInfo>
 #include <QFont>
 #include <QRawFont>
 #include <QSet>
@@ -70,6 +71,25 @@ TEST(Fonts, FontFileIsTheOneFontconfigGivesForTheFamily) {
     EXPECT_TRUE(minchoPath.endsWith(".ttf")) << minchoPath.toStdString();
     const QByteArray& serifPath = gothic.fallbacks[std::size_t(serif)].file.path;
     EXPECT_TRUE(serifPath.contains("NotoSerifCJK-Regular")) << serifPath.toStdString();
+}
+
+TEST(Fonts, EachVerticalFaceHasAReadablePrimaryAndTheSerifFallbacksFirstWithoutItself) {
+    for (const char16_t* face :
+         {u"@ＤＦ行書体", u"@ＭＳ 明朝", u"@ＭＳ ゴシック", u"@HG行書体", u"@HG創英角ﾎﾟｯﾌﾟ体"}) {
+        SCOPED_TRACE(QString::fromUtf16(face).toStdString());
+        const FontSet& set = fontSetFor(QString::fromUtf16(face));
+        EXPECT_TRUE(QFileInfo(QString::fromUtf8(set.primary.file.path)).isReadable())
+            << set.primary.file.path.toStdString();
+        QStringList serifFirst = {QStringLiteral("IPAexMincho"),
+                                  QStringLiteral("Noto Serif CJK JP")};
+        serifFirst.removeAll(set.primary.family);
+        const QStringList fallbacks = familiesOf(set.fallbacks);
+        EXPECT_EQ(fallbacks.mid(0, serifFirst.size()), serifFirst);
+        EXPECT_FALSE(fallbacks.contains(set.primary.family));
+        for (const Font& font : set.fallbacks)
+            EXPECT_TRUE(QFileInfo(QString::fromUtf8(font.file.path)).isReadable())
+                << font.family.toStdString();
+    }
 }
 
 TEST(Fonts, PrinterFontNamesHoldInstalledFamiliesAndEveryResolvableFaceWithItsVerticalName) {
