@@ -57,7 +57,7 @@ public:
     bool end() {
         if (arena_.size() == fieldStart_) arena_.push_back(' '); // a field that was there but empty
         const std::uint64_t used = arena_.size() - base_;
-        if (used > UINT32_MAX) throw Failure(QStringLiteral("行が長すぎて読み込めません"));
+        if (used > UINT32_MAX) throw text::Failure(QStringLiteral("行が長すぎて読み込めません"));
         ends_[static_cast<std::size_t>(field_)] = static_cast<std::uint32_t>(used);
         ++field_;
         return field_ < kColumns; // the eighth field onward is dropped
@@ -126,11 +126,11 @@ AddressGrid::~AddressGrid() {
     delete s_;
 }
 
-int AddressGrid::RowCount() const {
+int AddressGrid::rowCountWithHeader() const {
     return s_->rows();
 }
 
-std::string_view AddressGrid::Cell(int row, int col) const {
+std::string_view AddressGrid::cell(int row, int col) const {
     if (row < 0 || row >= s_->rows() || col < 0 || col >= kColumns) return {};
     const auto r = static_cast<std::size_t>(row);
     const CellEnds& e = s_->ends[r];
@@ -139,11 +139,11 @@ std::string_view AddressGrid::Cell(int row, int col) const {
     return std::string_view(s_->arena).substr(s_->start[r] + from, to - from);
 }
 
-std::size_t AddressGrid::RowBytes(int row) const {
+std::size_t AddressGrid::rowBytes(int row) const {
     return row < 0 || row >= s_->rows() ? 0 : s_->rowBytes(row);
 }
 
-void AddressGrid::SetRowCount(int rows) {
+void AddressGrid::setRowCountWithHeader(int rows) {
     rows = std::max(rows, 1);
     const int old = s_->rows();
     if (rows > old) {
@@ -164,7 +164,7 @@ void AddressGrid::SetRowCount(int rows) {
     }
 }
 
-void AddressGrid::SetRowCommaText(int row, std::string_view text) {
+void AddressGrid::setRowFields(int row, std::string_view text) {
     if (row < 0 || row >= s_->rows()) return;
     const auto r = static_cast<std::size_t>(row);
     const std::size_t oldSize = s_->arena.size();
@@ -203,7 +203,7 @@ void AddressGrid::compactIfWasteful() {
     s_->arena.swap(fresh);
 }
 
-void AddressGrid::ImportContent(std::string_view content) {
+void AddressGrid::importContent(std::string_view content) {
     content = UpToNul(content);
     std::size_t lines = 0, longest = 0;
     ForEachLine(content, [&](std::string_view line) {
@@ -212,9 +212,9 @@ void AddressGrid::ImportContent(std::string_view content) {
     });
     // Refused before anything changes: the grid cannot hold these.
     if (lines >= static_cast<std::size_t>(INT_MAX))
-        throw Failure(QStringLiteral("行が多すぎて読み込めません"));
+        throw text::Failure(QStringLiteral("行が多すぎて読み込めません"));
     if (longest > (UINT32_MAX - 64) / 2) // a row stores at most twice its line and its number
-        throw Failure(QStringLiteral("行が長すぎて読み込めません"));
+        throw text::Failure(QStringLiteral("行が長すぎて読み込めません"));
 
     // Room for every row at once, so the arena never moves while it fills: each field stores
     // at most the bytes it took from the row's text, plus one for a trailing empty field.
@@ -271,7 +271,7 @@ int AddressGrid::columnCount(const QModelIndex& parent) const {
 
 QVariant AddressGrid::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || role != Qt::DisplayRole) return {};
-    return text::toUnicode(Cell(index.row() + 1, index.column() + 1));
+    return text::toUnicode(cell(index.row() + 1, index.column() + 1));
 }
 
 QVariant AddressGrid::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -279,17 +279,19 @@ QVariant AddressGrid::headerData(int section, Qt::Orientation orientation, int r
         return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
     if (role != Qt::DisplayRole || section < 0) return {};
     if (orientation == Qt::Horizontal)
-        return section < kColumns - 1 ? text::toUnicode(Cell(0, section + 1)) : QVariant();
-    return text::toUnicode(Cell(section + 1, 0));
+        return section < kColumns - 1 ? text::toUnicode(cell(0, section + 1)) : QVariant();
+    return text::toUnicode(cell(section + 1, 0));
 }
 
 Qt::ItemFlags AddressGrid::flags(const QModelIndex& index) const {
     return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
 }
 
-std::string ReadAddressFile(const QString& path) {
+std::string readAddressFile(const QString& path) {
     const QString full = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-    const auto fail = [&] { return Failure(QStringLiteral("ファイル %1 は開けません").arg(full)); };
+    const auto fail = [&] {
+        return text::Failure(QStringLiteral("ファイル %1 は開けません").arg(full));
+    };
     // Non-blocking open, so a named pipe with no writer cannot hold the program up.
     const int fd = ::open(QFile::encodeName(full).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) throw fail();

@@ -19,24 +19,24 @@ public:
     ~AddressGrid() override;
 
     // Rows including the header row (5 at start-up).
-    int RowCount() const;
+    int rowCountWithHeader() const;
     // Rows beyond the new count are gone; new rows are empty. The header row always stays, so
     // a count below 1 counts as 1.
-    void SetRowCount(int rows);
-    std::string_view Cell(int row, int col) const; // "" outside the grid
+    void setRowCountWithHeader(int rows);
+    std::string_view cell(int row, int col) const; // "" outside the grid
     // Empties the row, then fills it from a comma text by the field rules: field j goes to
     // column j, an empty field is stored as " ", fields past column 6 are dropped. A row outside
     // the grid is left alone.
-    void SetRowCommaText(int row, std::string_view text);
+    void setRowFields(int row, std::string_view text);
 
     // Replaces every address row by the lines of an address file's content (the header stays).
     // Line k goes to row k: its half-width spaces become full-width, then "k," + line is set
-    // as the row's comma text. The model is reset once. Throws Failure, leaving the grid as it
-    // was, only for content no grid row can hold (a line of gigabytes, 2^31 lines).
-    void ImportContent(std::string_view content);
+    // as the row's comma text. The model is reset once. Throws text::Failure, leaving the grid as
+    // it was, only for content no grid row can hold (a line of gigabytes, 2^31 lines).
+    void importContent(std::string_view content);
 
     // Total bytes of the row's cells; 0 outside the grid.
-    std::size_t RowBytes(int row) const;
+    std::size_t rowBytes(int row) const;
 
     // Qt model: the 6 data columns of rows 1..; row 0 is the horizontal header and column 0
     // the vertical header.
@@ -54,8 +54,8 @@ private:
     Storage* s_;
 };
 
-// Reads a whole address file; throws Failure "ファイル %s は開けません" with the full path. Only
-// regular files are read: a folder, device or pipe gives the same failure instead of a hang.
-std::string ReadAddressFile(const QString& path);
+// Reads a whole address file; throws text::Failure "ファイル %s は開けません" with the full path.
+// Only regular files are read: a folder, device or pipe gives the same failure instead of a hang.
+std::string readAddressFile(const QString& path);
 
 } // namespace rinova::addresses

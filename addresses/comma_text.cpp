@@ -20,7 +20,7 @@ struct ListSink {
 
 } // namespace
 
-std::vector<std::string> SplitCommaText(std::string_view text) {
+std::vector<std::string> splitFields(std::string_view text) {
     std::vector<std::string> fields;
     ListSink sink{fields};
     SplitCommaTextInto(text, sink);

@@ -15,7 +15,7 @@ namespace rinova::addresses {
 std::vector<std::string_view> SplitLines(std::string_view content);
 
 // The fields of a comma text.
-std::vector<std::string> SplitCommaText(std::string_view text);
+std::vector<std::string> splitFields(std::string_view text);
 
 // The content up to its first NUL byte.
 inline std::string_view UpToNul(std::string_view s) {

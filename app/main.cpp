@@ -1,6 +1,6 @@
 // Program entry: the main window, then the hidden settings window, then the event loop.
-#include "app/unit1.h"
-#include "settings/unit2.h"
+#include "app/main_window.h"
+#include "settings/settings_store.h"
 #include "surface/fonts.h"
 #include "widgets/prompts.h"
 
@@ -14,7 +14,7 @@ using namespace rinova;
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
-    setMessageCaption(applicationTitle(QCoreApplication::applicationFilePath()));
+    widgets::setMessageCaption(widgets::applicationTitle(QCoreApplication::applicationFilePath()));
 
     // Qt's own dialogs and buttons in Japanese.
     QTranslator qtJapanese;
@@ -29,13 +29,10 @@ int main(int argc, char** argv) {
     QApplication::setFont(font);
 
     const QString settingsPath = settings::settingsPathFor(QCoreApplication::applicationFilePath());
-    app::TForm1 form1(settingsPath);
-    form1.FormCreate();
+    app::MainWindow mainWindow(settingsPath);
+    mainWindow.startUp();
+    mainWindow.createSettingsWindow();
 
-    const std::unique_ptr<settings::TForm2> form2 = app::createForm2(form1);
-
-    form1.show();
-    const int code = QApplication::exec();
-    app::Form2 = nullptr;
-    return code;
+    mainWindow.show();
+    return QApplication::exec();
 }

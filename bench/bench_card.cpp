@@ -40,12 +40,12 @@ constexpr int kHeight = kWidth * 148 / 100;
 void BM_Record(benchmark::State& state) {
     const card::CardInputs in = fullCard();
     for (auto _ : state)
-        benchmark::DoNotOptimize(card::RenderCard(in));
+        benchmark::DoNotOptimize(card::renderCard(in));
 }
 BENCHMARK(BM_Record)->Unit(benchmark::kMicrosecond);
 
 void BM_Play(benchmark::State& state) {
-    const surface::CardPicture picture = card::RenderCard(fullCard());
+    const surface::CardPicture picture = card::renderCard(fullCard());
     QImage image(kWidth, kHeight, QImage::Format_RGB32);
     for (auto _ : state) {
         image.fill(Qt::white);
@@ -61,7 +61,7 @@ void BM_RecordAndPlay(benchmark::State& state) {
     for (auto _ : state) {
         image.fill(Qt::white);
         QPainter painter(&image);
-        surface::playStretched(card::RenderCard(in), painter, 0, 0, kWidth, kHeight);
+        surface::playStretched(card::renderCard(in), painter, 0, 0, kWidth, kHeight);
     }
 }
 BENCHMARK(BM_RecordAndPlay)->Unit(benchmark::kMicrosecond);
@@ -69,7 +69,7 @@ BENCHMARK(BM_RecordAndPlay)->Unit(benchmark::kMicrosecond);
 // Playback of the shapes alone (background and guides) against the whole card tells how much
 // of the playback is text shaping and drawing.
 void BM_PlayShapesOnly(benchmark::State& state) {
-    surface::CardPicture picture = card::RenderCard(fullCard());
+    surface::CardPicture picture = card::renderCard(fullCard());
     std::erase_if(picture.ops, [](const surface::PictureOp& op) {
         return std::holds_alternative<surface::TextOp>(op);
     });

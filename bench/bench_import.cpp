@@ -71,7 +71,7 @@ double iconvSeconds(const std::string& bytes) {
 }
 
 void writeHeader(AddressGrid& grid) {
-    grid.SetRowCommaText(0, rinova::text::fromUnicode(u"番号,名前1,名前2,〒,住所1,住所2,備考"));
+    grid.setRowFields(0, rinova::text::fromUnicode(u"番号,名前1,名前2,〒,住所1,住所2,備考"));
 }
 
 void BM_ImportVsIconv(benchmark::State& state) {
@@ -84,8 +84,8 @@ void BM_ImportVsIconv(benchmark::State& state) {
     for (auto _ : state) {
         const auto t0 = Clock::now();
         {
-            const std::string content = rinova::addresses::ReadAddressFile(path);
-            grid.ImportContent(content);
+            const std::string content = rinova::addresses::readAddressFile(path);
+            grid.importContent(content);
         }
         const double s = std::chrono::duration<double>(Clock::now() - t0).count();
         state.SetIterationTime(s);
@@ -126,10 +126,10 @@ void BM_ImportPeakMemory(benchmark::State& state) {
         writeHeader(grid);
         std::ofstream("/proc/self/clear_refs") << "5"; // restart the peak from here
         before = statusKb("VmRSS");
-        const std::string content = rinova::addresses::ReadAddressFile(path);
-        grid.ImportContent(content);
+        const std::string content = rinova::addresses::readAddressFile(path);
+        grid.importContent(content);
         peak = statusKb("VmHWM");
-        benchmark::DoNotOptimize(grid.RowCount());
+        benchmark::DoNotOptimize(grid.rowCountWithHeader());
     }
     const double fileMB = static_cast<double>(fileBytes) / (1 << 20);
     state.counters["file_MiB"] = fileMB;

@@ -96,7 +96,7 @@ BENCHMARK(BM_CliPdfExport3000)->Unit(benchmark::kMillisecond)->Iterations(3)->Us
 void BM_RecordCard(benchmark::State& state) {
     int i = 0;
     for (auto _ : state)
-        benchmark::DoNotOptimize(card::RenderCard(inputs(i++)));
+        benchmark::DoNotOptimize(card::renderCard(inputs(i++)));
 }
 BENCHMARK(BM_RecordCard)->Unit(benchmark::kMicrosecond);
 
@@ -104,7 +104,7 @@ BENCHMARK(BM_RecordCard)->Unit(benchmark::kMicrosecond);
 void BM_PlayCardOnPdfPage(benchmark::State& state) {
     std::vector<surface::CardPicture> pictures;
     for (int i = 0; i < 64; ++i)
-        pictures.push_back(card::RenderCard(inputs(i)));
+        pictures.push_back(card::renderCard(inputs(i)));
     QTemporaryDir dir;
     const QString pdf = dir.filePath(QStringLiteral("play.pdf"));
     surface::PrinterSurface surface([&] {

@@ -122,7 +122,7 @@ std::int32_t NameShift(std::size_t len1, std::size_t len2, std::int32_t size) {
     return wrapMul(diff, size) / 2;
 }
 
-surface::CardPicture RenderCard(const CardInputs& in) {
+surface::CardPicture renderCard(const CardInputs& in) {
     using settings::wrapAdd;
     const settings::CardLayout& L = in.layout;
     surface::RecordingCanvas canvas;
@@ -150,15 +150,15 @@ surface::CardPicture RenderCard(const CardInputs& in) {
     }
 
     canvas.selectFont(verticalFont(L.AddressSize, in.faceIndex));
-    canvas.textOut(L.Address1X, L.Address1Y, ToVerticalText(text::toUnicode(in.address1)));
-    canvas.textOut(L.Address2X, L.Address2Y, ToVerticalText(text::toUnicode(in.address2)));
+    canvas.textOut(L.Address1X, L.Address1Y, toVerticalText(text::toUnicode(in.address1)));
+    canvas.textOut(L.Address2X, L.Address2Y, toVerticalText(text::toUnicode(in.address2)));
 
     canvas.selectFont(verticalFont(L.NameSize, in.faceIndex));
     if (!in.name1.empty())
         canvas.textOut(L.NameX, L.NameY, text::toUnicode(in.name1 + honorific()));
 
     if (in.printName2 && in.name2 != " ") {
-        const QString n2 = ToVerticalText(text::toUnicode(in.name2 + honorific()));
+        const QString n2 = toVerticalText(text::toUnicode(in.name2 + honorific()));
         if (n2 != QStringView(u" 様"))
             canvas.textOut(
                 wrapSub(L.NameX, L.NameSize),

@@ -41,6 +41,6 @@ extern const std::array<const char16_t*, 5> VerticalFaces;
 std::int32_t NameShift(std::size_t len1, std::size_t len2, std::int32_t size);
 
 // Records the card. Arithmetic on layout values wraps around in 32 bits.
-surface::CardPicture RenderCard(const CardInputs& in);
+surface::CardPicture renderCard(const CardInputs& in);
 
 } // namespace rinova::card

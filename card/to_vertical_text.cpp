@@ -19,7 +19,7 @@ char16_t verticalUnit(char16_t u) {
 
 } // namespace
 
-QString ToVerticalText(QStringView text) {
+QString toVerticalText(QStringView text) {
     QString out(text.size(), Qt::Uninitialized);
     char16_t* dst = reinterpret_cast<char16_t*>(out.data());
     for (qsizetype i = 0; i < text.size(); ++i)

@@ -8,6 +8,6 @@ namespace rinova::card {
 
 // One output unit per input unit: 0 becomes ０, 1-9 kanji numerals, letters full-width
 // capitals; every other unit is copied.
-QString ToVerticalText(QStringView text);
+QString toVerticalText(QStringView text);
 
 } // namespace rinova::card

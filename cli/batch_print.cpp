@@ -1,5 +1,6 @@
 #include "cli/batch_print.h"
 
+#include "card/card_inputs.h"
 #include "cli/commands.h"
 #include "text/failure.h"
 
@@ -21,13 +22,13 @@ std::optional<RowRange> parseRows(const QString& text) {
 }
 
 RowRange rowsToPrint(const addresses::AddressGrid& grid, const std::optional<RowRange>& asked) {
-    const int rows = grid.RowCount() - 1;
-    if (rows < 1) throw Failure(QStringLiteral("印刷する行がありません"));
+    const int rows = grid.rowCountWithHeader() - 1;
+    if (rows < 1) throw text::Failure(QStringLiteral("印刷する行がありません"));
     if (!asked) return RowRange{1, rows};
     if (asked->last > rows)
-        throw Failure(QStringLiteral("行 %1 はありません (この住所録は %2 行です)")
-                          .arg(asked->last)
-                          .arg(rows));
+        throw text::Failure(QStringLiteral("行 %1 はありません (この住所録は %2 行です)")
+                                .arg(asked->last)
+                                .arg(rows));
     return *asked;
 }
 
@@ -36,7 +37,7 @@ std::optional<int> loadBatch(const QString& file, const std::optional<RowRange>&
     importAddressFile(grid, file);
     try {
         rows = rowsToPrint(grid, asked);
-    } catch (const Failure& f) {
+    } catch (const text::Failure& f) {
         printError(f.message());
         return 2;
     }
@@ -50,21 +51,11 @@ void keepFreedMemory() {
 }
 
 void printCards(surface::PrinterSurface& surface, const addresses::AddressGrid& grid,
-                const Loaded& loaded, RowRange rows) {
-    surface.beginDoc();
-    try {
-        for (int row = rows.first;; ++row) {
-            card::CardInputs in = inputsForRow(grid, row, loaded);
-            in.target = card::Target::Printer;
-            surface.playCard(card::RenderCard(in));
-            if (row == rows.last) break;
-            surface.newPage();
-        }
-    } catch (...) {
-        surface.abortDoc();
-        throw;
-    }
-    surface.endDoc();
+                const settings::SettingsModel& settings, RowRange rows) {
+    surface::printCardJob(surface, rows.first, rows.last, [&](int row) {
+        surface.playCard(
+            card::renderCard(card::inputsForRow(grid, row, settings, card::Target::Printer)));
+    });
 }
 
 } // namespace rinova::cli

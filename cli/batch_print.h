@@ -18,12 +18,12 @@ struct RowRange {
 // malformed.
 std::optional<RowRange> parseRows(const QString& text);
 
-// All address rows of the grid, or the requested range; throws Failure when the range leaves
+// All address rows of the grid, or the requested range; throws text::Failure when the range leaves
 // the file.
 RowRange rowsToPrint(const addresses::AddressGrid& grid, const std::optional<RowRange>& asked);
 
-// Imports FILE into the grid and picks the rows to print. Throws Failure when the file cannot be
-// read; returns the exit code 2, with the message printed, when the range leaves the file.
+// Imports FILE into the grid and picks the rows to print. Throws text::Failure when the file cannot
+// be read; returns the exit code 2, with the message printed, when the range leaves the file.
 std::optional<int> loadBatch(const QString& file, const std::optional<RowRange>& asked,
                              addresses::AddressGrid& grid, RowRange& rows);
 
@@ -34,6 +34,6 @@ void keepFreedMemory();
 // Begins one job on the surface's current printer, draws each row's card as the printer gets
 // it (no background, no guides) at the sheet's corner, and ends the job.
 void printCards(surface::PrinterSurface& surface, const addresses::AddressGrid& grid,
-                const Loaded& loaded, RowRange rows);
+                const settings::SettingsModel& settings, RowRange rows);
 
 } // namespace rinova::cli

@@ -87,7 +87,7 @@ int cmdCard(const QStringList& args) {
     if (file.isEmpty() || !row) return usage();
 
     const surface::CardPicture picture =
-        card::RenderCard(loadRowInputs(file, settingsPath, *row, !noName2, target));
+        card::renderCard(loadRowInputs(file, settingsPath, *row, !noName2, target));
     QByteArray out;
     for (const surface::PictureOp& op : picture.ops) {
         out += toJson(op);

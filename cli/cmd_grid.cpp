@@ -94,34 +94,34 @@ int cmdGrid(const QStringList& args) {
     const bool stats = parsed->has(QStringLiteral("--stats"));
 
     addresses::AddressGrid grid;
-    grid.SetRowCommaText(0, text::fromUnicode(u"番号,名前1,名前2,〒,住所1,住所2,備考"));
+    grid.setRowFields(0, text::fromUnicode(u"番号,名前1,名前2,〒,住所1,住所2,備考"));
     {
-        const std::string content = addresses::ReadAddressFile(file);
-        grid.ImportContent(content);
+        const std::string content = addresses::readAddressFile(file);
+        grid.importContent(content);
     }
 
     Output out;
     std::string& buf = out.buffer();
     if (stats) {
         unsigned long long bytes = 0;
-        for (int row = 1; row < grid.RowCount(); ++row)
-            bytes += grid.RowBytes(row);
-        buf += "{\"rows\":" + std::to_string(grid.RowCount() - 1) +
+        for (int row = 1; row < grid.rowCountWithHeader(); ++row)
+            bytes += grid.rowBytes(row);
+        buf += "{\"rows\":" + std::to_string(grid.rowCountWithHeader() - 1) +
                ",\"bytes\":" + std::to_string(bytes) + "}\n";
         return 0;
     }
-    for (int row = 0; row < grid.RowCount(); ++row) {
+    for (int row = 0; row < grid.rowCountWithHeader(); ++row) {
         buf += "{\"row\":";
         buf += std::to_string(row);
         buf += ",\"cells\":[";
         for (int col = 0; col < addresses::kColumns; ++col) {
             if (col) buf.push_back(',');
-            appendJsonText(buf, grid.Cell(row, col));
+            appendJsonText(buf, grid.cell(row, col));
         }
         buf += "],\"hex\":[";
         for (int col = 0; col < addresses::kColumns; ++col) {
             if (col) buf.push_back(',');
-            appendHex(buf, grid.Cell(row, col));
+            appendHex(buf, grid.cell(row, col));
         }
         buf += "]}\n";
         out.maybeFlush();

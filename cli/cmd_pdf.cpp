@@ -48,9 +48,7 @@ int cmdPdf(const QStringList& args) {
     addresses::AddressGrid grid;
     RowRange rows;
     if (const std::optional<int> code = loadBatch(file, asked, grid, rows)) return *code;
-    const Loaded loaded = loadSettings(settingsPath);
-    for (const QString& e : loaded.errors)
-        printError(e);
+    const std::unique_ptr<settings::SettingsModel> settings = loadSettings(settingsPath);
 
     // Written beside the target and renamed at the end: a failed export leaves no half file
     // and an older file of that name stays as it was.
@@ -75,7 +73,7 @@ int cmdPdf(const QStringList& args) {
     printer->setCreator(QStringLiteral("Rinova"));
     surface::PrinterSurface surface([&printer] { return std::move(printer); });
 
-    printCards(surface, grid, loaded, rows);
+    printCards(surface, grid, *settings, rows);
     if (std::rename(QFile::encodeName(part.fileName()).constData(),
                     QFile::encodeName(target.absoluteFilePath()).constData()) != 0) {
         printError(QStringLiteral("%1 に書き込めません").arg(output));

@@ -40,11 +40,11 @@ int cmdPng(const QStringList& args) {
     if (file.isEmpty() || output.isEmpty() || !row || !width) return usage();
 
     const surface::CardPicture picture =
-        card::RenderCard(loadRowInputs(file, settingsPath, *row, !noName2, card::Target::Preview));
+        card::renderCard(loadRowInputs(file, settingsPath, *row, !noName2, card::Target::Preview));
 
-    // The preview box: W wide and W x 1.48 truncated high.
-    const int w = *width;
-    const int h = static_cast<int>(static_cast<long long>(w) * 148 / 100);
+    const QRect card = surface::previewCardRect(*width);
+    const int w = card.width();
+    const int h = card.height();
     QImage image(w, h, QImage::Format_RGB32);
     if (image.isNull()) {
         printError(QStringLiteral("%1 × %2 の画像を作れません").arg(w).arg(h));

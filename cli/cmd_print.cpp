@@ -52,10 +52,8 @@ int cmdPrint(const QStringList& args) {
     surface::PrinterSurface surface(source);
     surface.printer(); // no default printer: said before anything is read or drawn
 
-    const Loaded loaded = loadSettings(settingsPath);
-    for (const QString& e : loaded.errors)
-        printError(e);
-    printCards(surface, grid, loaded, rows);
+    const std::unique_ptr<settings::SettingsModel> settings = loadSettings(settingsPath);
+    printCards(surface, grid, *settings, rows);
     return 0;
 }
 

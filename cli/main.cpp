@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
     }
     try {
         return it->second(args);
-    } catch (const rinova::Failure& f) {
+    } catch (const rinova::text::Failure& f) {
         rinova::cli::printError(f.message());
         return 1;
     } catch (const std::exception& e) {

@@ -66,13 +66,13 @@ void checkFields(std::string_view text, const std::vector<std::string>& fields) 
 
 void checkRow(const AddressGrid& grid, std::size_t k, std::string_view line) {
     const int row = static_cast<int>(k);
-    if (grid.Cell(row, 0) != std::to_string(k)) fail("column 0 is not the line number", k);
+    if (grid.cell(row, 0) != std::to_string(k)) fail("column 0 is not the line number", k);
     const std::string comma = std::to_string(k) + "," + withFullWidthSpaces(line);
-    const std::vector<std::string> fields = SplitCommaText(comma);
+    const std::vector<std::string> fields = splitFields(comma);
     checkFields(comma, fields);
     bool ended = false;
     for (int col = 0; col < kColumns; ++col) {
-        const std::string_view cell = grid.Cell(row, col);
+        const std::string_view cell = grid.cell(row, col);
         const std::size_t j = static_cast<std::size_t>(col);
         const std::string want = j < fields.size() ? (fields[j].empty() ? " " : fields[j]) : "";
         if (cell != want) fail("a cell differs from the field rules", k);
@@ -87,12 +87,12 @@ void checkRow(const AddressGrid& grid, std::size_t k, std::string_view line) {
         if (cell.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos)
             fail("a cell holds a line break or NUL", k);
     }
-    if (!grid.Cell(row, kColumns).empty() || !grid.Cell(row, -1).empty())
+    if (!grid.cell(row, kColumns).empty() || !grid.cell(row, -1).empty())
         fail("a cell outside the columns", k);
     std::size_t bytes = 0;
     for (int col = 0; col < kColumns; ++col)
-        bytes += grid.Cell(row, col).size();
-    if (grid.RowBytes(row) != bytes) fail("RowBytes is not the sum of the cells", k);
+        bytes += grid.cell(row, col).size();
+    if (grid.rowBytes(row) != bytes) fail("rowBytes is not the sum of the cells", k);
 }
 
 } // namespace
@@ -101,31 +101,32 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view content(reinterpret_cast<const char*>(data), size);
     const std::vector<std::string_view> lines = SplitLines(content);
     checkLines(content, lines);
-    checkFields(content, SplitCommaText(content));
+    checkFields(content, splitFields(content));
 
     AddressGrid grid;
-    grid.SetRowCommaText(0, rinova::text::fromUnicode(u"番号,名前1,名前2,〒,住所1,住所2,備考"));
+    grid.setRowFields(0, rinova::text::fromUnicode(u"番号,名前1,名前2,〒,住所1,住所2,備考"));
     const std::string header[kColumns] = {
-        std::string(grid.Cell(0, 0)), std::string(grid.Cell(0, 1)), std::string(grid.Cell(0, 2)),
-        std::string(grid.Cell(0, 3)), std::string(grid.Cell(0, 4)), std::string(grid.Cell(0, 5)),
-        std::string(grid.Cell(0, 6))};
-    grid.ImportContent(content);
-    if (grid.RowCount() != static_cast<int>(lines.size()) + 1) fail("row count is not lines + 1");
+        std::string(grid.cell(0, 0)), std::string(grid.cell(0, 1)), std::string(grid.cell(0, 2)),
+        std::string(grid.cell(0, 3)), std::string(grid.cell(0, 4)), std::string(grid.cell(0, 5)),
+        std::string(grid.cell(0, 6))};
+    grid.importContent(content);
+    if (grid.rowCountWithHeader() != static_cast<int>(lines.size()) + 1)
+        fail("row count is not lines + 1");
     for (int col = 0; col < kColumns; ++col)
-        if (grid.Cell(0, col) != header[col]) fail("the import changed the header");
+        if (grid.cell(0, col) != header[col]) fail("the import changed the header");
     for (std::size_t k = 1; k <= lines.size(); ++k)
         checkRow(grid, k, lines[k - 1]);
-    if (!grid.Cell(grid.RowCount(), 0).empty()) fail("a row past the end");
+    if (!grid.cell(grid.rowCountWithHeader(), 0).empty()) fail("a row past the end");
 
     // Setting one row by hand agrees with the import, and a second import replaces all rows.
     if (!lines.empty()) {
         const std::string comma = "1," + withFullWidthSpaces(lines[0]);
-        grid.SetRowCommaText(1, comma);
+        grid.setRowFields(1, comma);
         checkRow(grid, 1, lines[0]);
     }
-    grid.ImportContent(content.substr(0, content.size() / 2));
+    grid.importContent(content.substr(0, content.size() / 2));
     const std::vector<std::string_view> half = SplitLines(content.substr(0, content.size() / 2));
-    if (grid.RowCount() != static_cast<int>(half.size()) + 1) fail("re-import row count");
+    if (grid.rowCountWithHeader() != static_cast<int>(half.size()) + 1) fail("re-import row count");
     for (std::size_t k = 1; k <= half.size(); ++k)
         checkRow(grid, k, half[k - 1]);
     return 0;

@@ -71,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     // A value written back reads as itself.
     if (got) {
-        const std::string back = rinova::settings::IntToStr(*got);
+        const std::string back = rinova::settings::int32Text(*got);
         if (rinova::settings::parseIntText(back) != got) std::abort();
     }
     return 0;

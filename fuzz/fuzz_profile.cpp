@@ -209,7 +209,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)profile.read(section, key);
     try {
         profile.write("SET", key, value);
-    } catch (const rinova::Failure&) {
+    } catch (const rinova::text::Failure&) {
         fail("a write to a writable folder failed");
     }
     if (profile.read(section, key) != readsAs(stored(value))) fail("the key does not read back");

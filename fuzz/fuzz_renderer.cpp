@@ -94,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::string& s : c.sender)
         s = in.ConsumeRandomLengthString(64);
 
-    const surface::CardPicture picture = card::RenderCard(c);
+    const surface::CardPicture picture = card::renderCard(c);
     if (dump) dumpPicture(picture);
     if (picture.ops.empty() && c.target != card::Target::Printer) fail("no background");
 

@@ -60,12 +60,12 @@ std::optional<std::int32_t> parseIntText(std::string_view text) {
     return parseDecimal(text);
 }
 
-std::int32_t StrToInt(std::string_view text) {
+std::int32_t parseInt32(std::string_view text) {
     if (auto value = parseIntText(text)) return *value;
-    throw Failure(QStringLiteral("'%1' は整数ではありません").arg(text::toUnicode(text)));
+    throw text::Failure(QStringLiteral("'%1' は整数ではありません").arg(text::toUnicode(text)));
 }
 
-std::string IntToStr(std::int32_t value) {
+std::string int32Text(std::int32_t value) {
     char buffer[16];
     auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
     return std::string(buffer, result.ptr);

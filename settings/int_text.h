@@ -13,10 +13,10 @@ namespace rinova::settings {
 // Nothing may follow. Returns nothing when the text is not an integer.
 std::optional<std::int32_t> parseIntText(std::string_view text);
 
-// As parseIntText, but throws Failure "'%s' は整数ではありません".
-std::int32_t StrToInt(std::string_view text);
+// As parseIntText, but throws text::Failure "'%s' は整数ではありません".
+std::int32_t parseInt32(std::string_view text);
 
 // Plain decimal: no leading zeros, no "+".
-std::string IntToStr(std::int32_t value);
+std::string int32Text(std::int32_t value);
 
 } // namespace rinova::settings

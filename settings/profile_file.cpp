@@ -201,8 +201,8 @@ std::string withKey(const std::string& bytes, std::string_view section, std::str
 }
 
 [[noreturn]] void cannotWrite(const QString& path) {
-    throw Failure(QStringLiteral("%1 に書き込めません")
-                      .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath())));
+    throw text::Failure(QStringLiteral("%1 に書き込めません")
+                            .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath())));
 }
 
 // No write bit at all counts as read-only, also for root, who may write anything.

@@ -19,7 +19,7 @@ public:
     // The value, or "" when the file, the section or the key is missing.
     std::string read(std::string_view section, std::string_view key) const;
     // Creates the file and the section when missing; replaces the file atomically.
-    // Throws Failure "%s に書き込めません" when the file cannot be written.
+    // Throws text::Failure "%s に書き込めません" when the file cannot be written.
     void write(std::string_view section, std::string_view key, std::string_view value);
 
 private:

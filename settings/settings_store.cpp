@@ -110,7 +110,7 @@ void SettingsStore::startupLoad(RawSettings& raw, CardLayout& layout) const {
         if (raw[kLoadOrder[i]].empty()) raw[kLoadOrder[i]] = "0";
     for (const LayoutStep& step : kLayoutOrder) {
         const OffsetSlot slot = offsetSlot(step.element, step.spin);
-        layout.*slot.field = wrapAdd(StrToInt(raw[slot.key]), slot.base);
+        layout.*slot.field = wrapAdd(parseInt32(raw[slot.key]), slot.base);
     }
 }
 
@@ -127,7 +127,7 @@ void SettingsStore::storeOffset(int element, Spin spin, std::int32_t value, Card
     if (!isElement(element)) return;
     const OffsetSlot slot = offsetSlot(element, spin);
     layout.*slot.field = wrapAdd(value, slot.base);
-    write(slot.key, IntToStr(value));
+    write(slot.key, int32Text(value));
 }
 
 } // namespace rinova::settings

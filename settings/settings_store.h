@@ -84,12 +84,12 @@ public:
     // Section "SET". Missing file, section or key give the empty text.
     std::string read(std::string_view key) const;
     std::string read(Key key) const { return read(keyName(key)); }
-    // Throws Failure "%s に書き込めません" with the file's full path.
+    // Throws text::Failure "%s に書き込めません" with the file's full path.
     void write(std::string_view key, std::string_view value);
     void write(Key key, std::string_view value) { write(keyName(key), value); }
 
     // Reads all eighteen keys, fills empty numeric ones with "0" and computes the layout.
-    // Throws the integer rule's Failure at the first key that is not an integer; the values
+    // Throws the integer rule's text::Failure at the first key that is not an integer; the values
     // computed before it are kept, the rest stay as they were.
     void startupLoad(RawSettings& raw, CardLayout& layout) const;
     // Reads the three keys of one element again into the raw values ("" becomes "0").

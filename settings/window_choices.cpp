@@ -5,7 +5,7 @@
 namespace rinova::settings {
 
 int fontIndexFromRaw(const std::string& fontName) {
-    const std::int32_t index = StrToInt(fontName);
+    const std::int32_t index = parseInt32(fontName);
     return (index >= 0 && index < kFaceCount) ? index : -1;
 }
 

@@ -22,7 +22,7 @@ struct WindowChoices {
 };
 
 // The font index of a raw "FontName": its integer, -1 when outside 0..4. Throws the integer
-// rule's Failure when the text is not an integer (an empty text included).
+// rule's text::Failure when the text is not an integer (an empty text included).
 int fontIndexFromRaw(const std::string& fontName);
 
 // "1" ticks, "0" clears, anything else keeps `current`.
@@ -36,8 +36,8 @@ constexpr std::array<Key, 7> kSenderKeys = {Key::SashiYuban3, Key::SashiYuban4, 
                                             Key::SashiAdd2,   Key::SashiName1,  Key::SashiName2,
                                             Key::Bikou};
 
-// All choices from the raw texts. Throws the integer rule's Failure for a "FontName" that is not
-// an integer; then none of the choices is taken (the window keeps its initial states).
+// All choices from the raw texts. Throws the integer rule's text::Failure for a "FontName" that is
+// not an integer; then none of the choices is taken (the window keeps its initial states).
 WindowChoices windowChoices(const RawSettings& raw);
 
 } // namespace rinova::settings

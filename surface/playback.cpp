@@ -104,6 +104,11 @@ int CardMapping::penWidth() const {
     return std::clamp(static_cast<int>(std::lround(w)), 1, 1000);
 }
 
+QRect previewCardRect(int width) {
+    const int height = static_cast<int>(static_cast<long long>(width) * 148 / 100);
+    return QRect(0, 0, width, height);
+}
+
 int naturalWidth(double pxPerMmX) {
     return toPixel(CardPicture::kFrameWidth * pxPerMmX / 100.0);
 }

@@ -5,6 +5,7 @@
 #include "surface/card_picture.h"
 
 #include <QPoint>
+#include <QRect>
 
 class QPainter;
 
@@ -34,6 +35,10 @@ private:
 // round(148 x pixels per millimetre down).
 int naturalWidth(double pxPerMmX);
 int naturalHeight(double pxPerMmY);
+
+// The card as a preview of the given width shows it: from (0, 0), 148 pixels down for every 100
+// across (fractions dropped).
+QRect previewCardRect(int width);
 
 void playStretched(const CardPicture& picture, QPainter& painter, int left, int top, int right,
                    int bottom);

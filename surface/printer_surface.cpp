@@ -24,8 +24,8 @@ const QString kInvalidPrinter = QStringLiteral("選択したプリンタは有�
 const QString kCannotStart = QStringLiteral("印刷を開始できません");
 const QString kBusy = QStringLiteral("現在印刷中です");
 
-Failure printFailed(const QString& detail) {
-    return Failure(QStringLiteral("印刷に失敗しました: ") + detail);
+text::Failure printFailed(const QString& detail) {
+    return text::Failure(QStringLiteral("印刷に失敗しました: ") + detail);
 }
 
 // A printer that sends its job to a spooler queue (rather than writing a file of our asking).
@@ -172,19 +172,19 @@ PrinterSurface::~PrinterSurface() {
 QPrinter& PrinterSurface::printer() {
     if (!current_) {
         std::unique_ptr<QPrinter> p = source_ ? source_() : nullptr;
-        if (!p) throw Failure(kNoDefaultPrinter);
+        if (!p) throw text::Failure(kNoDefaultPrinter);
         current_ = std::move(p);
     }
     return *current_;
 }
 
 void PrinterSurface::setPrinter(std::unique_ptr<QPrinter> printer) {
-    if (printing()) throw Failure(kBusy);
+    if (printing()) throw text::Failure(kBusy);
     if (printer) current_ = std::move(printer);
 }
 
 void PrinterSurface::beginDoc() {
-    if (printing()) throw Failure(kBusy);
+    if (printing()) throw text::Failure(kBusy);
     QPrinter& current = printer();
     auto job = std::make_unique<Job>();
     job->printer = clonePrinter(current);
@@ -194,29 +194,30 @@ void PrinterSurface::beginDoc() {
         if (current.printerName().isEmpty() ||
             QPrinterInfo::printerInfo(current.printerName()).isNull() ||
             job->printer->printerName() != current.printerName() || !job->printer->isValid())
-            throw Failure(kInvalidPrinter);
+            throw text::Failure(kInvalidPrinter);
         // The job is written to a file of ours and spooled when it ends, so that the spooler's
         // answer can be examined and a dropped job never reaches the queue.
         job->spoolFile = std::make_unique<QTemporaryFile>(QDir::tempPath() +
                                                           QStringLiteral("/rinova-XXXXXX.job"));
-        if (!job->spoolFile->open()) throw Failure(kCannotStart);
+        if (!job->spoolFile->open()) throw text::Failure(kCannotStart);
         job->spoolFile->close();
         job->printer->setOutputFileName(job->spoolFile->fileName());
-        if (job->printer->outputFormat() != QPrinter::NativeFormat) throw Failure(kCannotStart);
+        if (job->printer->outputFormat() != QPrinter::NativeFormat)
+            throw text::Failure(kCannotStart);
     } else if (!current.isValid()) {
-        throw Failure(kInvalidPrinter);
+        throw text::Failure(kInvalidPrinter);
     }
     job->printer->setDocName(QString());
     if (!job->painter.begin(job->printer.get()) || badState(*job->printer)) {
         if (job->painter.isActive()) job->painter.end();
-        throw Failure(kCannotStart);
+        throw text::Failure(kCannotStart);
     }
     job->pages = 1;
     job_ = std::move(job);
 }
 
 void PrinterSurface::newPage() {
-    if (!job_) throw Failure(kCannotStart);
+    if (!job_) throw text::Failure(kCannotStart);
     if (!job_->printer->newPage() || badState(*job_->printer)) {
         abortDoc();
         throw printFailed(QStringLiteral("新しいページを開始できません"));
@@ -249,7 +250,7 @@ void PrinterSurface::abortDoc() noexcept {
 }
 
 void PrinterSurface::playCard(const CardPicture& picture) {
-    if (!job_) throw Failure(kCannotStart);
+    if (!job_) throw text::Failure(kCannotStart);
     playOnSheet(picture, job_->painter);
 }
 
@@ -259,6 +260,26 @@ int PrinterSurface::pageNumber() const {
 
 QPainter* PrinterSurface::canvas() const {
     return job_ ? &job_->painter : nullptr;
+}
+
+void printCardJob(PrinterSurface& surface, int first, int last,
+                  const std::function<void(int row)>& drawCard,
+                  const std::function<void()>& afterCard) {
+    surface.beginDoc();
+    try {
+        for (int row = first;; ++row) {
+            drawCard(row);
+            if (afterCard) afterCard();
+            if (!surface.printing())
+                throw text::Failure(QStringLiteral("印刷に失敗しました: ジョブが中断されました"));
+            if (row == last) break;
+            surface.newPage();
+        }
+    } catch (...) {
+        surface.abortDoc();
+        throw;
+    }
+    surface.endDoc();
 }
 
 } // namespace rinova::surface

@@ -79,4 +79,12 @@ private:
     std::unique_ptr<Job> job_;
 };
 
+// One job of cards, rows first..last, one card per page: begins the job, calls drawCard for each
+// row with the page ready on surface.canvas(), runs afterCard (event handling while a long job
+// spools) and starts the next page; ends the job after the last. Any failure, or a job that
+// vanished meanwhile, drops the job and is thrown.
+void printCardJob(PrinterSurface& surface, int first, int last,
+                  const std::function<void(int row)>& drawCard,
+                  const std::function<void()>& afterCard = {});
+
 } // namespace rinova::surface

@@ -5,7 +5,7 @@
 #include <QString>
 #include <stdexcept>
 
-namespace rinova {
+namespace rinova::text {
 
 class Failure : public std::runtime_error {
 public:
@@ -17,4 +17,4 @@ private:
     QString message_;
 };
 
-} // namespace rinova
+} // namespace rinova::text

@@ -13,7 +13,7 @@
 #include <QScrollBar>
 #include <QStyleOptionHeader>
 
-namespace rinova {
+namespace rinova::widgets {
 
 AddressGridView::AddressGridView(QWidget* parent) : QTableView(parent) {
     setEditTriggers(NoEditTriggers);
@@ -263,7 +263,7 @@ bool AddressGridView::eventFilter(QObject* watched, QEvent* event) {
         opt.position = QStyleOptionHeader::OnlyOneSection;
         opt.orientation = Qt::Horizontal;
         opt.textAlignment = Qt::AlignLeft | Qt::AlignVCenter;
-        if (const addresses::AddressGrid* g = grid()) opt.text = text::toUnicode(g->Cell(0, 0));
+        if (const addresses::AddressGrid* g = grid()) opt.text = text::toUnicode(g->cell(0, 0));
         style()->drawControl(QStyle::CE_Header, &opt, &painter, corner_);
         return true;
     }
@@ -274,4 +274,4 @@ bool AddressGridView::eventFilter(QObject* watched, QEvent* event) {
     return QTableView::eventFilter(watched, event);
 }
 
-} // namespace rinova
+} // namespace rinova::widgets

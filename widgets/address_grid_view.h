@@ -14,7 +14,7 @@ namespace rinova::addresses {
 class AddressGrid;
 }
 
-namespace rinova {
+namespace rinova::widgets {
 
 class AddressGridView : public QTableView {
     Q_OBJECT
@@ -73,4 +73,4 @@ private:
     QAbstractButton* corner_ = nullptr;
 };
 
-} // namespace rinova
+} // namespace rinova::widgets

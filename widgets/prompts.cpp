@@ -21,7 +21,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-namespace rinova {
+namespace rinova::widgets {
 namespace {
 
 QWidget* activeParent() {
@@ -202,4 +202,4 @@ void showFailure(const QString& message) {
     Prompts::current().error(errorBoxText(message));
 }
 
-} // namespace rinova
+} // namespace rinova::widgets

@@ -11,7 +11,7 @@
 class QPrinter;
 class QWidget;
 
-namespace rinova {
+namespace rinova::widgets {
 
 class Prompts {
 public:
@@ -53,7 +53,7 @@ template <class F> bool guarded(F&& handler) {
     try {
         handler();
         return true;
-    } catch (const Failure& f) {
+    } catch (const text::Failure& f) {
         showFailure(f.message());
     } catch (const std::bad_alloc&) {
         showFailure(QStringLiteral("メモリが不足しています"));
@@ -63,4 +63,4 @@ template <class F> bool guarded(F&& handler) {
     return false;
 }
 
-} // namespace rinova
+} // namespace rinova::widgets

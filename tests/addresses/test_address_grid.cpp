@@ -10,10 +10,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-using rinova::Failure;
 using rinova::addresses::AddressGrid;
-using rinova::addresses::ReadAddressFile;
+using rinova::addresses::readAddressFile;
 using rinova::testing::sjis;
+using rinova::text::Failure;
 using namespace std::string_view_literals;
 
 namespace {
@@ -23,58 +23,58 @@ const char16_t* kHeader = u"番号,名前1,名前2,〒,住所1,住所2,備考";
 std::vector<std::string> row(const AddressGrid& g, int r) {
     std::vector<std::string> cells;
     for (int c = 0; c < rinova::addresses::kColumns; ++c)
-        cells.emplace_back(g.Cell(r, c));
+        cells.emplace_back(g.cell(r, c));
     return cells;
 }
 
 } // namespace
 
-TEST(SetRowCommaText, FieldsGoToColumnsAndEmptyFieldsBecomeOneSpace) {
+TEST(setRowFields, FieldsGoToColumnsAndEmptyFieldsBecomeOneSpace) {
     AddressGrid g;
-    g.SetRowCommaText(2, "7,a,,b,");
+    g.setRowFields(2, "7,a,,b,");
     EXPECT_THAT(row(g, 2), ::testing::ElementsAre("7", "a", " ", "b", " ", "", ""));
-    g.SetRowCommaText(2, "1,2,3,4,5,6,7,8,9");
+    g.setRowFields(2, "1,2,3,4,5,6,7,8,9");
     EXPECT_THAT(row(g, 2), ::testing::ElementsAre("1", "2", "3", "4", "5", "6", "7"));
     // The row is emptied first: nothing of the longer text remains.
-    g.SetRowCommaText(2, "x");
+    g.setRowFields(2, "x");
     EXPECT_THAT(row(g, 2), ::testing::ElementsAre("x", "", "", "", "", "", ""));
-    g.SetRowCommaText(2, "");
-    EXPECT_EQ(g.RowBytes(2), 0u);
+    g.setRowFields(2, "");
+    EXPECT_EQ(g.rowBytes(2), 0u);
     // Other rows are untouched and rows outside the grid are ignored.
-    EXPECT_EQ(g.RowBytes(1), 0u);
-    g.SetRowCommaText(5, "a");
-    g.SetRowCommaText(-1, "a");
-    EXPECT_EQ(g.RowCount(), 5);
+    EXPECT_EQ(g.rowBytes(1), 0u);
+    g.setRowFields(5, "a");
+    g.setRowFields(-1, "a");
+    EXPECT_EQ(g.rowCountWithHeader(), 5);
 }
 
-TEST(SetRowCommaText, HeaderRowGivesTheColumnTitles) {
+TEST(setRowFields, HeaderRowGivesTheColumnTitles) {
     AddressGrid g;
-    EXPECT_EQ(g.RowCount(), 5);
+    EXPECT_EQ(g.rowCountWithHeader(), 5);
     EXPECT_EQ(g.rowCount(), 4);
     EXPECT_EQ(g.columnCount(), 6);
     QSignalSpy header(&g, &AddressGrid::headerDataChanged);
-    g.SetRowCommaText(0, sjis(kHeader));
+    g.setRowFields(0, sjis(kHeader));
     EXPECT_EQ(header.count(), 1);
-    EXPECT_EQ(g.Cell(0, 0), sjis(u"番号"));
-    EXPECT_EQ(g.Cell(0, 3), sjis(u"〒"));
+    EXPECT_EQ(g.cell(0, 0), sjis(u"番号"));
+    EXPECT_EQ(g.cell(0, 3), sjis(u"〒"));
     EXPECT_EQ(g.headerData(0, Qt::Horizontal).toString(), QStringLiteral("名前1"));
     EXPECT_EQ(g.headerData(5, Qt::Horizontal).toString(), QStringLiteral("備考"));
 }
 
-TEST(SetRowCommaText, ManyRewritesKeepTheStorageSmall) {
+TEST(setRowFields, ManyRewritesKeepTheStorageSmall) {
     AddressGrid g;
     const std::string big(100000, 'x');
     for (int i = 0; i < 200; ++i)
-        g.SetRowCommaText(1 + i % 4, std::to_string(i) + "," + big);
-    EXPECT_EQ(g.Cell(4, 1), big);
-    EXPECT_EQ(g.Cell(1, 0), "196");
-    EXPECT_EQ(g.Cell(3, 0), "198");
+        g.setRowFields(1 + i % 4, std::to_string(i) + "," + big);
+    EXPECT_EQ(g.cell(4, 1), big);
+    EXPECT_EQ(g.cell(1, 0), "196");
+    EXPECT_EQ(g.cell(3, 0), "198");
 }
 
 TEST(Import, SpacesBecomeFullWidthAndKeepTheFieldsInTheirColumns) {
     AddressGrid g;
-    g.ImportContent("Yamada Taro,b,\"c d\",  ,e\n");
-    ASSERT_EQ(g.RowCount(), 2);
+    g.importContent("Yamada Taro,b,\"c d\",  ,e\n");
+    ASSERT_EQ(g.rowCountWithHeader(), 2);
     const std::string fw = "\x81\x40";
     EXPECT_THAT(row(g, 1), ::testing::ElementsAre("1", "Yamada" + fw + "Taro", "b", "c" + fw + "d",
                                                   fw + fw, "e", ""));
@@ -82,8 +82,8 @@ TEST(Import, SpacesBecomeFullWidthAndKeepTheFieldsInTheirColumns) {
 
 TEST(Import, SixFieldsAtMostAndEmptyLines) {
     AddressGrid g;
-    g.ImportContent("1,2,3,4,5,6,7,8\n\na,,\n\tx\ty,\t\n");
-    ASSERT_EQ(g.RowCount(), 5);
+    g.importContent("1,2,3,4,5,6,7,8\n\na,,\n\tx\ty,\t\n");
+    ASSERT_EQ(g.rowCountWithHeader(), 5);
     EXPECT_THAT(row(g, 1), ::testing::ElementsAre("1", "1", "2", "3", "4", "5", "6"));
     EXPECT_THAT(row(g, 2), ::testing::ElementsAre("2", " ", "", "", "", "", ""));
     EXPECT_THAT(row(g, 3), ::testing::ElementsAre("3", "a", " ", " ", "", "", ""));
@@ -92,40 +92,40 @@ TEST(Import, SixFieldsAtMostAndEmptyLines) {
 
 TEST(Import, RowCountFollowsTheLinesAndEarlierRowsAreGone) {
     AddressGrid g;
-    g.SetRowCommaText(0, sjis(kHeader));
-    g.ImportContent("a,b,c,d,e,f\r\ng\r\nh\r\ni\r\nj\r\nk\r\n");
-    EXPECT_EQ(g.RowCount(), 7);
-    EXPECT_EQ(g.Cell(6, 0), "6");
-    g.ImportContent("z\r\n");
-    EXPECT_EQ(g.RowCount(), 2);
+    g.setRowFields(0, sjis(kHeader));
+    g.importContent("a,b,c,d,e,f\r\ng\r\nh\r\ni\r\nj\r\nk\r\n");
+    EXPECT_EQ(g.rowCountWithHeader(), 7);
+    EXPECT_EQ(g.cell(6, 0), "6");
+    g.importContent("z\r\n");
+    EXPECT_EQ(g.rowCountWithHeader(), 2);
     EXPECT_THAT(row(g, 1), ::testing::ElementsAre("1", "z", "", "", "", "", ""));
-    EXPECT_EQ(g.Cell(2, 0), "");
-    EXPECT_EQ(g.Cell(0, 1), sjis(u"名前1")); // the header stays
-    g.ImportContent("a\nb\0c\nd"sv);
-    EXPECT_EQ(g.RowCount(), 3);
-    EXPECT_EQ(g.Cell(2, 1), "b");
+    EXPECT_EQ(g.cell(2, 0), "");
+    EXPECT_EQ(g.cell(0, 1), sjis(u"名前1")); // the header stays
+    g.importContent("a\nb\0c\nd"sv);
+    EXPECT_EQ(g.rowCountWithHeader(), 3);
+    EXPECT_EQ(g.cell(2, 1), "b");
 }
 
 TEST(Import, FileWithNoLinesLeavesOnlyTheHeader) {
     AddressGrid g;
-    g.SetRowCommaText(0, sjis(kHeader));
+    g.setRowFields(0, sjis(kHeader));
     QSignalSpy reset(&g, &AddressGrid::modelReset);
-    g.ImportContent("");
+    g.importContent("");
     EXPECT_EQ(reset.count(), 1);
-    EXPECT_EQ(g.RowCount(), 1);
+    EXPECT_EQ(g.rowCountWithHeader(), 1);
     EXPECT_EQ(g.rowCount(), 0);
-    EXPECT_EQ(g.Cell(0, 0), sjis(u"番号"));
-    g.ImportContent("x");
-    EXPECT_EQ(g.RowCount(), 2);
-    EXPECT_EQ(g.Cell(1, 0), "1");
+    EXPECT_EQ(g.cell(0, 0), sjis(u"番号"));
+    g.importContent("x");
+    EXPECT_EQ(g.rowCountWithHeader(), 2);
+    EXPECT_EQ(g.cell(1, 0), "1");
 }
 
 TEST(Import, InvalidBytesAreKeptAndShownAsReplacementCharacters) {
     AddressGrid g;
     const std::string bad = "\x80\xFF\x81\x20"; // the 0x20 trail becomes a full-width space
-    g.ImportContent("a" + bad + ",\x85\x40," + sjis(u"髙橋"));
-    EXPECT_EQ(g.Cell(1, 1), "a\x80\xFF\x81\x81\x40");
-    EXPECT_EQ(g.Cell(1, 2), "\x85\x40");
+    g.importContent("a" + bad + ",\x85\x40," + sjis(u"髙橋"));
+    EXPECT_EQ(g.cell(1, 1), "a\x80\xFF\x81\x81\x40");
+    EXPECT_EQ(g.cell(1, 2), "\x85\x40");
     const QString shown = g.data(g.index(0, 0)).toString();
     EXPECT_EQ(shown.left(1), QStringLiteral("a"));
     EXPECT_TRUE(shown.contains(QChar(0xFFFD)));
@@ -136,38 +136,38 @@ TEST(Import, InvalidBytesAreKeptAndShownAsReplacementCharacters) {
 
 TEST(GridModel, SetRowCountInsertsAndRemovesRows) {
     AddressGrid g;
-    g.SetRowCommaText(4, "4,d");
+    g.setRowFields(4, "4,d");
     QSignalSpy removed(&g, &AddressGrid::rowsRemoved), inserted(&g, &AddressGrid::rowsInserted);
-    g.SetRowCount(3);
+    g.setRowCountWithHeader(3);
     EXPECT_EQ(removed.count(), 1);
-    EXPECT_EQ(g.Cell(4, 1), "");
-    g.SetRowCount(6);
+    EXPECT_EQ(g.cell(4, 1), "");
+    g.setRowCountWithHeader(6);
     EXPECT_EQ(inserted.count(), 1);
     EXPECT_EQ(g.rowCount(), 5);
-    EXPECT_EQ(g.RowBytes(4), 0u); // a row that comes back is empty
-    g.SetRowCount(0);
-    EXPECT_EQ(g.RowCount(), 1);
+    EXPECT_EQ(g.rowBytes(4), 0u); // a row that comes back is empty
+    g.setRowCountWithHeader(0);
+    EXPECT_EQ(g.rowCountWithHeader(), 1);
     EXPECT_FALSE(g.flags(g.index(0, 0)) & Qt::ItemIsEditable);
 }
 
-TEST(ReadAddressFile, ReadsEveryByte) {
+TEST(readAddressFile, ReadsEveryByte) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("住所.csv"));
     std::string bytes;
     for (int i = 0; i < 300000; ++i)
         bytes.push_back(static_cast<char>(i * 7));
     rinova::testing::writeBytes(path, bytes);
-    EXPECT_EQ(ReadAddressFile(path), bytes);
+    EXPECT_EQ(readAddressFile(path), bytes);
     rinova::testing::writeBytes(path, "");
-    EXPECT_EQ(ReadAddressFile(path), "");
+    EXPECT_EQ(readAddressFile(path), "");
 }
 
-TEST(ReadAddressFile, FailureNamesTheFullPath) {
+TEST(readAddressFile, FailureNamesTheFullPath) {
     QTemporaryDir dir;
     const auto message = [](const QString& path) {
         try {
-            ReadAddressFile(path);
-        } catch (const Failure& f) {
+            readAddressFile(path);
+        } catch (const rinova::text::Failure& f) {
             return f.message();
         }
         return QStringLiteral("no failure");

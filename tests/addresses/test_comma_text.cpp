@@ -5,7 +5,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-using rinova::addresses::SplitCommaText;
+using rinova::addresses::splitFields;
 using rinova::addresses::SplitLines;
 using rinova::testing::sjis;
 using ::testing::ElementsAre;
@@ -66,73 +66,72 @@ TEST(LineRules, BytesAreTakenAsTheyAre) {
 }
 
 TEST(FieldRules, CommasAndBlanksSeparate) {
-    EXPECT_THAT(SplitCommaText("a,b,c"), ElementsAre("a", "b", "c"));
-    EXPECT_THAT(SplitCommaText("  a , b"), ElementsAre("a", "b"));
-    EXPECT_THAT(SplitCommaText("a b"), ElementsAre("a", "b"));
-    EXPECT_THAT(SplitCommaText("a\tb"), ElementsAre("a", "b"));
-    EXPECT_THAT(SplitCommaText("a,\tb"), ElementsAre("a", "b"));
-    EXPECT_THAT(SplitCommaText(""), IsEmpty());
-    EXPECT_THAT(SplitCommaText(" \t "), IsEmpty());
+    EXPECT_THAT(splitFields("a,b,c"), ElementsAre("a", "b", "c"));
+    EXPECT_THAT(splitFields("  a , b"), ElementsAre("a", "b"));
+    EXPECT_THAT(splitFields("a b"), ElementsAre("a", "b"));
+    EXPECT_THAT(splitFields("a\tb"), ElementsAre("a", "b"));
+    EXPECT_THAT(splitFields("a,\tb"), ElementsAre("a", "b"));
+    EXPECT_THAT(splitFields(""), IsEmpty());
+    EXPECT_THAT(splitFields(" \t "), IsEmpty());
 }
 
 TEST(FieldRules, EmptyFields) {
-    EXPECT_THAT(SplitCommaText("a,,b"), ElementsAre("a", "", "b"));
-    EXPECT_THAT(SplitCommaText(",a"), ElementsAre("", "a"));
-    EXPECT_THAT(SplitCommaText("a,"), ElementsAre("a", ""));
-    EXPECT_THAT(SplitCommaText("a,,"), ElementsAre("a", "", ""));
-    EXPECT_THAT(SplitCommaText(","), ElementsAre("", ""));
+    EXPECT_THAT(splitFields("a,,b"), ElementsAre("a", "", "b"));
+    EXPECT_THAT(splitFields(",a"), ElementsAre("", "a"));
+    EXPECT_THAT(splitFields("a,"), ElementsAre("a", ""));
+    EXPECT_THAT(splitFields("a,,"), ElementsAre("a", "", ""));
+    EXPECT_THAT(splitFields(","), ElementsAre("", ""));
     // A comma followed only by control characters ends the text without a further field.
-    EXPECT_THAT(SplitCommaText("a,\t"), ElementsAre("a"));
-    EXPECT_THAT(SplitCommaText("a,\x01\x1f"), ElementsAre("a"));
+    EXPECT_THAT(splitFields("a,\t"), ElementsAre("a"));
+    EXPECT_THAT(splitFields("a,\x01\x1f"), ElementsAre("a"));
 }
 
 TEST(FieldRules, QuotedFields) {
-    EXPECT_THAT(SplitCommaText("\"a,b c\",d"), ElementsAre("a,b c", "d"));
-    EXPECT_THAT(SplitCommaText("\"say \"\"hi\"\"\""), ElementsAre("say \"hi\""));
-    EXPECT_THAT(SplitCommaText("\"\",x"), ElementsAre("", "x"));
-    EXPECT_THAT(SplitCommaText("\"\"\"\""), ElementsAre("\""));
+    EXPECT_THAT(splitFields("\"a,b c\",d"), ElementsAre("a,b c", "d"));
+    EXPECT_THAT(splitFields("\"say \"\"hi\"\"\""), ElementsAre("say \"hi\""));
+    EXPECT_THAT(splitFields("\"\",x"), ElementsAre("", "x"));
+    EXPECT_THAT(splitFields("\"\"\"\""), ElementsAre("\""));
     // Characters right after the closing quote begin a new field.
-    EXPECT_THAT(SplitCommaText("\"ab\"cd,e"), ElementsAre("ab", "cd", "e"));
+    EXPECT_THAT(splitFields("\"ab\"cd,e"), ElementsAre("ab", "cd", "e"));
     // A quote inside an unquoted field is an ordinary character.
-    EXPECT_THAT(SplitCommaText("a\"b,c"), ElementsAre("a\"b", "c"));
+    EXPECT_THAT(splitFields("a\"b,c"), ElementsAre("a\"b", "c"));
 }
 
 TEST(FieldRules, UnclosedQuoteTakesTheRest) {
-    EXPECT_THAT(SplitCommaText("a,\"b,c d"), ElementsAre("a", "b,c d"));
-    EXPECT_THAT(SplitCommaText("\"x\"\"y,z"), ElementsAre("x\"y,z"));
-    EXPECT_THAT(SplitCommaText("a,\""), ElementsAre("a", ""));
+    EXPECT_THAT(splitFields("a,\"b,c d"), ElementsAre("a", "b,c d"));
+    EXPECT_THAT(splitFields("\"x\"\"y,z"), ElementsAre("x\"y,z"));
+    EXPECT_THAT(splitFields("a,\""), ElementsAre("a", ""));
 }
 
 TEST(FieldRules, NulEndsTheText) {
-    EXPECT_THAT(SplitCommaText("a,b\0,c"sv), ElementsAre("a", "b"));
-    EXPECT_THAT(SplitCommaText("a,\0"sv), ElementsAre("a", ""));
-    EXPECT_THAT(SplitCommaText("\"a\0b\""sv), ElementsAre("a"));
+    EXPECT_THAT(splitFields("a,b\0,c"sv), ElementsAre("a", "b"));
+    EXPECT_THAT(splitFields("a,\0"sv), ElementsAre("a", ""));
+    EXPECT_THAT(splitFields("\"a\0b\""sv), ElementsAre("a"));
 }
 
 TEST(FieldRules, LoneLeadByteTakesTheNextByteAsItsTrail) {
-    EXPECT_THAT(SplitCommaText("\x83,b,c"), ElementsAre("\x83,b", "c"));
-    EXPECT_THAT(SplitCommaText("a\x83 b"), ElementsAre("a\x83 b"));
-    EXPECT_THAT(SplitCommaText("a\x83\tb"), ElementsAre("a\x83\tb"));
-    EXPECT_THAT(SplitCommaText("\"a\x83\",b\""), ElementsAre("a\x83\",b"));
-    EXPECT_THAT(SplitCommaText("\"a\x83\"\"b\""), ElementsAre("a\x83\"", "b\""));
+    EXPECT_THAT(splitFields("\x83,b,c"), ElementsAre("\x83,b", "c"));
+    EXPECT_THAT(splitFields("a\x83 b"), ElementsAre("a\x83 b"));
+    EXPECT_THAT(splitFields("a\x83\tb"), ElementsAre("a\x83\tb"));
+    EXPECT_THAT(splitFields("\"a\x83\",b\""), ElementsAre("a\x83\",b"));
+    EXPECT_THAT(splitFields("\"a\x83\"\"b\""), ElementsAre("a\x83\"", "b\""));
     // A lead byte at the very end stands alone.
-    EXPECT_THAT(SplitCommaText("a,\x83"), ElementsAre("a", "\x83"));
-    EXPECT_THAT(SplitCommaText("a,\xFC,"), ElementsAre("a", "\xFC,"));
+    EXPECT_THAT(splitFields("a,\x83"), ElementsAre("a", "\x83"));
+    EXPECT_THAT(splitFields("a,\xFC,"), ElementsAre("a", "\xFC,"));
     // 0x80, 0xA0 and 0xFD-0xFF are single bytes.
-    EXPECT_THAT(SplitCommaText("\x80,\xA0,\xFD"), ElementsAre("\x80", "\xA0", "\xFD"));
+    EXPECT_THAT(splitFields("\x80,\xA0,\xFD"), ElementsAre("\x80", "\xA0", "\xFD"));
 }
 
 TEST(FieldRules, TrailByte5CIsNeverAnythingElse) {
     const std::string hyo = sjis(u"表"), so = sjis(u"ソ");
     ASSERT_EQ(hyo, "\x95\x5C");
     ASSERT_EQ(so, "\x83\x5C");
-    EXPECT_THAT(SplitCommaText(hyo + "," + so), ElementsAre(hyo, so));
-    EXPECT_THAT(SplitCommaText("\"" + so + "\"\"" + hyo + "\""), ElementsAre(so + "\"" + hyo));
-    EXPECT_THAT(SplitCommaText(sjis(u"ソフト表示,x")), ElementsAre(sjis(u"ソフト表示"), "x"));
+    EXPECT_THAT(splitFields(hyo + "," + so), ElementsAre(hyo, so));
+    EXPECT_THAT(splitFields("\"" + so + "\"\"" + hyo + "\""), ElementsAre(so + "\"" + hyo));
+    EXPECT_THAT(splitFields(sjis(u"ソフト表示,x")), ElementsAre(sjis(u"ソフト表示"), "x"));
 }
 
 TEST(FieldRules, FullWidthCharactersStayWhole) {
     // The full-width space 0x81 0x40 and a full-width comma are characters, not separators.
-    EXPECT_THAT(SplitCommaText(sjis(u"山田　太郎，様,x")),
-                ElementsAre(sjis(u"山田　太郎，様"), "x"));
+    EXPECT_THAT(splitFields(sjis(u"山田　太郎，様,x")), ElementsAre(sjis(u"山田　太郎，様"), "x"));
 }

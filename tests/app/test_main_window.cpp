@@ -1,6 +1,6 @@
 // The main window: start-up steps and their failures, the font check, the menu handlers.
 #include "addresses/address_grid.h"
-#include "app/unit1.h"
+#include "app/main_window.h"
 #include "tests/support/test_support.h"
 #include "widgets/address_grid_view.h"
 
@@ -62,31 +62,31 @@ protected:
 TEST_F(MainWindowTest, NonIntegerSettingStopsStartUpAtTheLayoutStep) {
     writeBytes(ini(), "[SET]\r\nEdit3Value2=abc\r\n");
     ScriptedPrompts prompts;
-    app::TForm1 form(ini());
+    app::MainWindow form(ini());
     form.setScreenSizeForCentring({1024, 768});
-    form.FormCreate();
+    form.startUp();
     ASSERT_EQ(prompts.errors.size(), 1u);
     EXPECT_EQ(prompts.errors[0], u"'abc' は整数ではありません."_qs);
     EXPECT_EQ(form.pos(), QPoint(141, 142)); // the centring before it was done
-    EXPECT_EQ(form.cardLayout(), settings::CardLayout{});
-    EXPECT_TRUE(form.grid().Cell(0, 1).empty()); // no header
-    EXPECT_EQ(form.gridView().numberColumnWidth(), 64);
+    EXPECT_EQ(form.settings().layout(), settings::CardLayout{});
+    EXPECT_TRUE(form.addressGrid().cell(0, 1).empty()); // no header
+    EXPECT_EQ(form.grid().numberColumnWidth(), 64);
     EXPECT_EQ(form.fontListBox().count(), 0);
     EXPECT_TRUE(prompts.messages.empty()); // no font check
-    EXPECT_EQ(form.paintBox().geometry(), QRect(473, 48, 105, 105));
+    EXPECT_EQ(form.previewBox().geometry(), QRect(473, 48, 105, 105));
 }
 
 TEST_F(MainWindowTest, WithoutADefaultPrinterTheFontListStaysEmpty) {
     NoPrinters none;
     ScriptedPrompts prompts;
-    app::TForm1 form(ini());
-    form.FormCreate();
+    app::MainWindow form(ini());
+    form.startUp();
     ASSERT_EQ(prompts.errors.size(), 1u);
     EXPECT_EQ(prompts.errors[0], u"デフォルト プリンタが存在しません."_qs);
-    EXPECT_EQ(form.grid().Cell(0, 1), sjis(u"名前1"));
-    EXPECT_EQ(form.grid().Cell(0, 6), sjis(u"備考"));
-    EXPECT_EQ(form.grid().RowCount(), 5);
-    EXPECT_EQ(form.cardLayout().NameSize, 130);
+    EXPECT_EQ(form.addressGrid().cell(0, 1), sjis(u"名前1"));
+    EXPECT_EQ(form.addressGrid().cell(0, 6), sjis(u"備考"));
+    EXPECT_EQ(form.addressGrid().rowCountWithHeader(), 5);
+    EXPECT_EQ(form.settings().layout().NameSize, 130);
     EXPECT_EQ(form.fontListBox().count(), 0);
     EXPECT_TRUE(prompts.messages.empty());
     EXPECT_FALSE(QFile::exists(ini())); // start-up writes nothing
@@ -95,42 +95,42 @@ TEST_F(MainWindowTest, WithoutADefaultPrinterTheFontListStaysEmpty) {
 TEST_F(MainWindowTest, NameTwoToggleFlipsTheMarkAndRedraws) {
     NoPrinters none;
     ScriptedPrompts prompts;
-    app::TForm1 form(ini());
-    form.FormCreate();
+    app::MainWindow form(ini());
+    form.startUp();
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    EXPECT_TRUE(form.actionN21().isChecked());
+    EXPECT_TRUE(form.printName2Action().isChecked());
     const int before = form.previewDraws();
-    form.N21Click();
-    EXPECT_FALSE(form.actionN21().isChecked());
-    form.actionN21().trigger(); // as the menu does
-    EXPECT_TRUE(form.actionN21().isChecked());
+    form.togglePrintName2();
+    EXPECT_FALSE(form.printName2Action().isChecked());
+    form.printName2Action().trigger(); // as the menu does
+    EXPECT_TRUE(form.printName2Action().isChecked());
     EXPECT_EQ(form.previewDraws(), before + 2);
 }
 
 TEST_F(MainWindowTest, OpenImportsCancelsAndReportsUnreadableFiles) {
     NoPrinters none;
     ScriptedPrompts prompts;
-    app::TForm1 form(ini());
-    form.FormCreate();
+    app::MainWindow form(ini());
+    form.startUp();
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     prompts.errors.clear();
 
     // Cancel: nothing changes and nothing is redrawn.
     int draws = form.previewDraws();
-    form.Open1Click();
-    EXPECT_EQ(form.grid().RowCount(), 5);
+    form.openAddressFile();
+    EXPECT_EQ(form.addressGrid().rowCountWithHeader(), 5);
     EXPECT_EQ(form.previewDraws(), draws);
     EXPECT_EQ(prompts.lastOpenFolder, QCoreApplication::applicationDirPath());
 
     const QString csv = dir.filePath(QStringLiteral("a.csv"));
     writeBytes(csv, sjis(u"山田 太郎,花子,1234567,東京都,一-二,備考\r\n鈴木,,100-0001,,,\r\n"));
     prompts.openAnswers.push_back(csv);
-    form.Open1Click();
-    EXPECT_EQ(form.grid().RowCount(), 3);
-    EXPECT_EQ(form.grid().Cell(1, 1), sjis(u"山田　太郎"));
-    EXPECT_EQ(form.grid().Cell(2, 2), " ");
+    form.openAddressFile();
+    EXPECT_EQ(form.addressGrid().rowCountWithHeader(), 3);
+    EXPECT_EQ(form.addressGrid().cell(1, 1), sjis(u"山田　太郎"));
+    EXPECT_EQ(form.addressGrid().cell(2, 2), " ");
     EXPECT_EQ(form.previewDraws(), draws + 1);
     EXPECT_EQ(form.lastPicture().ops.empty(), false);
 
@@ -138,9 +138,9 @@ TEST_F(MainWindowTest, OpenImportsCancelsAndReportsUnreadableFiles) {
     const QString missing = dir.filePath(QStringLiteral("none.csv"));
     prompts.openAnswers.push_back(missing);
     draws = form.previewDraws();
-    EXPECT_FALSE(guarded([&] { form.Open1Click(); }));
+    EXPECT_FALSE(widgets::guarded([&] { form.openAddressFile(); }));
     ASSERT_EQ(prompts.errors.size(), 1u);
     EXPECT_EQ(prompts.errors[0], u"ファイル "_qs + QDir::cleanPath(missing) + u" は開けません."_qs);
-    EXPECT_EQ(form.grid().RowCount(), 3);
+    EXPECT_EQ(form.addressGrid().rowCountWithHeader(), 3);
     EXPECT_EQ(form.previewDraws(), draws);
 }

@@ -13,7 +13,7 @@ namespace {
 
 using namespace rinova;
 using card::CardInputs;
-using card::RenderCard;
+using card::renderCard;
 using card::Target;
 using rinova::testing::sjis;
 using surface::CardPicture;
@@ -82,10 +82,10 @@ surface::LogFont vertical(std::int32_t height, const char16_t* face) {
 
 using Pairs = std::vector<std::pair<int, QString>>;
 
-TEST(RenderCard, PreviewStartsWithWhiteBackgroundThenUprightPostalFont) {
+TEST(renderCard, PreviewStartsWithWhiteBackgroundThenUprightPostalFont) {
     CardInputs in = inputs();
     in.postalCode = "1234567";
-    const CardPicture p = RenderCard(in);
+    const CardPicture p = renderCard(in);
     ASSERT_GE(p.ops.size(), 9u);
     const RectOp* bg = std::get_if<RectOp>(&p.ops[0]);
     ASSERT_NE(bg, nullptr);
@@ -98,51 +98,51 @@ TEST(RenderCard, PreviewStartsWithWhiteBackgroundThenUprightPostalFont) {
     EXPECT_FALSE(first->background.has_value()) << "brush is clear from step 3 on";
 
     in.target = Target::Printer;
-    const CardPicture printed = RenderCard(in);
+    const CardPicture printed = renderCard(in);
     ASSERT_FALSE(printed.ops.empty());
     EXPECT_TRUE(std::holds_alternative<TextOp>(printed.ops[0])) << "no background on paper";
     EXPECT_TRUE(opsOf<RectOp>(printed).empty());
     EXPECT_TRUE(opsOf<LineOp>(printed).empty());
 
     in.target = Target::Other;
-    const CardPicture other = RenderCard(in);
+    const CardPicture other = renderCard(in);
     EXPECT_EQ(opsOf<RectOp>(other).size(), 1u) << "background, no guides";
     EXPECT_TRUE(opsOf<LineOp>(other).empty());
 }
 
-TEST(RenderCard, PostalCodeIsCutByBytesAroundABlank) {
+TEST(renderCard, PostalCodeIsCutByBytesAroundABlank) {
     const Pairs seven = {{455, "1"}, {525, "2"}, {595, "3"}, {595, " "},
                          {665, "4"}, {735, "5"}, {805, "6"}, {875, "7"}};
     CardInputs in = inputs();
     in.postalCode = "1234567";
-    EXPECT_EQ(postal(RenderCard(in)), seven);
+    EXPECT_EQ(postal(renderCard(in)), seven);
     in.postalCode = "123-4567";
-    EXPECT_EQ(postal(RenderCard(in)), seven);
+    EXPECT_EQ(postal(renderCard(in)), seven);
 
     in.postalCode = "12";
-    EXPECT_EQ(postal(RenderCard(in)),
+    EXPECT_EQ(postal(renderCard(in)),
               (Pairs{{455, "1"}, {525, "2"}, {595, " "}, {595, "1"}, {665, "2"}}));
     in.postalCode = " ";
-    EXPECT_EQ(postal(RenderCard(in)), (Pairs{{455, " "}, {525, " "}, {595, " "}}));
+    EXPECT_EQ(postal(renderCard(in)), (Pairs{{455, " "}, {525, " "}, {595, " "}}));
     in.postalCode = "";
-    EXPECT_EQ(postal(RenderCard(in)), (Pairs{{455, " "}}));
+    EXPECT_EQ(postal(renderCard(in)), (Pairs{{455, " "}}));
 
     // Full-width digits: the third byte is the lead byte of ２, which shows as U+FFFD; the
     // blank keeps its place.
     in.postalCode = sjis(u"１２３４５６７");
-    EXPECT_EQ(postal(RenderCard(in)), (Pairs{{455, QString::fromUtf16(u"１")},
+    EXPECT_EQ(postal(renderCard(in)), (Pairs{{455, QString::fromUtf16(u"１")},
                                              {525, QString::fromUtf16(u"\uFFFD")},
                                              {595, " "},
                                              {595, QString::fromUtf16(u"６")},
                                              {665, QString::fromUtf16(u"７")}}));
 }
 
-TEST(RenderCard, AddressLinesAreConvertedAtTheirLayoutPlaces) {
+TEST(renderCard, AddressLinesAreConvertedAtTheirLayoutPlaces) {
     CardInputs in = inputs();
     in.faceIndex = 1;
     in.address1 = sjis(u"東京都千代田区1-2-3");
     in.address2 = sjis(u"コーポab 101号");
-    const CardPicture p = RenderCard(in);
+    const CardPicture p = renderCard(in);
     const TextOp* a1 = findText(p, QString::fromUtf16(u"東京都千代田区一-二-三"));
     const TextOp* a2 = findText(p, QString::fromUtf16(u"コーポＡＢ 一０一号"));
     ASSERT_NE(a1, nullptr);
@@ -153,53 +153,53 @@ TEST(RenderCard, AddressLinesAreConvertedAtTheirLayoutPlaces) {
     EXPECT_EQ(a2->font, vertical(57, u"@ＭＳ 明朝"));
 
     // A row without data still draws both (empty) address lines.
-    const CardPicture empty = RenderCard(inputs());
+    const CardPicture empty = renderCard(inputs());
     EXPECT_EQ(textsAtY(empty, -230).size(), 1u);
     EXPECT_EQ(textsAtY(empty, -500).size(), 1u);
 }
 
-TEST(RenderCard, NameOneIsDrawnUnconvertedUnlessEmpty) {
+TEST(renderCard, NameOneIsDrawnUnconvertedUnlessEmpty) {
     CardInputs in = inputs();
     in.name1 = sjis(u"abc太郎");
-    CardPicture p = RenderCard(in);
+    CardPicture p = renderCard(in);
     const TextOp* n1 = findText(p, QString::fromUtf16(u"abc太郎 様"));
     ASSERT_NE(n1, nullptr);
     EXPECT_EQ(std::make_pair(n1->x, n1->y), std::make_pair(580, -320));
     EXPECT_EQ(n1->font, vertical(130, u"@ＤＦ行書体"));
 
     in.name1 = " "; // an empty field of the address file: the honorific alone
-    EXPECT_NE(findText(RenderCard(in), QString::fromUtf16(u"  様")), nullptr);
+    EXPECT_NE(findText(renderCard(in), QString::fromUtf16(u"  様")), nullptr);
 
     in.name1 = "";
-    p = RenderCard(in);
+    p = renderCard(in);
     for (const TextOp& t : opsOf<TextOp>(p))
         EXPECT_FALSE(t.text.endsWith(QString::fromUtf16(u"様"))) << t.text.toStdString();
 }
 
-TEST(RenderCard, NameTwoConditions) {
+TEST(renderCard, NameTwoConditions) {
     CardInputs in = inputs();
     in.name1 = sjis(u"山田太郎");
     for (const std::string& name2 : {std::string(" "), std::string("")}) {
         in.name2 = name2;
-        EXPECT_EQ(textsAtY(RenderCard(in), -320).size(), 1u) << "name2 '" << name2 << "'";
+        EXPECT_EQ(textsAtY(renderCard(in), -320).size(), 1u) << "name2 '" << name2 << "'";
         // One blank for the empty postal code, two address lines, name 1.
-        EXPECT_EQ(opsOf<TextOp>(RenderCard(in)).size(), 1u + 2u + 1u);
+        EXPECT_EQ(opsOf<TextOp>(renderCard(in)).size(), 1u + 2u + 1u);
     }
     in.name2 = sjis(u"花子");
     in.printName2 = false;
-    EXPECT_EQ(findText(RenderCard(in), QString::fromUtf16(u"花子 様")), nullptr);
+    EXPECT_EQ(findText(renderCard(in), QString::fromUtf16(u"花子 様")), nullptr);
     in.printName2 = true;
-    EXPECT_NE(findText(RenderCard(in), QString::fromUtf16(u"花子 様")), nullptr);
+    EXPECT_NE(findText(renderCard(in), QString::fromUtf16(u"花子 様")), nullptr);
 
     // Name 2 passes through the conversion, name 1 does not.
     in.name2 = "Ken2";
-    EXPECT_NE(findText(RenderCard(in), QString::fromUtf16(u"ＫＥＮ二 様")), nullptr);
+    EXPECT_NE(findText(renderCard(in), QString::fromUtf16(u"ＫＥＮ二 様")), nullptr);
     // Two blanks are not one blank: drawn.
     in.name2 = "  ";
-    EXPECT_NE(findText(RenderCard(in), QString::fromUtf16(u"   様")), nullptr);
+    EXPECT_NE(findText(renderCard(in), QString::fromUtf16(u"   様")), nullptr);
 }
 
-TEST(RenderCard, NameTwoEndsLevelWithNameOne) {
+TEST(renderCard, NameTwoEndsLevelWithNameOne) {
     struct Case {
         const char16_t* name1;
         const char16_t* name2;
@@ -222,9 +222,9 @@ TEST(RenderCard, NameTwoEndsLevelWithNameOne) {
         in.layout.NameSize = c.size;
         in.name1 = sjis(c.name1);
         in.name2 = sjis(c.name2);
-        const CardPicture p = RenderCard(in);
+        const CardPicture p = renderCard(in);
         const TextOp* n2 = findText(
-            p, card::ToVerticalText(QString::fromUtf16(c.name2) + QString::fromUtf16(u" 様")));
+            p, card::toVerticalText(QString::fromUtf16(c.name2) + QString::fromUtf16(u" 様")));
         ASSERT_NE(n2, nullptr) << QString::fromUtf16(c.name2).toStdString();
         EXPECT_EQ(std::make_pair(n2->x, n2->y), std::make_pair(c.x, c.y))
             << QString::fromUtf16(c.name1).toStdString() << " / "
@@ -247,12 +247,12 @@ CardInputs withSender(int cardType) {
     return in;
 }
 
-TEST(RenderCard, SenderBlockForEachCardType) {
+TEST(renderCard, SenderBlockForEachCardType) {
     for (int cardType : {0, 1, -1, 7}) {
         SCOPED_TRACE(cardType);
         const std::int32_t o = cardType == 0 ? 0 : -150;
         const std::int32_t b = cardType == 0 ? 60 : 70;
-        const CardPicture p = RenderCard(withSender(cardType));
+        const CardPicture p = renderCard(withSender(cardType));
         const std::vector<TextOp> texts = opsOf<TextOp>(p);
         // After the postal code (one blank) and the address lines: the sender texts drawn as
         // typed, in their order, then the sender's postal code digits.
@@ -289,14 +289,14 @@ TEST(RenderCard, SenderBlockForEachCardType) {
     }
     CardInputs off = withSender(0);
     off.printSender = false;
-    EXPECT_EQ(opsOf<TextOp>(RenderCard(off)).size(), 1u + 2u);
+    EXPECT_EQ(opsOf<TextOp>(renderCard(off)).size(), 1u + 2u);
 }
 
-TEST(RenderCard, SenderPostalCodeIsPlacedByItsIndexInTheJoinedText) {
+TEST(renderCard, SenderPostalCodeIsPlacedByItsIndexInTheJoinedText) {
     CardInputs in = withSender(0);
     in.sender[0] = "12";
     in.sender[1] = "34567";
-    const std::vector<TextOp> digits = textsAtY(RenderCard(in), -1230);
+    const std::vector<TextOp> digits = textsAtY(renderCard(in), -1230);
     ASSERT_EQ(digits.size(), 7u);
     EXPECT_EQ(digits[2].text, "3");
     EXPECT_EQ(digits[2].x, 140);
@@ -305,19 +305,19 @@ TEST(RenderCard, SenderPostalCodeIsPlacedByItsIndexInTheJoinedText) {
 
     // Nothing typed: no digits at all, yet the block's texts are drawn (empty).
     in.sender = {};
-    const CardPicture p = RenderCard(in);
+    const CardPicture p = renderCard(in);
     EXPECT_TRUE(textsAtY(p, -1230).empty());
     EXPECT_EQ(opsOf<TextOp>(p).size(), 1u + 2u + 5u);
 }
 
-TEST(RenderCard, FaceIndexOutsideTheListLeavesTheFaceEmpty) {
+TEST(renderCard, FaceIndexOutsideTheListLeavesTheFaceEmpty) {
     const char16_t* faces[] = {u"@ＤＦ行書体", u"@ＭＳ 明朝", u"@ＭＳ ゴシック", u"@HG行書体",
                                u"@HG創英角ﾎﾟｯﾌﾟ体"};
     for (int index = -1; index <= 5; ++index) {
         CardInputs in = withSender(0);
         in.faceIndex = index;
         const std::string face = (index >= 0 && index < 5) ? sjis(faces[index]) : std::string();
-        const CardPicture p = RenderCard(in);
+        const CardPicture p = renderCard(in);
         for (const TextOp& t : opsOf<TextOp>(p)) {
             if (t.y == -122) continue; // the postal code keeps the canvas's own face
             EXPECT_EQ(t.font.face(), face) << index << " " << t.text.toStdString();
@@ -329,7 +329,7 @@ TEST(RenderCard, FaceIndexOutsideTheListLeavesTheFaceEmpty) {
     EXPECT_EQ(sjis(u"@HG創英角ﾎﾟｯﾌﾟ体").size(), 16u) << "fits the 31 usable bytes";
 }
 
-TEST(RenderCard, GuidesOnThePreviewOnlyAndByCardType) {
+TEST(renderCard, GuidesOnThePreviewOnlyAndByCardType) {
     const std::vector<std::array<std::int32_t, 4>> postalBoxes = {
         {437, -110, 500, -195}, {508, -110, 569, -195}, {577, -110, 637, -195},
         {652, -111, 712, -194}, {720, -111, 780, -194}, {789, -111, 849, -194},
@@ -351,7 +351,7 @@ TEST(RenderCard, GuidesOnThePreviewOnlyAndByCardType) {
         CardInputs in = inputs();
         in.printSender = sender;
         in.cardType = 0;
-        CardPicture p = RenderCard(in);
+        CardPicture p = renderCard(in);
         std::vector<RectOp> rects = opsOf<RectOp>(p);
         rects.erase(rects.begin()); // background
         std::vector<std::array<std::int32_t, 4>> expected = postalBoxes;
@@ -375,7 +375,7 @@ TEST(RenderCard, GuidesOnThePreviewOnlyAndByCardType) {
         EXPECT_TRUE(std::holds_alternative<RectOp>(ops[n - 4]));
 
         in.cardType = 1;
-        p = RenderCard(in);
+        p = renderCard(in);
         rects = opsOf<RectOp>(p);
         rects.erase(rects.begin());
         expected = postalBoxes;
@@ -390,7 +390,7 @@ TEST(RenderCard, GuidesOnThePreviewOnlyAndByCardType) {
     }
 }
 
-TEST(RenderCard, ExtremeLayoutValuesWrapAroundIn32Bits) {
+TEST(renderCard, ExtremeLayoutValuesWrapAroundIn32Bits) {
     EXPECT_EQ(card::NameShift(8, 4, 130), 260);
     EXPECT_EQ(card::NameShift(8, 4, INT32_MAX), -2); // 4 x INT32_MAX wraps to -4
     EXPECT_EQ(card::NameShift(0, 1, INT32_MIN), INT32_MIN / 2);
@@ -405,7 +405,7 @@ TEST(RenderCard, ExtremeLayoutValuesWrapAroundIn32Bits) {
     in.layout.NameSize = 1;
     in.layout.Address1X = INT32_MAX;
     in.layout.AddressSize = INT32_MIN;
-    const CardPicture p = RenderCard(in);
+    const CardPicture p = renderCard(in);
     const TextOp* n2 = findText(p, QString::fromUtf16(u"ＡＢＣ 様"));
     ASSERT_NE(n2, nullptr);
     EXPECT_EQ(n2->x, INT32_MAX); // MIN - 1
@@ -418,7 +418,7 @@ TEST(RenderCard, ExtremeLayoutValuesWrapAroundIn32Bits) {
     in.layout.NameSize = INT32_MIN;
     in.layout.NameX = 0;
     in.layout.NameY = 0;
-    const CardPicture wrappedCard = RenderCard(in);
+    const CardPicture wrappedCard = renderCard(in);
     const TextOp* wrapped = findText(wrappedCard, QString::fromUtf16(u"ＡＢＣ 様"));
     ASSERT_NE(wrapped, nullptr);
     EXPECT_EQ(wrapped->x, INT32_MIN); // 0 - MIN

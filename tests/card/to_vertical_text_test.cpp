@@ -3,28 +3,28 @@
 
 #include <gtest/gtest.h>
 
-using rinova::card::ToVerticalText;
+using rinova::card::toVerticalText;
 
 namespace {
 
-TEST(ToVerticalText, DigitsBecomeKanjiAndZeroStaysFullWidth) {
-    EXPECT_EQ(ToVerticalText(u"0123456789"), QStringView(u"０一二三四五六七八九"));
-    EXPECT_EQ(ToVerticalText(u"1-2-3"), QStringView(u"一-二-三"));
-    EXPECT_EQ(ToVerticalText(u"10"), QStringView(u"一０"));
-    EXPECT_EQ(ToVerticalText(u"305"), QStringView(u"三０五"));
-    EXPECT_EQ(ToVerticalText(u""), QString());
+TEST(toVerticalText, DigitsBecomeKanjiAndZeroStaysFullWidth) {
+    EXPECT_EQ(toVerticalText(u"0123456789"), QStringView(u"０一二三四五六七八九"));
+    EXPECT_EQ(toVerticalText(u"1-2-3"), QStringView(u"一-二-三"));
+    EXPECT_EQ(toVerticalText(u"10"), QStringView(u"一０"));
+    EXPECT_EQ(toVerticalText(u"305"), QStringView(u"三０五"));
+    EXPECT_EQ(toVerticalText(u""), QString());
 }
 
-TEST(ToVerticalText, BothLetterCasesBecomeFullWidthCapitals) {
+TEST(toVerticalText, BothLetterCasesBecomeFullWidthCapitals) {
     const QStringView capitals(u"ＡＢＣＤＥＦＧＨＩＪＫＬＭＮＯＰＱＲＳＴＵＶＷＸＹＺ");
-    EXPECT_EQ(ToVerticalText(u"abcdefghijklmnopqrstuvwxyz"), capitals);
-    EXPECT_EQ(ToVerticalText(u"ABCDEFGHIJKLMNOPQRSTUVWXYZ"), capitals);
-    EXPECT_EQ(ToVerticalText(u"aBc"), QStringView(u"ＡＢＣ"));
+    EXPECT_EQ(toVerticalText(u"abcdefghijklmnopqrstuvwxyz"), capitals);
+    EXPECT_EQ(toVerticalText(u"ABCDEFGHIJKLMNOPQRSTUVWXYZ"), capitals);
+    EXPECT_EQ(toVerticalText(u"aBc"), QStringView(u"ＡＢＣ"));
 }
 
-TEST(ToVerticalText, EveryOtherUnitIsCopied) {
+TEST(toVerticalText, EveryOtherUnitIsCopied) {
     const QStringView kept(u"Ａ１０あア漢ｶﾀｶﾅ様 -#.〇ー、");
-    EXPECT_EQ(ToVerticalText(kept), kept);
+    EXPECT_EQ(toVerticalText(kept), kept);
     // Every unit outside the 62 ASCII digits and letters passes unchanged, lone surrogates too.
     QString all;
     for (char32_t u = 1; u < 0x10000; ++u) {
@@ -32,19 +32,19 @@ TEST(ToVerticalText, EveryOtherUnitIsCopied) {
             (u >= '0' && u <= '9') || (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z');
         if (!alnum) all.append(QChar(static_cast<char16_t>(u)));
     }
-    EXPECT_EQ(ToVerticalText(all), all);
+    EXPECT_EQ(toVerticalText(all), all);
 }
 
-TEST(ToVerticalText, KeepsLengthAndInputAndIsIdempotent) {
+TEST(toVerticalText, KeepsLengthAndInputAndIsIdempotent) {
     const QString input = QString::fromUtf16(u"𠮷野家3号館b");
     const QString copy = input;
-    const QString once = ToVerticalText(input);
+    const QString once = toVerticalText(input);
     EXPECT_EQ(input, copy);
     EXPECT_EQ(once.size(), input.size());
     EXPECT_EQ(once, QString::fromUtf16(u"𠮷野家三号館Ｂ"));
-    EXPECT_EQ(ToVerticalText(once), once);
+    EXPECT_EQ(toVerticalText(once), once);
     QString self = input;
-    self = ToVerticalText(self);
+    self = toVerticalText(self);
     EXPECT_EQ(self, once);
 }
 

@@ -1,6 +1,6 @@
 // The print and printer set-up commands, with dialogs answered by script and a fake card
 // drawing that records which row went on which page.
-#include "addresses/print_job.h"
+#include "app/print_command.h"
 #include "print_helpers.h"
 #include "tests/support/test_support.h"
 
@@ -14,7 +14,7 @@
 namespace rinova {
 namespace {
 
-using addresses::PrintJob;
+using app::PrintCommand;
 using surface::PrinterSurface;
 using testing::ScriptedPrompts;
 
@@ -30,10 +30,10 @@ protected:
     QTemporaryDir dir;
     QString out = dir.filePath(QStringLiteral("job.pdf"));
     ScriptedPrompts prompts;
-    PrintJob job{[this] { return testing::pdfPrinter(out); }};
+    PrintCommand job{[this] { return testing::pdfPrinter(out); }};
     std::vector<Drawn> drawn;
 
-    PrintJob::DrawRow recorder() {
+    PrintCommand::DrawRow recorder() {
         return [this](PrinterSurface& s, int row) {
             drawn.push_back({row, s.pageNumber(), s.isCanvas(s.canvas())});
             s.canvas()->drawRect(100, 100, 50 * row, 50);
@@ -50,14 +50,14 @@ protected:
 TEST_F(PrintJobTest, RangeIsConfirmedWithTheSheetCountAndPrintsOneCardPerPage) {
     prompts.confirmAnswers = {true};
     prompts.printDialogAnswers = {true};
-    job.Print(3, 7, recorder());
+    job.print(3, 7, recorder());
 
     ASSERT_EQ(prompts.questions.size(), 1u);
     EXPECT_EQ(prompts.questions[0], QStringLiteral("用紙枚数は5枚です。印刷しますね。"));
     const std::vector<Drawn> expected{
         {3, 1, true}, {4, 2, true}, {5, 3, true}, {6, 4, true}, {7, 5, true}};
     EXPECT_EQ(drawn, expected);
-    EXPECT_FALSE(job.Printing());
+    EXPECT_FALSE(job.printing());
     // No page is started after the last card.
     EXPECT_EQ(testing::pdfPageCount(out), 5);
     EXPECT_TRUE(prompts.errors.empty());
@@ -66,7 +66,7 @@ TEST_F(PrintJobTest, RangeIsConfirmedWithTheSheetCountAndPrintsOneCardPerPage) {
 TEST_F(PrintJobTest, RangeSelectedUpwardsPrintsInAscendingOrder) {
     prompts.confirmAnswers = {true};
     prompts.printDialogAnswers = {true};
-    job.Print(12, 9, recorder());
+    job.print(12, 9, recorder());
     EXPECT_EQ(prompts.questions.at(0), QStringLiteral("用紙枚数は4枚です。印刷しますね。"));
     EXPECT_EQ(rowsDrawn(), (std::vector<int>{9, 10, 11, 12}));
     EXPECT_EQ(testing::pdfPageCount(out), 4);
@@ -76,7 +76,7 @@ TEST_F(PrintJobTest, SingleRowAsksNothingAndPrintsOnePage) {
     bool dialogShown = false;
     prompts.onPrintDialog = [&](QPrinter&) { dialogShown = true; };
     prompts.printDialogAnswers = {true};
-    job.Print(2, 2, recorder());
+    job.print(2, 2, recorder());
     EXPECT_TRUE(prompts.questions.empty());
     EXPECT_TRUE(dialogShown);
     EXPECT_EQ(drawn, (std::vector<Drawn>{{2, 1, true}}));
@@ -90,17 +90,17 @@ TEST_F(PrintJobTest, AnsweringNoOrCancellingTheDialogPrintsNothing) {
         p.setCopyCount(4);
     };
     prompts.confirmAnswers = {false};
-    job.Print(1, 3, recorder());
+    job.print(1, 3, recorder());
     EXPECT_EQ(prompts.questions.size(), 1u);
     EXPECT_FALSE(dialogShown);
 
     prompts.printDialogAnswers = {false};
-    job.Print(2, 2, recorder());
+    job.print(2, 2, recorder());
     EXPECT_TRUE(dialogShown);
     EXPECT_TRUE(drawn.empty());
     EXPECT_FALSE(QFile::exists(out));
     // A cancelled dialog leaves the current printer as it was.
-    EXPECT_EQ(job.Surface().printer().copyCount(), 1);
+    EXPECT_EQ(job.surface().printer().copyCount(), 1);
 }
 
 TEST_F(PrintJobTest, DialogChoicesBecomeTheCurrentPrinter) {
@@ -110,31 +110,31 @@ TEST_F(PrintJobTest, DialogChoicesBecomeTheCurrentPrinter) {
         p.setOutputFileName(other);
     };
     prompts.printDialogAnswers = {true};
-    job.Print(1, 1, recorder());
-    EXPECT_EQ(job.Surface().printer().copyCount(), 3);
+    job.print(1, 1, recorder());
+    EXPECT_EQ(job.surface().printer().copyCount(), 3);
     EXPECT_EQ(testing::pdfPageCount(other), 1);
     EXPECT_FALSE(QFile::exists(out));
 
     // The next dialog opens on what was chosen.
     int copiesSeen = 0;
     prompts.onPrintDialog = [&](QPrinter& p) { copiesSeen = p.copyCount(); };
-    job.Print(1, 1, recorder());
+    job.print(1, 1, recorder());
     EXPECT_EQ(copiesSeen, 3);
 }
 
 TEST_F(PrintJobTest, SetupOkMakesTheChoiceCurrentAndCancelKeepsTheOld) {
     prompts.onSetup = [](QPrinter& p) { p.setPageOrientation(QPageLayout::Landscape); };
     prompts.setupAnswers = {false};
-    job.Setup();
-    EXPECT_EQ(job.Surface().printer().pageLayout().orientation(), QPageLayout::Portrait);
+    job.setUp();
+    EXPECT_EQ(job.surface().printer().pageLayout().orientation(), QPageLayout::Portrait);
 
     prompts.setupAnswers = {true};
-    job.Setup();
-    EXPECT_EQ(job.Surface().printer().pageLayout().orientation(), QPageLayout::Landscape);
+    job.setUp();
+    EXPECT_EQ(job.surface().printer().pageLayout().orientation(), QPageLayout::Landscape);
 
     QPageLayout::Orientation seen = QPageLayout::Portrait;
     prompts.onPrintDialog = [&](QPrinter& p) { seen = p.pageLayout().orientation(); };
-    job.Print(1, 1, recorder());
+    job.print(1, 1, recorder());
     EXPECT_EQ(seen, QPageLayout::Landscape);
     EXPECT_FALSE(QFile::exists(out)); // the print dialog was cancelled
 }
@@ -153,11 +153,11 @@ TEST_F(PrintJobTest, PrintAndSetupConfirmedDuringAJobAreRefusedAndTheJobGoesOn) 
             nestedRan = true;
             prompts.onPrintDialog = [&](QPrinter& p) { p.setOutputFileName(other); };
             prompts.onSetup = [&](QPrinter& p) { p.setOutputFileName(other); };
-            guarded([&] { job.Print(1, 1, recorder()); });
-            guarded([&] { job.Setup(); });
+            widgets::guarded([&] { job.print(1, 1, recorder()); });
+            widgets::guarded([&] { job.setUp(); });
         });
     };
-    job.Print(3, 6, draw);
+    job.print(3, 6, draw);
 
     EXPECT_TRUE(nestedRan);
     EXPECT_EQ(prompts.errors, (std::vector<QString>{QStringLiteral("現在印刷中です."),
@@ -165,7 +165,7 @@ TEST_F(PrintJobTest, PrintAndSetupConfirmedDuringAJobAreRefusedAndTheJobGoesOn) 
     EXPECT_EQ(rowsDrawn(), (std::vector<int>{3, 4, 5, 6}));
     EXPECT_EQ(testing::pdfPageCount(out), 4);
     EXPECT_FALSE(QFile::exists(other));
-    EXPECT_EQ(job.Surface().printer().outputFileName(), out);
+    EXPECT_EQ(job.surface().printer().outputFileName(), out);
 }
 
 TEST_F(PrintJobTest, FailureMidJobDropsItAndTheNextJobPrints) {
@@ -173,45 +173,47 @@ TEST_F(PrintJobTest, FailureMidJobDropsItAndTheNextJobPrints) {
     prompts.printDialogAnswers = {true, true};
     auto failing = [&](PrinterSurface& s, int row) {
         drawn.push_back({row, s.pageNumber(), true});
-        if (row == 2) throw Failure(QStringLiteral("描画できません"));
+        if (row == 2) throw rinova::text::Failure(QStringLiteral("描画できません"));
     };
-    EXPECT_FALSE(guarded([&] { job.Print(1, 3, failing); }));
+    EXPECT_FALSE(widgets::guarded([&] { job.print(1, 3, failing); }));
     EXPECT_EQ(prompts.errors, (std::vector<QString>{QStringLiteral("描画できません.")}));
-    EXPECT_FALSE(job.Printing());
+    EXPECT_FALSE(job.printing());
     EXPECT_EQ(rowsDrawn(), (std::vector<int>{1, 2}));
     // The half job leaves no file behind that could pass for a print.
     EXPECT_FALSE(QFile::exists(out));
 
     drawn.clear();
-    job.Print(1, 3, recorder());
+    job.print(1, 3, recorder());
     EXPECT_EQ(rowsDrawn(), (std::vector<int>{1, 2, 3}));
     EXPECT_EQ(testing::pdfPageCount(out), 3);
 }
 
 TEST(PrintJobNoPrinter, BothCommandsSayThereIsNoDefaultPrinter) {
     ScriptedPrompts prompts;
-    PrintJob job{[] { return std::unique_ptr<QPrinter>(); }};
+    PrintCommand job{[] { return std::unique_ptr<QPrinter>(); }};
     prompts.printDialogAnswers = {true};
     prompts.setupAnswers = {true};
     bool drew = false;
-    EXPECT_FALSE(guarded([&] { job.Print(1, 1, [&](PrinterSurface&, int) { drew = true; }); }));
-    EXPECT_FALSE(guarded([&] { job.Setup(); }));
+    EXPECT_FALSE(
+        widgets::guarded([&] { job.print(1, 1, [&](PrinterSurface&, int) { drew = true; }); }));
+    EXPECT_FALSE(widgets::guarded([&] { job.setUp(); }));
     EXPECT_FALSE(drew);
     EXPECT_EQ(prompts.errors,
               (std::vector<QString>{QStringLiteral("デフォルト プリンタが存在しません."),
                                     QStringLiteral("デフォルト プリンタが存在しません.")}));
-    EXPECT_FALSE(job.Printing());
+    EXPECT_FALSE(job.printing());
 }
 
 TEST(PrintJobNoPrinter, AJobThatCannotBeginIsReportedAndLeavesTheStateIdle) {
     ScriptedPrompts prompts;
-    PrintJob job{[] { return testing::pdfPrinter(QStringLiteral("/nonexistent-dir/x.pdf")); }};
+    PrintCommand job{[] { return testing::pdfPrinter(QStringLiteral("/nonexistent-dir/x.pdf")); }};
     prompts.printDialogAnswers = {true};
     bool drew = false;
-    EXPECT_FALSE(guarded([&] { job.Print(1, 1, [&](PrinterSurface&, int) { drew = true; }); }));
+    EXPECT_FALSE(
+        widgets::guarded([&] { job.print(1, 1, [&](PrinterSurface&, int) { drew = true; }); }));
     EXPECT_EQ(prompts.errors, (std::vector<QString>{QStringLiteral("印刷を開始できません.")}));
     EXPECT_FALSE(drew);
-    EXPECT_FALSE(job.Printing());
+    EXPECT_FALSE(job.printing());
 }
 
 } // namespace

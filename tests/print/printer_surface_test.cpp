@@ -30,7 +30,7 @@ surface::CardPicture frameCard() {
 QString message(const std::function<void()>& f) {
     try {
         f();
-    } catch (const Failure& e) {
+    } catch (const rinova::text::Failure& e) {
         return e.message();
     }
     return {};

@@ -2,11 +2,10 @@
 // an address file go through the print command, the real printer and the real renderer, and
 // the PDF that comes out of the queue is measured with poppler.
 #include "addresses/address_grid.h"
-#include "addresses/print_job.h"
+#include "app/print_command.h"
 #include "card/card_inputs.h"
 #include "card/card_renderer.h"
-#include "settings/settings_store.h"
-#include "settings/window_choices.h"
+#include "settings/settings_model.h"
 #include "surface/playback.h"
 #include "tests/support/test_support.h"
 
@@ -125,15 +124,15 @@ protected:
         ASSERT_TRUE(started) << "the scheduler or the queue did not start";
         for (const QString& f : QDir(outDir).entryList(QDir::Files))
             QFile::remove(QDir(outDir).filePath(f));
-        grid.ImportContent(testing::readBytes(
+        grid.importContent(testing::readBytes(
             QStringLiteral(RINOVA_SOURCE_DIR "/tests/data/print_addresses.csv")));
-        const settings::SettingsStore store(work->filePath(QStringLiteral("none.ini")));
-        store.startupLoad(raw, layout);
-        choices = settings::windowChoices(raw);
+        settings =
+            std::make_unique<settings::SettingsModel>(work->filePath(QStringLiteral("none.ini")));
+        settings->loadWithoutWriting();
     }
 
     card::CardInputs inputs(int row) const {
-        return card::inputsForRow(grid, row, layout, choices, true, card::Target::Printer);
+        return card::inputsForRow(grid, row, *settings, card::Target::Printer);
     }
 
     // What the renderer drew for a row, played at natural size on white at the test's dpi.
@@ -141,7 +140,7 @@ protected:
         QImage img(kCardW + 10, kCardH + 10, QImage::Format_RGB32);
         img.fill(Qt::white);
         QPainter p(&img);
-        surface::playNatural(card::RenderCard(inputs(row)), p, 0, 0, kPxPerMm, kPxPerMm);
+        surface::playNatural(card::renderCard(inputs(row)), p, 0, 0, kPxPerMm, kPxPerMm);
         return img;
     }
 
@@ -173,18 +172,16 @@ protected:
     void QueueRemovedAfterItWasChosenIsInvalid();
 
     addresses::AddressGrid grid;
-    settings::RawSettings raw;
-    settings::CardLayout layout;
-    settings::WindowChoices choices;
+    std::unique_ptr<settings::SettingsModel> settings;
 };
 
 void PrintE2E::RowsThreeToSevenLandOnTheQueueOneCardPerPageInRowOrder() {
     testing::ScriptedPrompts prompts;
     prompts.confirmAnswers = {true};
     prompts.printDialogAnswers = {true};
-    addresses::PrintJob job([this] { return queuePrinter(); });
-    job.Print(7, 3, [this](surface::PrinterSurface& s, int row) {
-        s.playCard(card::RenderCard(inputs(row)));
+    app::PrintCommand job([this] { return queuePrinter(); });
+    job.print(7, 3, [this](surface::PrinterSurface& s, int row) {
+        s.playCard(card::renderCard(inputs(row)));
     });
     EXPECT_EQ(prompts.questions.at(0), QStringLiteral("用紙枚数は5枚です。印刷しますね。"));
     EXPECT_TRUE(prompts.errors.empty());
@@ -258,15 +255,15 @@ void PrintE2E::QueueThatRefusesJobsIsReported() {
     ASSERT_EQ(run(QStringLiteral("cupsreject"), {queue}), 0);
     testing::ScriptedPrompts prompts;
     prompts.printDialogAnswers = {true};
-    addresses::PrintJob job([this] { return queuePrinter(); });
+    app::PrintCommand job([this] { return queuePrinter(); });
     int drawn = 0;
-    guarded([&] { job.Print(2, 2, [&](surface::PrinterSurface&, int) { ++drawn; }); });
+    widgets::guarded([&] { job.print(2, 2, [&](surface::PrinterSurface&, int) { ++drawn; }); });
     run(QStringLiteral("cupsaccept"), {queue});
     EXPECT_EQ(drawn, 1);
     ASSERT_EQ(prompts.errors.size(), 1u);
     EXPECT_TRUE(prompts.errors[0].startsWith(QStringLiteral("印刷に失敗しました: ")))
         << qPrintable(prompts.errors[0]);
-    EXPECT_FALSE(job.Printing());
+    EXPECT_FALSE(job.printing());
 }
 
 void PrintE2E::QueueRemovedAfterItWasChosenIsInvalid() {
@@ -282,7 +279,7 @@ void PrintE2E::QueueRemovedAfterItWasChosenIsInvalid() {
     QString m;
     try {
         s.beginDoc();
-    } catch (const Failure& f) {
+    } catch (const rinova::text::Failure& f) {
         m = f.message();
     }
     EXPECT_EQ(m, QStringLiteral("選択したプリンタは有効ではありません"));

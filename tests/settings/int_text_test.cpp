@@ -6,10 +6,10 @@
 #include <gtest/gtest.h>
 #include <limits>
 
-using rinova::Failure;
-using rinova::settings::IntToStr;
+using rinova::settings::int32Text;
+using rinova::settings::parseInt32;
 using rinova::settings::parseIntText;
-using rinova::settings::StrToInt;
+using rinova::text::Failure;
 
 namespace {
 
@@ -59,29 +59,29 @@ TEST(IntText, OverflowAtBothEnds) {
 }
 
 TEST(IntText, StrToIntNamesTheRawText) {
-    EXPECT_EQ(StrToInt(" $1A"), 26);
+    EXPECT_EQ(parseInt32(" $1A"), 26);
     try {
-        StrToInt("12mm");
+        parseInt32("12mm");
         FAIL() << "no failure";
-    } catch (const Failure& f) {
+    } catch (const rinova::text::Failure& f) {
         EXPECT_EQ(f.message(), QStringLiteral("'12mm' は整数ではありません"));
     }
     try {
-        StrToInt(rinova::testing::sjis(u"１２ミリ"));
+        parseInt32(rinova::testing::sjis(u"１２ミリ"));
         FAIL() << "no failure";
-    } catch (const Failure& f) {
+    } catch (const rinova::text::Failure& f) {
         EXPECT_EQ(f.message(), QStringLiteral("'１２ミリ' は整数ではありません"));
     }
 }
 
 TEST(IntText, IntToStrIsPlainDecimal) {
-    EXPECT_EQ(IntToStr(0), "0");
-    EXPECT_EQ(IntToStr(12), "12");
-    EXPECT_EQ(IntToStr(-930), "-930");
-    EXPECT_EQ(IntToStr(kMin), "-2147483648");
-    EXPECT_EQ(IntToStr(kMax), "2147483647");
+    EXPECT_EQ(int32Text(0), "0");
+    EXPECT_EQ(int32Text(12), "12");
+    EXPECT_EQ(int32Text(-930), "-930");
+    EXPECT_EQ(int32Text(kMin), "-2147483648");
+    EXPECT_EQ(int32Text(kMax), "2147483647");
     for (std::int32_t v : {kMin, -1, 26, kMax})
-        EXPECT_EQ(parseIntText(IntToStr(v)), v);
+        EXPECT_EQ(parseIntText(int32Text(v)), v);
 }
 
 } // namespace

@@ -8,11 +8,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-using rinova::Failure;
 using rinova::settings::ProfileFile;
 using rinova::testing::readBytes;
 using rinova::testing::sjis;
 using rinova::testing::writeBytes;
+using rinova::text::Failure;
 
 namespace {
 
@@ -34,7 +34,7 @@ protected:
     QString failureOf(const char* key, const char* value) {
         try {
             ProfileFile(path).write("SET", key, value);
-        } catch (const Failure& f) {
+        } catch (const rinova::text::Failure& f) {
             return f.message();
         }
         return {};

@@ -11,10 +11,10 @@
 #include <sys/stat.h>
 
 using namespace rinova::settings;
-using rinova::Failure;
 using rinova::testing::readBytes;
 using rinova::testing::sjis;
 using rinova::testing::writeBytes;
+using rinova::text::Failure;
 
 namespace {
 
@@ -35,7 +35,7 @@ protected:
     QString load() {
         try {
             SettingsStore(path).startupLoad(raw, layout);
-        } catch (const Failure& f) {
+        } catch (const rinova::text::Failure& f) {
             return f.message();
         }
         return {};
@@ -178,7 +178,7 @@ TEST_F(StoreTest, FailedStoreKeepsTheNewLayoutValue) {
     try {
         SettingsStore(path).storeOffset(2, Horizontal, 40, layout);
         FAIL() << "no failure";
-    } catch (const Failure& f) {
+    } catch (const rinova::text::Failure& f) {
         EXPECT_EQ(f.message(), path + QStringLiteral(" に書き込めません"));
     }
     EXPECT_EQ(layout.NameX, 620);

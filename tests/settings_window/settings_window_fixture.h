@@ -2,8 +2,8 @@
 // a temporary folder.
 #pragma once
 
-#include "settings/form1_link.h"
-#include "settings/unit2.h"
+#include "app/settings_window.h"
+#include "settings/settings_model.h"
 #include "tests/support/test_support.h"
 #include "tests/widgets/typing.h"
 #include "widgets/byte_limited_edit.h"
@@ -29,19 +29,6 @@
 
 namespace rinova::testing {
 
-class FakeForm1 : public settings::Form1Link {
-public:
-    settings::RawSettings raw;
-    settings::CardLayout layout;
-    QString path;
-    int redraws = 0;
-
-    settings::RawSettings& rawSettings() override { return raw; }
-    settings::CardLayout& cardLayout() override { return layout; }
-    QString settingsPath() const override { return path; }
-    void StringGrid1Click() override { ++redraws; }
-};
-
 // "[SET]" with the given keys, as the store writes a new file.
 inline std::string iniText(const std::vector<std::pair<std::string, std::string>>& keys) {
     std::string out = "[SET]\r\n";
@@ -54,23 +41,35 @@ struct SettingsWindowTest : ::testing::Test {
     QTemporaryDir dir;
     QString ini = dir.filePath("rinova.ini");
     ScriptedPrompts prompts;
-    FakeForm1 form1;
-    std::unique_ptr<settings::TForm2> form;
+    // The settings the window edits, and the redraws their changes asked for.
+    std::unique_ptr<settings::SettingsModel> model;
+    int redraws = 0;
+    std::unique_ptr<app::SettingsWindow> form;
 
-    // Start-up as the main window runs it: the load, then the window and its FormCreate.
+    // Start-up as the main window runs it: the load, then the window and its loadFromSettings.
     void start() {
-        form1 = FakeForm1{};
-        form1.path = ini;
-        guarded([&] { settings::SettingsStore(ini).startupLoad(form1.raw, form1.layout); });
-        form = std::make_unique<settings::TForm2>(form1);
-        guarded([&] { form->FormCreate(); });
+        form.reset();
+        model = std::make_unique<settings::SettingsModel>(ini);
+        redraws = 0;
+        QObject::connect(model.get(), &settings::SettingsModel::changed, [this] { ++redraws; });
+        widgets::guarded([&] { model->load(); });
+        form = std::make_unique<app::SettingsWindow>(*model);
+        widgets::guarded([&] { form->loadFromSettings(); });
     }
+    const settings::CardLayout& layout() const { return model->layout(); }
+    const settings::WindowChoices& choices() const { return model->choices(); }
     void start(const std::string& fileBytes) {
         writeBytes(ini, fileBytes);
         start();
     }
-    settings::TForm2::Controls& c() { return form->controls(); }
+    app::SettingsWindow::Controls& c() { return form->controls(); }
     std::string file() const { return readBytes(ini); }
+    // The window's label with this caption; nullptr when there is none.
+    QLabel* labelOf(const QString& caption) const {
+        for (QLabel* l : form->findChildren<QLabel*>())
+            if (l->text() == caption) return l;
+        return nullptr;
+    }
 
     void show() {
         form->show();

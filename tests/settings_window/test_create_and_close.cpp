@@ -1,4 +1,5 @@
-// FormCreate from the stored texts and FormClose back to the file, checked on the file's bytes.
+// loadFromSettings from the stored texts and saveOnClose back to the file, checked on the file's
+// bytes.
 #include "tests/settings_window/settings_window_fixture.h"
 
 #include <QFile>
@@ -23,38 +24,38 @@ TEST_F(SettingsWindowTest, NoSettingsFileStartsOnDefaultsWritesNothingAndCloseCr
     start();
     EXPECT_FALSE(QFile::exists(ini));
     EXPECT_TRUE(prompts.errors.empty());
-    EXPECT_EQ(form1.redraws, 0);
-    EXPECT_EQ(form->fontIndex(), 0);
-    EXPECT_FALSE(form->printSender());
-    EXPECT_EQ(form->cardType(), 0);
-    for (const std::string& s : form->senderTexts())
+    EXPECT_EQ(redraws, 0);
+    EXPECT_EQ(choices().fontIndex, 0);
+    EXPECT_FALSE(choices().printSender);
+    EXPECT_EQ(choices().cardType, 0);
+    for (const std::string& s : choices().senderTexts)
         EXPECT_EQ(s, "");
-    EXPECT_EQ(c().SpinEdit1->text(), "0");
-    EXPECT_EQ(c().SpinEdit2->text(), "0");
-    EXPECT_EQ(c().SpinEdit3->text(), "0");
-    EXPECT_TRUE(c().SpinEdit3->isEnabled());
-    EXPECT_EQ(c().ComboBox1->currentIndex(), 0);
+    EXPECT_EQ(c().xSpin->text(), "0");
+    EXPECT_EQ(c().ySpin->text(), "0");
+    EXPECT_EQ(c().sizeSpin->text(), "0");
+    EXPECT_TRUE(c().sizeSpin->isEnabled());
+    EXPECT_EQ(c().elementCombo->currentIndex(), 0);
 
     show();
-    QTest::mouseClick(c().Button1, Qt::LeftButton);
+    QTest::mouseClick(c().closeButton, Qt::LeftButton);
     EXPECT_FALSE(form->isVisible());
     EXPECT_EQ(file(), kAllDefaults);
     // Hidden, not destroyed: it opens again as it was.
     form->show();
-    EXPECT_EQ(c().ComboBox1->currentIndex(), 0);
+    EXPECT_EQ(c().elementCombo->currentIndex(), 0);
 }
 
 TEST_F(SettingsWindowTest, StoredOffsetsAreWrittenBackInDecimalAtCreation) {
     start(iniText({{"Edit1Value0", "+12"}, {"Edit2Value0", "$1A"}, {"Edit3Value01", "0x0"}}));
-    EXPECT_EQ(c().SpinEdit1->text(), "12");
-    EXPECT_EQ(c().SpinEdit2->text(), "26");
-    EXPECT_EQ(c().SpinEdit3->text(), "0");
+    EXPECT_EQ(c().xSpin->text(), "12");
+    EXPECT_EQ(c().ySpin->text(), "26");
+    EXPECT_EQ(c().sizeSpin->text(), "0");
     // 0x0 is 0, what the spin edit already showed: not rewritten.
     EXPECT_EQ(file(),
               iniText({{"Edit1Value0", "12"}, {"Edit2Value0", "26"}, {"Edit3Value01", "0x0"}}));
-    EXPECT_EQ(form1.layout.Address1X, 942);
-    EXPECT_EQ(form1.layout.Address1Y, 26 - 230);
-    EXPECT_EQ(form1.redraws, 2);
+    EXPECT_EQ(layout().Address1X, 942);
+    EXPECT_EQ(layout().Address1Y, 26 - 230);
+    EXPECT_EQ(redraws, 2);
 }
 
 TEST_F(SettingsWindowTest, ChoicesFromTheFileAndUnknownCodesStoredAsDefaults) {
@@ -63,11 +64,11 @@ TEST_F(SettingsWindowTest, ChoicesFromTheFileAndUnknownCodesStoredAsDefaults) {
                    {"CardType", "1"},
                    {"SashiAdd1", sjis(u"東京都千代田区")},
                    {"Bikou", "x"}}));
-    EXPECT_EQ(c().ComboBox2->currentText(), u"@HG創英角ﾎﾟｯﾌﾟ体"_qs);
-    EXPECT_FALSE(form->printSender());
-    EXPECT_EQ(form->cardType(), 1);
-    EXPECT_EQ(c().Edits[2]->text(), u"東京都千代田区"_qs);
-    EXPECT_EQ(form->senderTexts()[2], sjis(u"東京都千代田区"));
+    EXPECT_EQ(c().faceCombo->currentText(), u"@HG創英角ﾎﾟｯﾌﾟ体"_qs);
+    EXPECT_FALSE(choices().printSender);
+    EXPECT_EQ(choices().cardType, 1);
+    EXPECT_EQ(c().senderEdits()[2]->text(), u"東京都千代田区"_qs);
+    EXPECT_EQ(choices().senderTexts[2], sjis(u"東京都千代田区"));
 
     form->close();
     EXPECT_EQ(file(), iniText({{"FontName", "4"},
@@ -84,17 +85,17 @@ TEST_F(SettingsWindowTest, ChoicesFromTheFileAndUnknownCodesStoredAsDefaults) {
 
 TEST_F(SettingsWindowTest, NoFaceChosenRoundTripsAsMinusOne) {
     start();
-    const int before = form1.redraws;
-    c().ComboBox2->lineEdit()->selectAll();
-    QTest::keyClicks(c().ComboBox2->lineEdit(), "zz");
-    EXPECT_EQ(form->fontIndex(), -1);
-    EXPECT_EQ(form1.redraws, before + 2); // every edit redraws
+    const int before = redraws;
+    c().faceCombo->lineEdit()->selectAll();
+    QTest::keyClicks(c().faceCombo->lineEdit(), "zz");
+    EXPECT_EQ(choices().fontIndex, -1);
+    EXPECT_EQ(redraws, before + 2); // every edit redraws
     form->close();
     EXPECT_NE(file().find("FontName=-1\r\n"), std::string::npos);
 
     start();
-    EXPECT_EQ(form->fontIndex(), -1);
-    EXPECT_EQ(c().ComboBox2->currentText(), "");
+    EXPECT_EQ(choices().fontIndex, -1);
+    EXPECT_EQ(c().faceCombo->currentText(), "");
     const std::string stored = file();
     form->close();
     EXPECT_EQ(file(), stored);
@@ -102,7 +103,7 @@ TEST_F(SettingsWindowTest, NoFaceChosenRoundTripsAsMinusOne) {
 
 TEST_F(SettingsWindowTest, OutOfRangeFaceMeansNone) {
     start(iniText({{"FontName", "5"}}));
-    EXPECT_EQ(form->fontIndex(), -1);
+    EXPECT_EQ(choices().fontIndex, -1);
     EXPECT_TRUE(prompts.errors.empty());
 }
 
@@ -110,9 +111,9 @@ TEST_F(SettingsWindowTest, ReadOnlyFileOnCloseKeepsTheWindowOpen) {
     const std::string stored = iniText({{"FontName", "1"}, {"SashiName1", sjis(u"山田")}});
     start(stored);
     show();
-    typeText(c().Edits[4], u"太郎"_qs);
+    typeText(c().senderEdits()[4], u"太郎"_qs);
     QFile::setPermissions(ini, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
-    QTest::mouseClick(c().Button1, Qt::LeftButton);
+    QTest::mouseClick(c().closeButton, Qt::LeftButton);
     ASSERT_EQ(prompts.errors.size(), 1u);
     EXPECT_EQ(prompts.errors[0], unwritable());
     EXPECT_TRUE(form->isVisible());
@@ -137,10 +138,10 @@ TEST_F(SettingsWindowTest, AfterAFailedFontNameCloseKeepsTheFileUntilTheUserChan
     ASSERT_EQ(prompts.errors.size(), 1u);
     EXPECT_EQ(prompts.errors[0], u"'abc' は整数ではありません."_qs);
     // Steps after the font did not run.
-    EXPECT_EQ(form->cardType(), 0);
-    EXPECT_EQ(c().Edits[2]->text(), "");
-    EXPECT_EQ(c().SpinEdit1->text(), "0");
-    EXPECT_EQ(form->fontIndex(), 0);
+    EXPECT_EQ(choices().cardType, 0);
+    EXPECT_EQ(c().senderEdits()[2]->text(), "");
+    EXPECT_EQ(c().xSpin->text(), "0");
+    EXPECT_EQ(choices().fontIndex, 0);
 
     form->close();
     EXPECT_EQ(file(), stored);
@@ -148,8 +149,8 @@ TEST_F(SettingsWindowTest, AfterAFailedFontNameCloseKeepsTheFileUntilTheUserChan
 
     // What the user changes is stored; the rest stays as the file has it.
     show();
-    QTest::mouseClick(c().CheckBox1, Qt::LeftButton);
-    typeText(c().Edits[4], u"佐藤"_qs);
+    QTest::mouseClick(c().printSenderCheck, Qt::LeftButton);
+    typeText(c().senderEdits()[4], u"佐藤"_qs);
     form->close();
     EXPECT_EQ(file(), iniText({{"FontName", "abc"},
                                {"SashiPrint", "1"},
@@ -163,10 +164,10 @@ TEST_F(SettingsWindowTest, LongStoredTextIsShownWholeAndUntouchedTextsKeepTheirB
     const std::string address(60, 'a');
     const std::string broken = "\x81\x20\xff" + sjis(u"名"); // no character for 0x81 0x20, 0xFF
     start(iniText({{"SashiAdd1", address}, {"SashiName2", broken}}));
-    EXPECT_EQ(c().Edits[2]->text().size(), 60);
-    c().Edits[2]->end(false);
-    QTest::keyClicks(c().Edits[2], "b");
-    EXPECT_EQ(c().Edits[2]->text().size(), 60);
+    EXPECT_EQ(c().senderEdits()[2]->text().size(), 60);
+    c().senderEdits()[2]->end(false);
+    QTest::keyClicks(c().senderEdits()[2], "b");
+    EXPECT_EQ(c().senderEdits()[2]->text().size(), 60);
     form->close();
     const std::string bytes = file();
     EXPECT_NE(bytes.find("SashiAdd1=" + address + "\r\n"), std::string::npos);
@@ -176,19 +177,19 @@ TEST_F(SettingsWindowTest, LongStoredTextIsShownWholeAndUntouchedTextsKeepTheirB
 TEST_F(SettingsWindowTest, ChoicesRedrawAndWaitForCloseToBeStored) {
     start();
     show();
-    QTest::mouseClick(c().CheckBox1, Qt::LeftButton);
-    EXPECT_EQ(form1.redraws, 1);
-    QTest::mouseClick(c().RadioGroup1Buttons[1], Qt::LeftButton);
-    EXPECT_EQ(form1.redraws, 2);
-    pick(c().ComboBox2, 2);
-    EXPECT_EQ(form1.redraws, 3);
-    typeText(c().Edits[0], u"100"_qs); // sender fields do not redraw
-    EXPECT_EQ(form1.redraws, 3);
+    QTest::mouseClick(c().printSenderCheck, Qt::LeftButton);
+    EXPECT_EQ(redraws, 1);
+    QTest::mouseClick(c().cardTypeRadios[1], Qt::LeftButton);
+    EXPECT_EQ(redraws, 2);
+    pick(c().faceCombo, 2);
+    EXPECT_EQ(redraws, 3);
+    typeText(c().senderEdits()[0], u"100"_qs); // sender fields do not redraw
+    EXPECT_EQ(redraws, 3);
     EXPECT_FALSE(QFile::exists(ini));
-    EXPECT_TRUE(form->printSender());
-    EXPECT_EQ(form->cardType(), 1);
-    EXPECT_EQ(form->fontIndex(), 2);
-    EXPECT_EQ(form->senderTexts()[0], "100");
+    EXPECT_TRUE(choices().printSender);
+    EXPECT_EQ(choices().cardType, 1);
+    EXPECT_EQ(choices().fontIndex, 2);
+    EXPECT_EQ(choices().senderTexts[0], "100");
 }
 
 } // namespace

@@ -36,10 +36,10 @@ CliRun runCli(const QStringList& args) {
 }
 
 ScriptedPrompts::ScriptedPrompts() {
-    Prompts::install(this);
+    widgets::Prompts::install(this);
 }
 ScriptedPrompts::~ScriptedPrompts() {
-    Prompts::install(nullptr);
+    widgets::Prompts::install(nullptr);
 }
 
 bool ScriptedPrompts::confirm(const QString& text) {

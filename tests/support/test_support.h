@@ -30,8 +30,8 @@ struct CliRun {
 };
 CliRun runCli(const QStringList& args);
 
-// Prompts that answer from queues and record what was shown. Installed while it lives.
-class ScriptedPrompts : public Prompts {
+// widgets::Prompts that answer from queues and record what was shown. Installed while it lives.
+class ScriptedPrompts : public widgets::Prompts {
 public:
     ScriptedPrompts();
     ~ScriptedPrompts() override;

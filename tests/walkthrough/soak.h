@@ -4,8 +4,8 @@
 #pragma once
 
 #include "addresses/address_grid.h"
-#include "app/unit1.h"
-#include "settings/unit2.h"
+#include "app/main_window.h"
+#include "app/settings_window.h"
 #include "surface/fonts.h"
 #include "text/cp932.h"
 #include "widgets/address_grid_view.h"
@@ -35,10 +35,10 @@ inline long statusKb(const char* key) {
 }
 
 // Records what would have been shown, so no dialog waits for a user.
-class QuietPrompts : public Prompts {
+class QuietPrompts : public widgets::Prompts {
 public:
-    QuietPrompts() { Prompts::install(this); }
-    ~QuietPrompts() override { Prompts::install(nullptr); }
+    QuietPrompts() { widgets::Prompts::install(this); }
+    ~QuietPrompts() override { widgets::Prompts::install(nullptr); }
     QStringList errors, messages;
     void error(const QString& text) override { errors << text; }
     void message(const QString& text) override { messages << text; }
@@ -117,9 +117,10 @@ inline Result run(const QString& dir, int lines, int redraws, int sampleEvery) {
             f.write("[SET]\r\nSashiPrint=1\r\nCardType=1\r\nSashiYuban3=100\r\nSashiYuban4=0001\r\n"
                     "SashiName1=Rinova\r\nSashiAdd1=Tokyo 1-2-3\r\n");
     }
-    app::TForm1 form1(ini);
-    form1.FormCreate();
-    const std::unique_ptr<settings::TForm2> form2 = app::createForm2(form1);
+    app::MainWindow form1(ini);
+    form1.startUp();
+    form1.createSettingsWindow();
+    app::SettingsWindow* form2 = form1.settingsWindow();
     form1.show();
     QCoreApplication::processEvents();
 
@@ -127,19 +128,19 @@ inline Result run(const QString& dir, int lines, int redraws, int sampleEvery) {
     {
         const std::string content = addressLines(lines);
         timer.start();
-        form1.grid().ImportContent(content);
+        form1.addressGrid().importContent(content);
         result.importMs = static_cast<double>(timer.nsecsElapsed()) / 1e6;
     }
-    form1.StringGrid1Click();
+    form1.redrawPreview();
     QCoreApplication::processEvents();
-    result.rows = form1.grid().RowCount() - 1;
+    result.rows = form1.addressGrid().rowCountWithHeader() - 1;
     result.rssAfterImportKb = statusKb("VmRSS");
 
     const int drawsBefore = form1.previewDraws();
     timer.restart();
     for (int i = 1; i <= redraws && result.rows > 0; ++i) {
-        form1.gridView().setCurrentRow(rowFor(i, result.rows));
-        form1.StringGrid1Click();
+        form1.grid().setCurrentRow(rowFor(i, result.rows));
+        form1.redrawPreview();
         if (i % 10 == 0) QCoreApplication::processEvents();
         if (i % sampleEvery == 0 || i == redraws) result.samples.push_back({i, statusKb("VmRSS")});
     }
@@ -152,7 +153,6 @@ inline Result run(const QString& dir, int lines, int redraws, int sampleEvery) {
 
     form2->hide();
     form1.hide();
-    app::Form2 = nullptr;
     return result;
 }
 

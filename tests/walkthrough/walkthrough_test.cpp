@@ -3,8 +3,8 @@
 #include "addresses/address_grid.h"
 #include "card/card_inputs.h"
 #include "card/card_renderer.h"
+#include "settings/settings_model.h"
 #include "settings/settings_store.h"
-#include "settings/window_choices.h"
 #include "surface/playback.h"
 #include "tests/support/test_support.h"
 
@@ -214,7 +214,7 @@ protected:
         QImage img(qRound(100 * kPxPerMm), qRound(148 * kPxPerMm), QImage::Format_RGB32);
         img.fill(Qt::white);
         QPainter p(&img);
-        surface::playNatural(card::RenderCard(in), p, 0, 0, kPxPerMm, kPxPerMm);
+        surface::playNatural(card::renderCard(in), p, 0, 0, kPxPerMm, kPxPerMm);
         return img;
     }
 
@@ -222,12 +222,6 @@ protected:
     QString rinova, exeDir, outDir, shots, queue;
     bool queueStarted = false;
 };
-
-card::CardInputs inputsFor(const addresses::AddressGrid& grid, int row,
-                           const settings::CardLayout& layout,
-                           const settings::WindowChoices& choices) {
-    return card::inputsForRow(grid, row, layout, choices, true, card::Target::Printer);
-}
 
 TEST_F(WalkThrough, OpenMoveSetUpPrintRowsTwoToSixAndQuit) {
     QElapsedTimer clock;
@@ -275,14 +269,17 @@ TEST_F(WalkThrough, OpenMoveSetUpPrintRowsTwoToSixAndQuit) {
     // Each page against the cards the renderer makes from the file the program left: the page
     // is closest to its own row's card, drawn with the stored offsets and the sender block.
     addresses::AddressGrid grid;
-    grid.ImportContent(readBytes(sourcePath("samples/addresses.csv")));
-    ASSERT_EQ(grid.RowCount(), 7);
-    settings::RawSettings stored, none;
-    settings::CardLayout layout, baseLayout;
-    settings::SettingsStore(ini).startupLoad(stored, layout);
-    settings::SettingsStore(work.filePath(QStringLiteral("none.ini")))
-        .startupLoad(none, baseLayout);
-    const settings::WindowChoices chosen = settings::windowChoices(stored);
+    grid.importContent(readBytes(sourcePath("samples/addresses.csv")));
+    ASSERT_EQ(grid.rowCountWithHeader(), 7);
+    settings::SettingsModel stored(ini), none(work.filePath(QStringLiteral("none.ini")));
+    stored.loadWithoutWriting();
+    none.loadWithoutWriting();
+    const settings::CardLayout layout = stored.layout(), baseLayout = none.layout();
+    auto inputsFor = [&](int r, const settings::CardLayout& cardLayout) {
+        card::CardInputs in = card::inputsForRow(grid, r, stored, card::Target::Printer);
+        in.layout = cardLayout;
+        return in;
+    };
 
     for (int n = 1; n <= 5; ++n) {
         SCOPED_TRACE(n);
@@ -298,7 +295,7 @@ TEST_F(WalkThrough, OpenMoveSetUpPrintRowsTwoToSixAndQuit) {
         };
         int best = 0, bestDiff = INT_MAX;
         for (int r = 1; r <= 6; ++r) {
-            const int d = distance(inputsFor(grid, r, layout, chosen));
+            const int d = distance(inputsFor(r, layout));
             if (d < bestDiff) best = r, bestDiff = d;
         }
         EXPECT_EQ(best, row);
@@ -306,10 +303,10 @@ TEST_F(WalkThrough, OpenMoveSetUpPrintRowsTwoToSixAndQuit) {
         EXPECT_LT(bestDiff, 20) << "squares where the page and its card differ";
 
         // Without the sender block, or without the typed offsets, the card is further off.
-        card::CardInputs noSender = inputsFor(grid, row, layout, chosen);
+        card::CardInputs noSender = inputsFor(row, layout);
         noSender.printSender = false;
         const int withoutSender = distance(noSender);
-        const int withoutOffsets = distance(inputsFor(grid, row, baseLayout, chosen));
+        const int withoutOffsets = distance(inputsFor(row, baseLayout));
         std::printf("  without sender %d, without offsets %d\n", withoutSender, withoutOffsets);
         EXPECT_GT(withoutSender, bestDiff + 50);
         EXPECT_GT(withoutOffsets, bestDiff + 50);

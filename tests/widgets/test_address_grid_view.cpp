@@ -12,8 +12,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-using rinova::AddressGridView;
 using rinova::addresses::AddressGrid;
+using rinova::widgets::AddressGridView;
 
 namespace {
 
@@ -27,7 +27,7 @@ std::string linesOf(int n) {
 class GridViewTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        grid.SetRowCommaText(0, rinova::testing::sjis(u"番号,名前1,名前2,〒,住所1,住所2,備考"));
+        grid.setRowFields(0, rinova::testing::sjis(u"番号,名前1,名前2,〒,住所1,住所2,備考"));
         view.setModel(&grid);
         view.resize(449, 24 * 12);
         view.show();
@@ -135,7 +135,7 @@ TEST_F(GridViewTest, HeaderRowNumberColumnAndEmptyAreaMoveNothing) {
 }
 
 TEST_F(GridViewTest, ArrowKeysMoveTheCurrentRowShiftKeepsTheAnchor) {
-    grid.ImportContent(linesOf(100));
+    grid.importContent(linesOf(100));
     QSignalSpy clicks(&view, &AddressGridView::gridClick);
     view.setCurrentRow(5);
     expectRows(5, 5);
@@ -157,7 +157,7 @@ TEST_F(GridViewTest, ArrowKeysMoveTheCurrentRowShiftKeepsTheAnchor) {
 }
 
 TEST_F(GridViewTest, PageHomeAndEndKeys) {
-    grid.ImportContent(linesOf(100));
+    grid.importContent(linesOf(100));
     QSignalSpy clicks(&view, &AddressGridView::gridClick);
     view.setCurrentRow(10);
     key(Qt::Key_End);
@@ -194,32 +194,32 @@ TEST_F(GridViewTest, KeyThatDoesNotMoveTheRowChangesNothing) {
 }
 
 TEST_F(GridViewTest, ImportKeepsOrMovesTheCurrentRow) {
-    grid.ImportContent(linesOf(10));
+    grid.importContent(linesOf(10));
     QSignalSpy clicks(&view, &AddressGridView::gridClick);
     view.setCurrentRow(8);
     click(5, Qt::ShiftModifier);
     expectRows(8, 5);
 
     // Fewer rows: the current row is gone, the new last row takes its place alone.
-    grid.ImportContent(linesOf(6));
+    grid.importContent(linesOf(6));
     expectRows(6, 6);
     // The same number of rows: current row and selected range stay.
     click(2);
     click(4, Qt::ShiftModifier);
-    grid.ImportContent(linesOf(6));
+    grid.importContent(linesOf(6));
     expectRows(2, 4);
     // More rows: the current row exists and stays, the selection shrinks to it.
-    grid.ImportContent(linesOf(50));
+    grid.importContent(linesOf(50));
     expectRows(2, 2);
     // Fewer rows with the current row still there.
-    grid.ImportContent(linesOf(3));
+    grid.importContent(linesOf(3));
     expectRows(2, 2);
     EXPECT_EQ(clicks.count(), 3); // the mouse clicks only: an import notifies nothing
 }
 
 TEST_F(GridViewTest, FileWithNoLinesLeavesNoCurrentRow) {
     QSignalSpy clicks(&view, &AddressGridView::gridClick);
-    grid.ImportContent("");
+    grid.importContent("");
     EXPECT_EQ(view.currentRow(), 0);
     EXPECT_EQ(view.selectionTop(), 0);
     EXPECT_EQ(view.selectionBottom(), 0);
@@ -229,14 +229,14 @@ TEST_F(GridViewTest, FileWithNoLinesLeavesNoCurrentRow) {
     QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, QPoint(40, 10));
     EXPECT_EQ(view.currentRow(), 0);
     EXPECT_EQ(clicks.count(), 0);
-    grid.ImportContent(linesOf(3));
+    grid.importContent(linesOf(3));
     expectRows(1, 1);
 }
 
 TEST_F(GridViewTest, SetRowCountFollowsTheSameRule) {
     view.setCurrentRow(4);
-    grid.SetRowCount(3);
+    grid.setRowCountWithHeader(3);
     expectRows(2, 2);
-    grid.SetRowCount(8);
+    grid.setRowCountWithHeader(8);
     expectRows(2, 2);
 }

@@ -6,25 +6,25 @@
 
 #include <functional>
 
-namespace rinova::addresses {
+namespace rinova::app {
 
-class PrintJob {
+class PrintCommand {
 public:
     // Draws the card of one grid row on the surface's current page (its canvas()).
     using DrawRow = std::function<void(surface::PrinterSurface& surface, int row)>;
 
-    explicit PrintJob(surface::PrinterSource source = surface::defaultPrinter);
+    explicit PrintCommand(surface::PrinterSource source = surface::defaultPrinter);
 
-    // Print1Click: asks for the sheet count when more than one row is given, shows the print
+    // Asks for the sheet count when more than one row is given, shows the print
     // dialog on a copy of the current printer, then prints rows min(a, b) .. max(a, b) as one
     // job, one card per page. Failures are thrown; the job is then dropped and the state is
     // idle again.
-    void Print(int rowA, int rowB, const DrawRow& drawRow);
-    // N1Click: the printer set-up dialog on a copy of the current printer; OK makes it current.
-    void Setup();
+    void print(int rowA, int rowB, const DrawRow& drawRow);
+    // The printer set-up dialog on a copy of the current printer; OK makes it current.
+    void setUp();
 
-    bool Printing() const { return surface_.printing(); }
-    surface::PrinterSurface& Surface() { return surface_; }
+    bool printing() const { return surface_.printing(); }
+    surface::PrinterSurface& surface() { return surface_; }
 
 private:
     // Refuses a dialog's choice while a job runs, else makes it the current printer.
@@ -33,4 +33,4 @@ private:
     surface::PrinterSurface surface_;
 };
 
-} // namespace rinova::addresses
+} // namespace rinova::app

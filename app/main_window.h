@@ -1,0 +1,109 @@
+// The main window: the address grid, the card preview and the menu.
+#pragma once
+
+#include "app/print_command.h"
+#include "card/card_renderer.h"
+#include "settings/settings_model.h"
+
+#include <QMainWindow>
+#include <QStringList>
+#include <memory>
+
+class QAction;
+class QComboBox;
+class QPainter;
+
+namespace rinova::addresses {
+class AddressGrid;
+}
+namespace rinova::widgets {
+class AddressGridView;
+}
+
+namespace rinova::app {
+
+class PreviewBox;
+class SettingsWindow;
+
+// Where a centred window's top-left goes: each half taken on its own, remainder dropped.
+QPoint centredPosition(QSize screen, QSize window);
+
+// The text of missing faces: every face that no entry of the font list equals exactly, joined in
+// order. Empty when nothing is missing or the list is empty.
+QString missingFaces(const QStringList& fontList, const QStringList& faces);
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    // settingsPath: the INI file the program reads and writes.
+    explicit MainWindow(QString settingsPath, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Start-up steps; a failure ends them at that step and is shown in the error box.
+    void startUp();
+    // Creates the hidden settings window over the same settings and fills it from them; throws
+    // what filling it throws (the window exists either way).
+    void createSettingsWindow();
+    // The screen size the window centres on; the primary screen unless a test sets it.
+    void setScreenSizeForCentring(QSize size) { screenForCentring_ = size; }
+
+    // Handlers.
+    void redrawPreview();
+    void openAddressFile();
+    void printSelection();
+    void setUpPrinter();
+    void quit();
+    void togglePrintName2();
+    void showSettingsWindow();
+
+    // Draws the card of a grid row onto a painter: the preview box, the printer or another
+    // surface, told apart by identity.
+    void drawCard(QPainter& target, int row);
+    // The inputs the renderer reads for a row (cells and settings).
+    card::CardInputs cardInputs(int row, card::Target target) const;
+
+    settings::SettingsModel& settings() { return *settings_; }
+    SettingsWindow* settingsWindow() { return settingsWindow_.get(); }
+    addresses::AddressGrid& addressGrid() { return *addresses_; }
+    widgets::AddressGridView& grid() { return *grid_; }
+    QWidget& previewBox();
+    QComboBox& fontListBox() { return *printerFonts_; }
+    QAction& printName2Action() { return *printName2Action_; }
+    const QStringList& verticalFaces() const { return verticalFaces_; }
+    // The print command and its printer, for tests.
+    PrintCommand& printCommand() { return printCommand_; }
+    // How many previews were drawn, and the last card recorded: for tests and diagnostics.
+    int previewDraws() const { return previewDraws_; }
+    const surface::CardPicture& lastPicture() const { return lastPicture_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    friend class PreviewBox;
+    void buildMenu();
+    void paintPreview(QPainter& painter);
+
+    std::unique_ptr<settings::SettingsModel> settings_;
+    QStringList verticalFaces_;
+    QSize screenForCentring_;
+
+    addresses::AddressGrid* addresses_ = nullptr; // owned through the Qt parent
+    widgets::AddressGridView* grid_ = nullptr;
+    PreviewBox* previewBox_ = nullptr;
+    QComboBox* printerFonts_ = nullptr;
+    QAction* openAction_ = nullptr;
+    QAction* printAction_ = nullptr;
+    QAction* printerSetupAction_ = nullptr;
+    QAction* quitAction_ = nullptr;
+    QAction* printName2Action_ = nullptr;
+    QAction* settingsAction_ = nullptr;
+
+    std::unique_ptr<SettingsWindow> settingsWindow_;
+    PrintCommand printCommand_;
+    int previewDraws_ = 0;
+    surface::CardPicture lastPicture_;
+    QString lastPaintFailure_;
+};
+
+} // namespace rinova::app

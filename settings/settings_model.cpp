@@ -1,0 +1,108 @@
+#include "settings/settings_model.h"
+
+#include "settings/int_text.h"
+#include "text/cp932.h"
+#include "text/failure.h"
+
+namespace rinova::settings {
+
+SettingsModel::SettingsModel(QString iniPath, QObject* parent)
+    : QObject(parent), store_(std::move(iniPath)) {
+    keepStored_.fill(true);
+}
+
+void SettingsModel::load() {
+    store_.startupLoad(raw_, layout_);
+}
+
+void SettingsModel::takeWindowChoices() {
+    choices_ = windowChoices(raw_);
+    keepStored_.fill(false);
+    loadedBytes_ = choices_.senderTexts;
+    for (std::size_t i = 0; i < loadedTexts_.size(); ++i)
+        loadedTexts_[i] = text::toUnicode(loadedBytes_[i]);
+}
+
+std::int32_t SettingsModel::offsetValue(int element, Spin spin) const {
+    return parseInt32(raw_[offsetSlot(element, spin).key]);
+}
+
+void SettingsModel::rereadElement(int element) {
+    store_.rereadElement(element, raw_);
+}
+
+void SettingsModel::storeOffset(int element, Spin spin, std::int32_t value) {
+    store_.storeOffset(element, spin, value, layout_);
+    emit changed();
+}
+
+void SettingsModel::setFaceIndex(int index) {
+    choices_.fontIndex = index;
+    keepStored_[FaceKey] = false;
+    emit changed();
+}
+
+void SettingsModel::setPrintSender(bool on) {
+    choices_.printSender = on;
+    keepStored_[SenderPrintKey] = false;
+    emit changed();
+}
+
+void SettingsModel::setCardType(int type) {
+    choices_.cardType = type;
+    keepStored_[CardTypeKey] = false;
+    emit changed();
+}
+
+void SettingsModel::setPrintName2(bool on) {
+    printName2_ = on;
+    emit changed();
+}
+
+void SettingsModel::setSenderText(int index, const QString& shown) {
+    if (index < 0 || index >= static_cast<int>(loadedTexts_.size())) return;
+    keepStored_[FirstSenderKey + index] = false;
+    if (shown == loadedTexts_[index])
+        choices_.senderTexts[index] = loadedBytes_[index];
+    else
+        choices_.senderTexts[index] = text::fromUnicode(shown);
+}
+
+void SettingsModel::saveWindowChoices() {
+    const std::string values[StoredCount] = {
+        int32Text(choices_.fontIndex), choices_.printSender ? "1" : "0",
+        int32Text(choices_.cardType),  choices_.senderTexts[0],
+        choices_.senderTexts[1],       choices_.senderTexts[2],
+        choices_.senderTexts[3],       choices_.senderTexts[4],
+        choices_.senderTexts[5],       choices_.senderTexts[6]};
+    const Key keys[StoredCount] = {Key::FontName,  Key::SashiPrint, Key::CardType,  kSenderKeys[0],
+                                   kSenderKeys[1], kSenderKeys[2],  kSenderKeys[3], kSenderKeys[4],
+                                   kSenderKeys[5], kSenderKeys[6]};
+    for (int i = 0; i < StoredCount; ++i)
+        if (!keepStored_[i]) store_.write(keys[i], values[i]);
+}
+
+QStringList SettingsModel::loadWithoutWriting() {
+    QStringList errors;
+    try {
+        load();
+    } catch (const text::Failure& f) {
+        errors << f.message();
+    }
+    // The settings window is created whatever became of the load, and fills its controls from
+    // the raw texts; its spin edits then show element 0, and each non-zero value sets its
+    // layout value again (the window would also write the key back).
+    try {
+        takeWindowChoices();
+        for (Spin spin : {Horizontal, Vertical, Size}) {
+            const std::int32_t value = offsetValue(Address1, spin);
+            const OffsetSlot slot = offsetSlot(Address1, spin);
+            if (value != 0) layout_.*slot.field = wrapAdd(value, slot.base);
+        }
+    } catch (const text::Failure& f) {
+        errors << f.message();
+    }
+    return errors;
+}
+
+} // namespace rinova::settings

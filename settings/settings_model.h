@@ -1,0 +1,88 @@
+// The one owner of the settings the program and rinova-cli share: the raw texts read at start-up,
+// the card layout computed from them, and the choices of the settings window (face, sender
+// block, card type) and of the main window (print name 2). Windows edit it and draw from it;
+// every write to the settings file goes through it.
+#pragma once
+
+#include "settings/settings_store.h"
+#include "settings/window_choices.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace rinova::settings {
+
+class SettingsModel : public QObject {
+    Q_OBJECT
+public:
+    explicit SettingsModel(QString iniPath, QObject* parent = nullptr);
+
+    const QString& path() const { return store_.path(); }
+    const RawSettings& raw() const { return raw_; }
+    const CardLayout& layout() const { return layout_; }
+    const WindowChoices& choices() const { return choices_; }
+    bool printName2() const { return printName2_; }
+
+    // The main window's start-up load of all eighteen keys and the layout; throws the integer
+    // rule's failure with the values reached so far kept.
+    void load();
+    // The settings window's choices taken from the raw texts, as its creation fills its
+    // controls. Throws for a "FontName" that is not an integer; then nothing is taken.
+    void takeWindowChoices();
+    // The integer a spin edit shows for one element: its key's raw text. Throws the integer rule.
+    std::int32_t offsetValue(int element, Spin spin) const;
+    // Reads the three keys of one element again ("" becomes "0"); nothing is announced.
+    void rereadElement(int element);
+
+    // Sets a layout value to value + base and writes its key in decimal form; announces the
+    // change once the key is written. Throws when the file cannot be written.
+    void storeOffset(int element, Spin spin, std::int32_t value);
+
+    // Choices made in the windows; each is announced. A choice made here also marks its key as
+    // worth writing at close.
+    void setFaceIndex(int index);
+    void setPrintSender(bool on);
+    void setCardType(int type);
+    void setPrintName2(bool on);
+    // A sender text as the window shows it. While it still reads as loaded from the file, the
+    // file's bytes are kept, even those the code page cannot turn into text and back. Not
+    // announced: a typed text shows at the next redraw.
+    void setSenderText(int index, const QString& shown);
+
+    // Writes the settings window's keys (face, sender print, card type, the seven sender texts)
+    // in that order, skipping those that still hold no value from the file or the user, so a
+    // key the window could not read is kept as it is. Throws at the first failed write.
+    void saveWindowChoices();
+
+    // Start-up as the program runs it, for a reader that must not write: the load, the window's
+    // choices, and element 0's offsets as the settings window's spin edits set them. Each
+    // failure ends its own step only; the messages come back in order.
+    QStringList loadWithoutWriting();
+
+    // Tells the views that what they draw may have changed.
+    void announceChange() { emit changed(); }
+
+signals:
+    void changed();
+
+private:
+    enum Stored { FaceKey, SenderPrintKey, CardTypeKey, FirstSenderKey, StoredCount = 10 };
+
+    SettingsStore store_;
+    RawSettings raw_;
+    CardLayout layout_;
+    WindowChoices choices_;
+    bool printName2_ = true;
+    // True while a key holds no value from the file or the user (the window could not take the
+    // file's choices): saveWindowChoices leaves such keys alone.
+    std::array<bool, StoredCount> keepStored_;
+    // The sender texts as taken from the file, as bytes and as shown.
+    std::array<std::string, 7> loadedBytes_;
+    std::array<QString, 7> loadedTexts_;
+};
+
+} // namespace rinova::settings
