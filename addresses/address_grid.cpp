@@ -117,14 +117,13 @@ void buildImportText(std::string& out, std::size_t k, std::string_view line) {
 
 } // namespace
 
-AddressGrid::AddressGrid(QObject* parent) : QAbstractTableModel(parent), s_(new Storage) {
+AddressGrid::AddressGrid(QObject* parent)
+    : QAbstractTableModel(parent), s_(std::make_unique<Storage>()) {
     for (int r = 0; r < 5; ++r)
         s_->addEmptyRow();
 }
 
-AddressGrid::~AddressGrid() {
-    delete s_;
-}
+AddressGrid::~AddressGrid() = default;
 
 int AddressGrid::rowCountWithHeader() const {
     return s_->rows();

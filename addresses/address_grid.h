@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,7 +52,7 @@ private:
     void compactIfWasteful();
 
     struct Storage;
-    Storage* s_;
+    std::unique_ptr<Storage> s_;
 };
 
 // Reads a whole address file; throws text::Failure "ファイル %s は開けません" with the full path.
