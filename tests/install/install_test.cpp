@@ -120,16 +120,13 @@ TEST_F(Installed, TreeHoldsTheProgramsMenuEntryIconAndManuals) {
             path(QStringLiteral("share/icons/hicolor/%1x%1/apps/%2.png").arg(size).arg(kAppId)));
         EXPECT_EQ(icon.size(), QSize(size, size));
     }
-    EXPECT_TRUE(gunzip(path("share/man/man1/rinova-cli.1.gz")).contains(".SH 書式"));
 
-    // A file manager's 開く hands the chosen CSV file to the program.
+    // A file manager's 開く hands the chosen CSV file to the program; the entry names files
+    // the install has.
     const QMap<QString, QString> entry =
         desktopKeys(path("share/applications/" + kAppId + ".desktop"));
     EXPECT_EQ(entry.value("Exec"), "rinova %f");
     EXPECT_TRUE(entry.value("MimeType").split(u';').contains("text/csv"));
-    EXPECT_TRUE(entry.value("Categories").split(u';').contains("Office"));
-    EXPECT_EQ(entry.value("Name"), "Rinova");
-    EXPECT_TRUE(entry.value("GenericName[ja]").contains("はがき"));
     EXPECT_TRUE(QFile::exists(path("bin/" + entry.value("TryExec"))));
     EXPECT_TRUE(
         QFile::exists(path("share/icons/hicolor/scalable/apps/" + entry.value("Icon") + ".svg")));
