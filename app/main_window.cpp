@@ -253,7 +253,11 @@ void MainWindow::openAddressFile() {
     const QString folder = QFileInfo(QCoreApplication::applicationFilePath()).absolutePath();
     const std::optional<QString> chosen = widgets::Prompts::current().openAddressFile(folder);
     if (!chosen) return;
-    const std::string content = addresses::readAddressFile(*chosen);
+    importAddressFile(*chosen);
+}
+
+void MainWindow::importAddressFile(const QString& path) {
+    const std::string content = addresses::readAddressFile(path);
     addresses_->importContent(content);
     redrawPreview();
 }

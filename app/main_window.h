@@ -50,6 +50,9 @@ public:
     // Handlers.
     void redrawPreview();
     void openAddressFile();
+    // What 開く does with the file once it is chosen: imports it into the grid and redraws the
+    // preview. Throws when the file cannot be read.
+    void importAddressFile(const QString& path);
     void printSelection();
     void setUpPrinter();
     void quit();

@@ -2,6 +2,7 @@
 
 #include "card/card_inputs.h"
 #include "cli/commands.h"
+#include "settings/settings_location.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -9,7 +10,8 @@
 namespace rinova::cli {
 
 QString defaultSettingsPath() {
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("rinova.ini"));
+    return settings::settingsFileFor(
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("rinova")));
 }
 
 std::unique_ptr<settings::SettingsModel> loadSettings(const QString& iniPath) {

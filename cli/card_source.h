@@ -12,7 +12,7 @@
 
 namespace rinova::cli {
 
-// "rinova.ini" beside the running executable, the file the main program uses.
+// The settings file of the program "rinova" beside the running executable, as it finds it.
 QString defaultSettingsPath();
 
 // The settings as the program holds them after start-up, never writing the file. The messages

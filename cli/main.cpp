@@ -1,4 +1,5 @@
 // rinova-cli: the headless companion of the program, for batch work and for tests.
+#include "cli/card_source.h"
 #include "cli/commands.h"
 #include "text/failure.h"
 
@@ -25,6 +26,36 @@ const char* kUsage = "使い方: rinova-cli grid|card|png|pdf|print FILE [オプ
                      "  pdf FILE [--rows A-B] [--settings PATH] -o OUT.pdf\n"
                      "  print FILE [--rows A-B] [--printer NAME] [--settings PATH]\n";
 
+void printOut(const QString& text) {
+    std::fputs(text.toUtf8().constData(), stdout);
+}
+
+QString helpText() {
+    return QString::fromUtf8(kUsage) +
+           QStringLiteral(
+               "\n"
+               "はがきの宛名を画面なしで描き、書き出し、印刷します。FILE は Shift-JIS の\n"
+               "カンマ区切りの住所録で、行番号は 1 から数えます。\n"
+               "\n"
+               "コマンド:\n"
+               "  grid   住所録を取り込み、表の各行を JSON で出力します (--stats: 行数とバイト数)\n"
+               "  card   行 N のはがきの描画命令を JSON で出力します\n"
+               "  png    行 N のプレビューを幅 W ピクセルの PNG に書き出します\n"
+               "  pdf    行の範囲 (既定はすべて) を一ページ一枚の PDF に書き出します\n"
+               "  print  行の範囲をプリンタ (既定はデフォルト プリンタ) に印刷します\n"
+               "\n"
+               "オプション:\n"
+               "  --settings PATH   読む設定ファイル (書き込みはしません)\n"
+               "  --no-name2        名前2を印刷しません\n"
+               "  --target printer  印刷用の描画 (プレビューの枠なし)\n"
+               "  -h, --help        この使い方を表示して終了します\n"
+               "  --version         版を表示して終了します\n"
+               "\n"
+               "設定ファイルの既定: %1\n"
+               "終了ステータス: 0 成功、1 失敗、2 引数の誤り\n")
+               .arg(rinova::cli::defaultSettingsPath());
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -33,6 +64,17 @@ int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     QStringList args = QGuiApplication::arguments();
     args.removeFirst();
+    // --help and --version anywhere before "--", after a command too, answer and end.
+    const qsizetype end = args.indexOf(QStringLiteral("--"));
+    const QStringList options = end < 0 ? args : args.first(end);
+    if (options.contains(QStringLiteral("--help")) || options.contains(QStringLiteral("-h"))) {
+        printOut(helpText());
+        return 0;
+    }
+    if (options.contains(QStringLiteral("--version"))) {
+        printOut(QStringLiteral("rinova-cli " RINOVA_VERSION "\n"));
+        return 0;
+    }
     if (args.isEmpty()) {
         std::fputs(kUsage, stderr);
         return 2;

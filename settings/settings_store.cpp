@@ -4,8 +4,10 @@
 #include "settings/int_text.h"
 #include "settings/profile_file.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <stdexcept>
+#include <sys/stat.h>
 
 namespace rinova::settings {
 
@@ -31,6 +33,15 @@ constexpr LayoutStep kLayoutOrder[] = {
     {Names, Size},          {Names, Horizontal},  {Names, Vertical},      {Address1, Size},
     {Address1, Horizontal}, {Address1, Vertical}, {Address2, Horizontal}, {Address2, Vertical},
 };
+
+// A settings file in the user's configuration folder is made with its folder on first write;
+// the folders made are the user's alone. A folder that cannot be made fails the write itself.
+void makeFolder(const QString& folder) {
+    if (QFileInfo::exists(folder)) return;
+    const QString parent = QFileInfo(folder).absolutePath();
+    if (parent != folder) makeFolder(parent);
+    ::mkdir(QFile::encodeName(folder).constData(), 0700);
+}
 
 bool isElement(int element) {
     return element >= Address1 && element <= Names;
@@ -100,6 +111,7 @@ std::string SettingsStore::read(std::string_view key) const {
 }
 
 void SettingsStore::write(std::string_view key, std::string_view value) {
+    makeFolder(QFileInfo(path_).absolutePath());
     ProfileFile(path_).write(kSection, key, value);
 }
 

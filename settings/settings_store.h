@@ -1,4 +1,4 @@
-// The settings kept in the INI file beside the executable: the eighteen raw texts of section
+// The settings kept in the INI file: the eighteen raw texts of section
 // "SET", and the eight card layout values derived from them.
 #pragma once
 
@@ -84,7 +84,8 @@ public:
     // Section "SET". Missing file, section or key give the empty text.
     std::string read(std::string_view key) const;
     std::string read(Key key) const { return read(keyName(key)); }
-    // Throws text::Failure "%s に書き込めません" with the file's full path.
+    // Makes the file's folder when it is missing. Throws text::Failure "%s に書き込めません" with
+    // the file's full path.
     void write(std::string_view key, std::string_view value);
     void write(Key key, std::string_view value) { write(keyName(key), value); }
 
