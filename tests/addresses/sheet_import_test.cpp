@@ -3,7 +3,6 @@
 #include "addresses/address_grid.h"
 #include "addresses/sheet_csv.h"
 #include "tests/support/test_support.h"
-#include "text/cp932.h"
 
 #include <QSignalSpy>
 #include <gtest/gtest.h>
@@ -144,16 +143,6 @@ TEST(SheetImport, RecordAndCellRules) {
         const rinova::addresses::ImportReport report = g.importContent(c.content, c.format);
         expectRows(g, c.rows, c.what);
         EXPECT_EQ(report.replacedRows, c.replaced) << c.what;
-        // No cell holds a half-width space except an empty one, nor a line break.
-        for (int r = 1; r < g.rowCountWithHeader(); ++r)
-            for (int col = 1; col < kColumns; ++col) {
-                const std::string_view cell = g.cell(r, col);
-                if (cell != " ") {
-                    for (std::size_t i = 0; i < cell.size(); i += rinova::text::charLength(cell, i))
-                        EXPECT_NE(cell[i], ' ') << c.what << ": row " << r;
-                }
-                EXPECT_EQ(cell.find_first_of("\r\n"), std::string_view::npos) << c.what;
-            }
     }
 
     // Bytes that are no Shift-JIS character stay as they are, and a lead byte never hides the
@@ -166,17 +155,6 @@ TEST(SheetImport, RecordAndCellRules) {
     EXPECT_EQ(g.cell(2, 1), "\x85\x40");
 }
 
-TEST(SheetImport, ReplacedRowsAreToldInJapaneseAndCutShort) {
-    EXPECT_EQ(rinova::addresses::replacedRowsMessage({}), QString());
-    EXPECT_EQ(rinova::addresses::replacedRowsMessage({2, 9}),
-              u"Shift-JIS で表せない文字を「〓」に置き換えました: 2、9 行目"_qs);
-    std::vector<int> many(25);
-    for (int i = 0; i < 25; ++i)
-        many[static_cast<std::size_t>(i)] = i + 1;
-    const QString message = rinova::addresses::replacedRowsMessage(many);
-    EXPECT_TRUE(message.endsWith(u"19、20 行目ほか 5 行"_qs)) << message.toStdString();
-}
-
 TEST(SheetImport, LooksLikeUtf8) {
     const struct {
         std::string content;
@@ -184,16 +162,12 @@ TEST(SheetImport, LooksLikeUtf8) {
     } cases[] = {
         {"\xEF\xBB\xBF", true},                   // a byte-order mark alone
         {utf8(u"山田,様,1000001"), true},         // valid, with multi-byte characters
-        {utf8(u"﨑") + "\r\n", true},             // a compatibility ideograph
-        {"\xF0\x9F\x98\x80", true},               // four bytes
         {"Yamada,1000001\r\n", false},            // ASCII alone reads the same either way
         {sjis(u"山田,様,東京都千代田区"), false}, // Shift-JIS
         {sjis(u"ｶﾀｶﾅ"), false},                   // half-width katakana bytes
         {utf8(u"山田") + "\x82\xa0", false},      // UTF-8, then a Shift-JIS character
         {utf8(u"山田").substr(0, 5), false},      // cut inside a character
-        {"\xE0\x80\xAF", false},                  // an overlong form
         {"\xED\xA0\x80", false},                  // a surrogate
-        {"", false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(rinova::addresses::looksLikeUtf8(c.content), c.utf8)
