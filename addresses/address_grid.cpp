@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -202,6 +203,34 @@ void AddressGrid::compactIfWasteful() {
     s_->arena.swap(fresh);
 }
 
+template <class Fill> void AddressGrid::refill(std::size_t room, std::size_t rows, Fill&& fill) {
+    const std::string header(s_->rowText(0));
+    const CellEnds headerEnds = s_->ends[0];
+    const auto startWithHeader = [&] {
+        *s_ = Storage{}; // the old rows go first, so two big imports never coexist
+        s_->start.push_back(0);
+        s_->ends.push_back(headerEnds);
+        s_->arena = header;
+        s_->live = header.size();
+    };
+
+    beginResetModel();
+    try {
+        startWithHeader();
+        s_->arena.reserve(header.size() + room);
+        s_->start.reserve(rows);
+        s_->ends.reserve(rows);
+        fill();
+        s_->live = s_->arena.size();
+    } catch (...) {
+        // Out of memory part-way: the header and no address rows, never half a file.
+        startWithHeader();
+        endResetModel();
+        throw;
+    }
+    endResetModel();
+}
+
 void AddressGrid::importContent(std::string_view content) {
     content = UpToNul(content);
     std::size_t lines = 0, longest = 0;
@@ -219,26 +248,11 @@ void AddressGrid::importContent(std::string_view content) {
     // at most the bytes it took from the row's text, plus one for a trailing empty field.
     const std::size_t spaces =
         static_cast<std::size_t>(std::count(content.begin(), content.end(), ' '));
-    std::size_t room = s_->rowBytes(0) + content.size() + spaces;
+    std::size_t room = content.size() + spaces;
     for (std::size_t k = 1; k <= lines; ++k)
         room += decimalDigits(k) + 2;
 
-    const std::string header(s_->rowText(0));
-    const CellEnds headerEnds = s_->ends[0];
-    const auto startWithHeader = [&] {
-        *s_ = Storage{}; // the old rows go first, so two big imports never coexist
-        s_->start.push_back(0);
-        s_->ends.push_back(headerEnds);
-        s_->arena = header;
-        s_->live = header.size();
-    };
-
-    beginResetModel();
-    try {
-        startWithHeader();
-        s_->arena.reserve(room);
-        s_->start.reserve(lines + 1);
-        s_->ends.reserve(lines + 1);
+    refill(room, lines + 1, [&] {
         std::string rowText;
         std::size_t k = 0;
         ForEachLine(content, [&](std::string_view line) {
@@ -250,14 +264,79 @@ void AddressGrid::importContent(std::string_view content) {
             writer.finish();
             s_->start.push_back(writer.base());
         });
-        s_->live = s_->arena.size();
-    } catch (...) {
-        // Out of memory part-way: the header and no address rows, never half a file.
-        startWithHeader();
-        endResetModel();
-        throw;
+    });
+}
+
+namespace {
+
+// Puts the records of a spreadsheet file into the grid's storage, record k as row k.
+class GridRows : public SheetSink {
+public:
+    GridRows(std::string& arena, std::vector<std::uint64_t>& start, std::vector<CellEnds>& ends,
+             std::vector<int>& replaced)
+        : arena_(arena), start_(start), ends_(ends), replaced_(replaced) {}
+
+    std::string& out() override { return arena_; }
+    void beginRecord() override {
+        if (k_ + 1 >= static_cast<std::size_t>(INT_MAX))
+            throw text::Failure(QStringLiteral("行が多すぎて読み込めません"));
+        ++k_;
+        ends_.emplace_back();
+        writer_.emplace(arena_, ends_.back());
+        writer_->begin();
+        appendDecimal(arena_, k_);
+        writer_->end();
+        writer_->begin();
+        full_ = lost_ = false;
     }
-    endResetModel();
+    void endCell(std::size_t cellStart, bool lost) override {
+        if (full_) { // the eighth field onward is dropped
+            arena_.resize(cellStart);
+            return;
+        }
+        lost_ = lost_ || lost;
+        full_ = !writer_->end();
+        writer_->begin();
+    }
+    void endRecord() override {
+        writer_->finish();
+        start_.push_back(writer_->base());
+        if (lost_) replaced_.push_back(static_cast<int>(k_));
+    }
+
+private:
+    std::string& arena_;
+    std::vector<std::uint64_t>& start_;
+    std::vector<CellEnds>& ends_;
+    std::vector<int>& replaced_;
+    std::optional<RowWriter> writer_;
+    std::size_t k_ = 0;
+    bool full_ = false, lost_ = false;
+};
+
+} // namespace
+
+ImportReport AddressGrid::importContent(std::string_view content, FileFormat format) {
+    if (format == FileFormat::Plain) {
+        importContent(content);
+        return {};
+    }
+    content = UpToNul(content);
+    // Enough for nearly every file, so the arena seldom moves: a cell's bytes at most grow by
+    // its spaces (made full-width), UTF-8 only shrinks, and each row adds its number and commas.
+    const auto count = [&](char c) {
+        return static_cast<std::size_t>(std::count(content.begin(), content.end(), c));
+    };
+    const std::size_t records = count('\n') + 1;
+    const std::size_t room =
+        content.size() + count(' ') + records * (decimalDigits(records) + 8) + 65536;
+
+    ImportReport report;
+    refill(room, records + 1, [&] {
+        GridRows rows(s_->arena, s_->start, s_->ends, report.replacedRows);
+        parseSheet(content, format, rows);
+    });
+    return report;
 }
 
 int AddressGrid::rowCount(const QModelIndex& parent) const {

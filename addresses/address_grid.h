@@ -3,6 +3,8 @@
 // file of a million lines fits. Also the table model the grid view shows.
 #pragma once
 
+#include "addresses/sheet_csv.h"
+
 #include <QAbstractTableModel>
 #include <memory>
 #include <string>
@@ -12,6 +14,12 @@
 namespace rinova::addresses {
 
 constexpr int kColumns = 7;
+
+// What an import has to tell the user: the rows (numbered from 1) where characters of a UTF-8
+// file had no Shift-JIS form and were replaced.
+struct ImportReport {
+    std::vector<int> replacedRows;
+};
 
 class AddressGrid : public QAbstractTableModel {
     Q_OBJECT
@@ -35,6 +43,10 @@ public:
     // as the row's comma text. The model is reset once. Throws text::Failure, leaving the grid as
     // it was, only for content no grid row can hold (a line of gigabytes, 2^31 lines).
     void importContent(std::string_view content);
+    // The same for any file type: Plain as above; a spreadsheet's record k goes to row k, its
+    // cells to columns 1 to 6 (the rest dropped), an empty cell stored as " " (see parseSheet).
+    // Content no grid row can hold leaves the header alone and throws text::Failure.
+    ImportReport importContent(std::string_view content, FileFormat format);
 
     // Total bytes of the row's cells; 0 outside the grid.
     std::size_t rowBytes(int row) const;
@@ -50,6 +62,9 @@ public:
 
 private:
     void compactIfWasteful();
+    // Replaces the address rows by what fill() appends to the storage, in an arena reserved
+    // for `room` bytes; on failure the header alone remains. The model is reset once.
+    template <class Fill> void refill(std::size_t room, std::size_t rows, Fill&& fill);
 
     struct Storage;
     std::unique_ptr<Storage> s_;

@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "addresses/address_grid.h"
+#include "addresses/row_check.h"
 #include "app/settings_window.h"
 #include "card/card_inputs.h"
 #include "surface/fonts.h"
@@ -251,23 +252,47 @@ void MainWindow::paintPreview(QPainter& painter) {
 
 void MainWindow::openAddressFile() {
     const QString folder = QFileInfo(QCoreApplication::applicationFilePath()).absolutePath();
-    const std::optional<QString> chosen = widgets::Prompts::current().openAddressFile(folder);
+    const std::optional<widgets::AddressFileChoice> chosen =
+        widgets::Prompts::current().openAddressFile(
+            folder, static_cast<addresses::FileFormat>(settings_->openFileType()));
     if (!chosen) return;
-    importAddressFile(*chosen);
+    importAddressFile(chosen->path, chosen->format);
+    settings_->setOpenFileType(static_cast<int>(chosen->format));
 }
 
 void MainWindow::importAddressFile(const QString& path) {
+    importAddressFile(path, static_cast<addresses::FileFormat>(settings_->openFileType()));
+}
+
+void MainWindow::importAddressFile(const QString& path, addresses::FileFormat format) {
+    widgets::Prompts& prompts = widgets::Prompts::current();
     const std::string content = addresses::readAddressFile(path);
-    addresses_->importContent(content);
+    // Read as Shift-JIS, a UTF-8 file merges its cells into nonsense without a word.
+    if (format != addresses::FileFormat::SheetUtf8 && addresses::looksLikeUtf8(content) &&
+        prompts.confirm(QStringLiteral("このファイルは UTF-8 で書かれているようです。\n"
+                                       "表計算ソフトの CSV（UTF-8）として読み込みますか？\n"
+                                       "（「いいえ」なら Shift-JIS として読み込みます）")))
+        format = addresses::FileFormat::SheetUtf8;
+    const addresses::ImportReport report = addresses_->importContent(content, format);
     redrawPreview();
+    if (!report.replacedRows.empty())
+        prompts.message(addresses::replacedRowsMessage(report.replacedRows));
 }
 
 void MainWindow::printSelection() {
     // A grid without address rows has nothing to print.
     if (grid_->selectionTop() < 1) return;
-    printCommand_.print(
-        grid_->selectionTop(), grid_->selectionBottom(),
-        [this](surface::PrinterSurface& surface, int row) { drawCard(*surface.canvas(), row); });
+    const int top = grid_->selectionTop(), bottom = grid_->selectionBottom();
+    // Rows that look wrong are shown before paper is used; the user prints anyway or stops.
+    constexpr std::size_t kListedRows = 20;
+    const QString doubts =
+        addresses::findingsReport(addresses::checkRows(*addresses_, top, bottom), kListedRows);
+    if (!doubts.isEmpty() &&
+        !widgets::Prompts::current().confirm(doubts + QStringLiteral("\n\nこのまま印刷しますか？")))
+        return;
+    printCommand_.print(top, bottom, [this](surface::PrinterSurface& surface, int row) {
+        drawCard(*surface.canvas(), row);
+    });
 }
 
 void MainWindow::setUpPrinter() {

@@ -1,6 +1,7 @@
 // The main window: the address grid, the card preview and the menu.
 #pragma once
 
+#include "addresses/address_grid.h"
 #include "app/print_command.h"
 #include "card/card_renderer.h"
 #include "settings/settings_model.h"
@@ -50,9 +51,11 @@ public:
     // Handlers.
     void redrawPreview();
     void openAddressFile();
-    // What 開く does with the file once it is chosen: imports it into the grid and redraws the
-    // preview. Throws when the file cannot be read.
+    // What 開く does with the file once it is chosen: imports it into the grid in the chosen
+    // type (offering UTF-8 when a Shift-JIS type meets UTF-8 text) and redraws the preview.
+    // Without a type, the type last chosen. Throws when the file cannot be read.
     void importAddressFile(const QString& path);
+    void importAddressFile(const QString& path, addresses::FileFormat format);
     void printSelection();
     void setUpPrinter();
     void quit();

@@ -1,5 +1,6 @@
 #include "cli/batch_print.h"
 
+#include "addresses/row_check.h"
 #include "card/card_inputs.h"
 #include "cli/commands.h"
 #include "text/failure.h"
@@ -32,9 +33,10 @@ RowRange rowsToPrint(const addresses::AddressGrid& grid, const std::optional<Row
     return *asked;
 }
 
-std::optional<int> loadBatch(const QString& file, const std::optional<RowRange>& asked,
-                             addresses::AddressGrid& grid, RowRange& rows) {
-    importAddressFile(grid, file);
+std::optional<int> loadBatch(const QString& file, addresses::FileFormat format,
+                             const std::optional<RowRange>& asked, addresses::AddressGrid& grid,
+                             RowRange& rows) {
+    importAddressFile(grid, file, format);
     try {
         rows = rowsToPrint(grid, asked);
     } catch (const text::Failure& f) {
@@ -42,6 +44,17 @@ std::optional<int> loadBatch(const QString& file, const std::optional<RowRange>&
         return 2;
     }
     return std::nullopt;
+}
+
+std::optional<int> checkRowsToPrint(const addresses::AddressGrid& grid, RowRange rows,
+                                    bool strict) {
+    const QString report =
+        addresses::findingsReport(addresses::checkRows(grid, rows.first, rows.last));
+    if (report.isEmpty()) return std::nullopt;
+    printError(report);
+    if (!strict) return std::nullopt;
+    printError(QStringLiteral("--strict が指定されているので印刷しません"));
+    return kDoubtfulRowsExit;
 }
 
 void keepFreedMemory() {

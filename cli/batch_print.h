@@ -24,8 +24,16 @@ RowRange rowsToPrint(const addresses::AddressGrid& grid, const std::optional<Row
 
 // Imports FILE into the grid and picks the rows to print. Throws text::Failure when the file cannot
 // be read; returns the exit code 2, with the message printed, when the range leaves the file.
-std::optional<int> loadBatch(const QString& file, const std::optional<RowRange>& asked,
-                             addresses::AddressGrid& grid, RowRange& rows);
+std::optional<int> loadBatch(const QString& file, addresses::FileFormat format,
+                             const std::optional<RowRange>& asked, addresses::AddressGrid& grid,
+                             RowRange& rows);
+
+// The exit code of pdf and print when --strict refuses rows that look wrong.
+constexpr int kDoubtfulRowsExit = 3;
+
+// The check before paper is used: lists the rows that look wrong on standard error. With
+// strict, such rows refuse the whole job: returns kDoubtfulRowsExit.
+std::optional<int> checkRowsToPrint(const addresses::AddressGrid& grid, RowRange rows, bool strict);
 
 // The PDF engine allocates and frees large buffers page after page; keeping freed memory in the
 // process instead of returning it to the system at once saves about a fifth of a long export.

@@ -28,14 +28,24 @@ std::optional<int> parsePositive(const QString& text) {
     return value;
 }
 
-void importAddressFile(addresses::AddressGrid& grid, const QString& path) {
-    grid.importContent(addresses::readAddressFile(path));
+std::optional<addresses::FileFormat> formatOption(const Args& args) {
+    if (!args.has(QStringLiteral("--format"))) return addresses::FileFormat::Plain;
+    return addresses::fileFormatNamed(args.value(QStringLiteral("--format")));
 }
 
-card::CardInputs loadRowInputs(const QString& file, const QString& settingsPath, int row,
-                               bool printName2, card::Target target) {
+void importAddressFile(addresses::AddressGrid& grid, const QString& path,
+                       addresses::FileFormat format) {
+    const addresses::ImportReport report =
+        grid.importContent(addresses::readAddressFile(path), format);
+    if (!report.replacedRows.empty())
+        printError(addresses::replacedRowsMessage(report.replacedRows));
+}
+
+card::CardInputs loadRowInputs(const QString& file, addresses::FileFormat format,
+                               const QString& settingsPath, int row, bool printName2,
+                               card::Target target) {
     addresses::AddressGrid grid;
-    importAddressFile(grid, file);
+    importAddressFile(grid, file, format);
     const std::unique_ptr<settings::SettingsModel> settings = loadSettings(settingsPath);
     settings->setPrintName2(printName2);
     return card::inputsForRow(grid, row, *settings, target);

@@ -4,6 +4,7 @@
 
 #include "addresses/address_grid.h"
 #include "card/card_renderer.h"
+#include "cli/args.h"
 #include "settings/settings_model.h"
 
 #include <QString>
@@ -22,12 +23,19 @@ std::unique_ptr<settings::SettingsModel> loadSettings(const QString& iniPath);
 // A decimal integer of at least 1 (a row number, a width), or nothing.
 std::optional<int> parsePositive(const QString& text);
 
-// Reads and imports an address file into the grid; throws Failure when it cannot be read.
-void importAddressFile(addresses::AddressGrid& grid, const QString& path);
+// The file type of "--format plain|sheet|sheet-utf8"; plain when the option is not given,
+// nothing when its value is none of these.
+std::optional<addresses::FileFormat> formatOption(const Args& args);
+
+// Reads and imports an address file into the grid; throws Failure when it cannot be read. Rows
+// whose characters were replaced are told on standard error.
+void importAddressFile(addresses::AddressGrid& grid, const QString& path,
+                       addresses::FileFormat format);
 
 // Imports FILE, loads the settings and gives the renderer's inputs for one row (rows beyond the
 // grid give empty cells). Throws Failure when FILE cannot be read.
-card::CardInputs loadRowInputs(const QString& file, const QString& settingsPath, int row,
-                               bool printName2, card::Target target);
+card::CardInputs loadRowInputs(const QString& file, addresses::FileFormat format,
+                               const QString& settingsPath, int row, bool printName2,
+                               card::Target target);
 
 } // namespace rinova::cli

@@ -12,7 +12,7 @@ namespace rinova::cli {
 namespace {
 
 const char* kCardUsage = "使い方: rinova-cli card FILE --row N [--target preview|printer] "
-                         "[--settings PATH] [--no-name2]\n";
+                         "[--settings PATH] [--no-name2] [--format plain|sheet|sheet-utf8]\n";
 
 void appendJsonString(QByteArray& out, const QString& s) {
     out += '"';
@@ -70,10 +70,14 @@ int usage() {
 } // namespace
 
 int cmdCard(const QStringList& args) {
-    const std::optional<Args> parsed = parseArgs(
-        args, {QStringLiteral("--row"), QStringLiteral("--target"), QStringLiteral("--settings")},
-        {QStringLiteral("--no-name2")});
+    const std::optional<Args> parsed =
+        parseArgs(args,
+                  {QStringLiteral("--row"), QStringLiteral("--target"),
+                   QStringLiteral("--settings"), QStringLiteral("--format")},
+                  {QStringLiteral("--no-name2")});
     if (!parsed) return usage();
+    const std::optional<addresses::FileFormat> format = formatOption(*parsed);
+    if (!format) return usage();
     const QString& file = parsed->file;
     const QString settingsPath = parsed->value(QStringLiteral("--settings"), defaultSettingsPath());
     const bool noName2 = parsed->has(QStringLiteral("--no-name2"));
@@ -87,7 +91,7 @@ int cmdCard(const QStringList& args) {
     if (file.isEmpty() || !row) return usage();
 
     const surface::CardPicture picture =
-        card::renderCard(loadRowInputs(file, settingsPath, *row, !noName2, target));
+        card::renderCard(loadRowInputs(file, *format, settingsPath, *row, !noName2, target));
     QByteArray out;
     for (const surface::PictureOp& op : picture.ops) {
         out += toJson(op);

@@ -2,6 +2,7 @@
 // the grid as JSON lines, or with --stats only its size.
 #include "addresses/address_grid.h"
 #include "cli/args.h"
+#include "cli/card_source.h"
 #include "cli/commands.h"
 #include "text/cp932.h"
 
@@ -11,7 +12,8 @@
 namespace rinova::cli {
 namespace {
 
-constexpr const char* kGridUsage = "使い方: rinova-cli grid FILE [--stats]\n";
+constexpr const char* kGridUsage =
+    "使い方: rinova-cli grid FILE [--stats] [--format plain|sheet|sheet-utf8]\n";
 
 // Buffers output and writes it in large blocks: a million rows must not cost a flush each.
 class Output {
@@ -88,17 +90,17 @@ void appendHex(std::string& out, std::string_view cell) {
 } // namespace
 
 int cmdGrid(const QStringList& args) {
-    const std::optional<Args> parsed = parseArgs(args, {}, {QStringLiteral("--stats")});
+    const std::optional<Args> parsed =
+        parseArgs(args, {QStringLiteral("--format")}, {QStringLiteral("--stats")});
     if (!parsed) return usageError(kGridUsage);
+    const std::optional<addresses::FileFormat> format = formatOption(*parsed);
+    if (!format) return usageError(kGridUsage);
     const QString& file = parsed->file;
     const bool stats = parsed->has(QStringLiteral("--stats"));
 
     addresses::AddressGrid grid;
     grid.setRowFields(0, text::fromUnicode(u"番号,名前1,名前2,〒,住所1,住所2,備考"));
-    {
-        const std::string content = addresses::readAddressFile(file);
-        grid.importContent(content);
-    }
+    importAddressFile(grid, file, *format);
 
     Output out;
     std::string& buf = out.buffer();

@@ -15,7 +15,8 @@
 namespace rinova::cli {
 namespace {
 
-const char* kPdfUsage = "使い方: rinova-cli pdf FILE [--rows A-B] [--settings PATH] -o OUT.pdf\n";
+const char* kPdfUsage = "使い方: rinova-cli pdf FILE [--rows A-B] [--settings PATH] "
+                        "[--format plain|sheet|sheet-utf8] [--strict] -o OUT.pdf\n";
 
 int usage() {
     return usageError(kPdfUsage);
@@ -32,9 +33,14 @@ constexpr int kPageHeightPt = 420;
 
 int cmdPdf(const QStringList& args) {
     keepFreedMemory();
-    const std::optional<Args> parsed = parseArgs(
-        args, {QStringLiteral("--rows"), QStringLiteral("-o"), QStringLiteral("--settings")});
+    const std::optional<Args> parsed =
+        parseArgs(args,
+                  {QStringLiteral("--rows"), QStringLiteral("-o"), QStringLiteral("--settings"),
+                   QStringLiteral("--format")},
+                  {QStringLiteral("--strict")});
     if (!parsed) return usage();
+    const std::optional<addresses::FileFormat> format = formatOption(*parsed);
+    if (!format) return usage();
     const QString& file = parsed->file;
     const QString output = parsed->value(QStringLiteral("-o"));
     const QString settingsPath = parsed->value(QStringLiteral("--settings"), defaultSettingsPath());
@@ -47,7 +53,10 @@ int cmdPdf(const QStringList& args) {
 
     addresses::AddressGrid grid;
     RowRange rows;
-    if (const std::optional<int> code = loadBatch(file, asked, grid, rows)) return *code;
+    if (const std::optional<int> code = loadBatch(file, *format, asked, grid, rows)) return *code;
+    if (const std::optional<int> code =
+            checkRowsToPrint(grid, rows, parsed->has(QStringLiteral("--strict"))))
+        return *code;
     const std::unique_ptr<settings::SettingsModel> settings = loadSettings(settingsPath);
 
     // Written beside the target and renamed at the end: a failed export leaves no half file

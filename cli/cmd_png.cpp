@@ -12,7 +12,7 @@ namespace rinova::cli {
 namespace {
 
 const char* kPngUsage = "使い方: rinova-cli png FILE --row N --width W -o OUT.png "
-                        "[--settings PATH] [--no-name2]\n";
+                        "[--settings PATH] [--no-name2] [--format plain|sheet|sheet-utf8]\n";
 
 // Wider than this is not a preview any more (and 10000 px already needs some 600 MB).
 constexpr int kMaxWidth = 10000;
@@ -27,9 +27,11 @@ int cmdPng(const QStringList& args) {
     const std::optional<Args> parsed =
         parseArgs(args,
                   {QStringLiteral("--row"), QStringLiteral("--width"), QStringLiteral("-o"),
-                   QStringLiteral("--settings")},
+                   QStringLiteral("--settings"), QStringLiteral("--format")},
                   {QStringLiteral("--no-name2")});
     if (!parsed) return usage();
+    const std::optional<addresses::FileFormat> format = formatOption(*parsed);
+    if (!format) return usage();
     const QString& file = parsed->file;
     const QString output = parsed->value(QStringLiteral("-o"));
     const QString settingsPath = parsed->value(QStringLiteral("--settings"), defaultSettingsPath());
@@ -39,8 +41,8 @@ int cmdPng(const QStringList& args) {
     if (width && *width > kMaxWidth) return usage();
     if (file.isEmpty() || output.isEmpty() || !row || !width) return usage();
 
-    const surface::CardPicture picture =
-        card::renderCard(loadRowInputs(file, settingsPath, *row, !noName2, card::Target::Preview));
+    const surface::CardPicture picture = card::renderCard(
+        loadRowInputs(file, *format, settingsPath, *row, !noName2, card::Target::Preview));
 
     const QRect card = surface::previewCardRect(*width);
     const int w = card.width();

@@ -11,8 +11,8 @@
 namespace rinova::cli {
 namespace {
 
-const char* kPrintUsage =
-    "使い方: rinova-cli print FILE [--rows A-B] [--printer NAME] [--settings PATH]\n";
+const char* kPrintUsage = "使い方: rinova-cli print FILE [--rows A-B] [--printer NAME] "
+                          "[--settings PATH] [--format plain|sheet|sheet-utf8] [--strict]\n";
 
 int usage() {
     return usageError(kPrintUsage);
@@ -23,9 +23,13 @@ int usage() {
 int cmdPrint(const QStringList& args) {
     keepFreedMemory();
     const std::optional<Args> parsed =
-        parseArgs(args, {QStringLiteral("--rows"), QStringLiteral("--printer"),
-                         QStringLiteral("--settings")});
+        parseArgs(args,
+                  {QStringLiteral("--rows"), QStringLiteral("--printer"),
+                   QStringLiteral("--settings"), QStringLiteral("--format")},
+                  {QStringLiteral("--strict")});
     if (!parsed) return usage();
+    const std::optional<addresses::FileFormat> format = formatOption(*parsed);
+    if (!format) return usage();
     const QString& file = parsed->file;
     const QString settingsPath = parsed->value(QStringLiteral("--settings"), defaultSettingsPath());
     const QString printerName = parsed->value(QStringLiteral("--printer"));
@@ -38,7 +42,11 @@ int cmdPrint(const QStringList& args) {
 
     addresses::AddressGrid grid;
     RowRange rows;
-    if (const std::optional<int> code = loadBatch(file, asked, grid, rows)) return *code;
+    if (const std::optional<int> code = loadBatch(file, *format, asked, grid, rows)) return *code;
+    // Rows that look wrong are said, and --strict refuses them, before any printer is asked.
+    if (const std::optional<int> code =
+            checkRowsToPrint(grid, rows, parsed->has(QStringLiteral("--strict"))))
+        return *code;
 
     surface::PrinterSource source = surface::defaultPrinter;
     if (!printerName.isEmpty()) {

@@ -23,8 +23,11 @@ const char* kUsage = "使い方: rinova-cli grid|card|png|pdf|print FILE [オプ
                      "  card FILE --row N [--target preview|printer] [--settings PATH] "
                      "[--no-name2]\n"
                      "  png FILE --row N --width W -o OUT.png [--settings PATH]\n"
-                     "  pdf FILE [--rows A-B] [--settings PATH] -o OUT.pdf\n"
-                     "  print FILE [--rows A-B] [--printer NAME] [--settings PATH]\n";
+                     "  pdf FILE [--rows A-B] [--settings PATH] [--strict] -o OUT.pdf\n"
+                     "  print FILE [--rows A-B] [--printer NAME] [--settings PATH] [--strict]\n"
+                     "  どのコマンドも --format plain|sheet|sheet-utf8 で住所録の形式を選べます"
+                     "（既定は plain）\n"
+                     "  --strict: 確かめが必要な行があれば印刷せず、終了コード 3 で終わります\n";
 
 void printOut(const QString& text) {
     std::fputs(text.toUtf8().constData(), stdout);

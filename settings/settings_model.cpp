@@ -11,7 +11,17 @@ SettingsModel::SettingsModel(QString iniPath, QObject* parent)
     keepStored_.fill(true);
 }
 
+namespace {
+
+constexpr const char* kOpenFileTypeKey = "OpenFileType";
+constexpr int kOpenFileTypes = 3;
+
+} // namespace
+
 void SettingsModel::load() {
+    const std::string type = store_.read(kOpenFileTypeKey);
+    openFileType_ =
+        type.size() == 1 && type[0] >= '0' && type[0] < '0' + kOpenFileTypes ? type[0] - '0' : 0;
     store_.startupLoad(raw_, layout_);
 }
 
@@ -57,6 +67,12 @@ void SettingsModel::setCardType(int type) {
 void SettingsModel::setPrintName2(bool on) {
     printName2_ = on;
     emit changed();
+}
+
+void SettingsModel::setOpenFileType(int type) {
+    if (type < 0 || type >= kOpenFileTypes || type == openFileType_) return;
+    store_.write(kOpenFileTypeKey, std::string(1, static_cast<char>('0' + type)));
+    openFileType_ = type;
 }
 
 void SettingsModel::setSenderText(int index, const QString& shown) {

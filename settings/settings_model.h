@@ -26,9 +26,14 @@ public:
     const CardLayout& layout() const { return layout_; }
     const WindowChoices& choices() const { return choices_; }
     bool printName2() const { return printName2_; }
+    // The file type last chosen in the open dialog, kept as "OpenFileType": 0 the program's own
+    // address file, 1 a spreadsheet's CSV in Shift-JIS, 2 in UTF-8. 0 when the key is missing or
+    // holds anything else.
+    int openFileType() const { return openFileType_; }
 
     // The main window's start-up load of all eighteen keys and the layout; throws the integer
-    // rule's failure with the values reached so far kept.
+    // rule's failure with the values reached so far kept. The open dialog's file type is read
+    // first and never fails.
     void load();
     // The settings window's choices taken from the raw texts, as its creation fills its
     // controls. Throws for a "FontName" that is not an integer; then nothing is taken.
@@ -48,6 +53,9 @@ public:
     void setPrintSender(bool on);
     void setCardType(int type);
     void setPrintName2(bool on);
+    // Writes "OpenFileType" when the type differs from the one kept; nothing is announced, as
+    // no card changes. Throws when the file cannot be written.
+    void setOpenFileType(int type);
     // A sender text as the window shows it. While it still reads as loaded from the file, the
     // file's bytes are kept, even those the code page cannot turn into text and back. Not
     // announced: a typed text shows at the next redraw.
@@ -77,6 +85,7 @@ private:
     CardLayout layout_;
     WindowChoices choices_;
     bool printName2_ = true;
+    int openFileType_ = 0;
     // True while a key holds no value from the file or the user (the window could not take the
     // file's choices): saveWindowChoices leaves such keys alone.
     std::array<bool, StoredCount> keepStored_;

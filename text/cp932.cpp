@@ -160,6 +160,10 @@ Bytes fromUnicode(QStringView text, bool* ok) {
     return out;
 }
 
+const std::uint16_t* encodeTable() {
+    return tables().encode.data();
+}
+
 bool canEncode(QStringView text) {
     const Tables& t = tables();
     for (QChar c : text)

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringView>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -36,5 +37,10 @@ bool canEncode(QStringView text);
 
 // The bytes of one UTF-16 unit, or an empty string when the code page has none.
 Bytes encodeUnit(char16_t unit);
+
+// The encoding table behind fromUnicode, for loops over millions of characters: 65536 entries,
+// UTF-16 unit to code; 0 when the code page has none (NUL included), below 0x100 a single byte,
+// else lead byte * 256 + trail byte.
+const std::uint16_t* encodeTable();
 
 } // namespace rinova::text

@@ -68,20 +68,25 @@ public:
         return box.clickedButton() == yes;
     }
 
-    std::optional<QString> openAddressFile(const QString& initialFolder) override {
+    std::optional<AddressFileChoice> openAddressFile(const QString& initialFolder,
+                                                     addresses::FileFormat format) override {
         // The dialog keeps the last chosen file name from one use to the next.
         QFileDialog dialog(activeParent());
         dialog.setFileMode(QFileDialog::AnyFile); // a typed name need not exist
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setOption(QFileDialog::ReadOnly, false);
-        dialog.setNameFilter(QStringLiteral("CSVﾌｧｲﾙ (*.csv *CSV)"));
+        const QStringList filters = addressFileFilters();
+        dialog.setNameFilters(filters);
+        dialog.selectNameFilter(filters.value(static_cast<int>(format), filters.front()));
         dialog.setDirectory(initialFolder);
         if (!lastName_.isEmpty()) dialog.selectFile(lastName_);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return std::nullopt;
         const QString chosen = dialog.selectedFiles().constFirst();
         lastName_ = QFileInfo(chosen).fileName();
-        return QFileInfo(chosen).absoluteFilePath();
+        const qsizetype type = filters.indexOf(dialog.selectedNameFilter());
+        return AddressFileChoice{QFileInfo(chosen).absoluteFilePath(),
+                                 static_cast<addresses::FileFormat>(std::max<qsizetype>(type, 0))};
     }
 
     bool printDialog(QPrinter& printer) override {
@@ -167,6 +172,12 @@ Prompts* installed = nullptr;
 QString caption;
 
 } // namespace
+
+QStringList addressFileFilters() {
+    return {QStringLiteral("CSVﾌｧｲﾙ (*.csv *CSV)"),
+            QStringLiteral("表計算ソフトの CSV（Shift-JIS） (*.csv)"),
+            QStringLiteral("表計算ソフトの CSV（UTF-8） (*.csv)")};
+}
 
 Prompts& Prompts::current() {
     static QtPrompts real;

@@ -2,9 +2,11 @@
 // tests can answer dialogs and read messages without a screen.
 #pragma once
 
+#include "addresses/sheet_csv.h"
 #include "text/failure.h"
 
 #include <QString>
+#include <QStringList>
 #include <exception>
 #include <optional>
 
@@ -12,6 +14,15 @@ class QPrinter;
 class QWidget;
 
 namespace rinova::widgets {
+
+// The file chosen in the address file dialog and the type it was opened as.
+struct AddressFileChoice {
+    QString path;
+    addresses::FileFormat format = addresses::FileFormat::Plain;
+};
+
+// The open dialog's file types, in the order of addresses::FileFormat.
+QStringList addressFileFilters();
 
 class Prompts {
 public:
@@ -23,8 +34,9 @@ public:
     virtual void message(const QString& text) = 0;
     // The question box captioned "確認": true only for "はい(&Y)".
     virtual bool confirm(const QString& text) = 0;
-    // The address file dialog; nothing when cancelled.
-    virtual std::optional<QString> openAddressFile(const QString& initialFolder) = 0;
+    // The address file dialog with `format` as its chosen file type; nothing when cancelled.
+    virtual std::optional<AddressFileChoice> openAddressFile(const QString& initialFolder,
+                                                             addresses::FileFormat format) = 0;
     // The print dialog and the printer set-up dialog on the given printer; false on cancel.
     virtual bool printDialog(QPrinter& printer) = 0;
     virtual bool printerSetup(QPrinter& printer) = 0;

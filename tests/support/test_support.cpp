@@ -50,13 +50,20 @@ bool ScriptedPrompts::confirm(const QString& text) {
     return a;
 }
 
-std::optional<QString> ScriptedPrompts::openAddressFile(const QString& initialFolder) {
+std::optional<widgets::AddressFileChoice>
+ScriptedPrompts::openAddressFile(const QString& initialFolder, addresses::FileFormat offered) {
     lastOpenFolder = initialFolder;
+    lastOfferedFormat = offered;
     if (openAnswers.empty()) return std::nullopt;
     const QString a = openAnswers.front();
     openAnswers.pop_front();
+    addresses::FileFormat format = offered;
+    if (!openFormats.empty()) {
+        format = openFormats.front();
+        openFormats.pop_front();
+    }
     if (a.isEmpty()) return std::nullopt;
-    return a;
+    return widgets::AddressFileChoice{a, format};
 }
 
 bool ScriptedPrompts::printDialog(QPrinter& printer) {

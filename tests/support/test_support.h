@@ -39,17 +39,20 @@ public:
     std::vector<QString> errors, messages, questions;
     std::deque<bool> confirmAnswers;                   // empty: "いいえ"
     std::deque<QString> openAnswers;                   // none left, or an empty name: cancel
+    std::deque<addresses::FileFormat> openFormats;     // none left: the type offered
     std::deque<bool> printDialogAnswers, setupAnswers; // empty: cancel
     std::function<void(QPrinter&)> onPrintDialog, onSetup;
 
     void error(const QString& text) override { errors.push_back(text); }
     void message(const QString& text) override { messages.push_back(text); }
     bool confirm(const QString& text) override;
-    std::optional<QString> openAddressFile(const QString& initialFolder) override;
+    std::optional<widgets::AddressFileChoice>
+    openAddressFile(const QString& initialFolder, addresses::FileFormat offered) override;
     bool printDialog(QPrinter& printer) override;
     bool printerSetup(QPrinter& printer) override;
 
     QString lastOpenFolder;
+    addresses::FileFormat lastOfferedFormat = addresses::FileFormat::Plain;
 };
 
 } // namespace rinova::testing

@@ -43,7 +43,10 @@ public:
     void error(const QString& text) override { errors << text; }
     void message(const QString& text) override { messages << text; }
     bool confirm(const QString&) override { return false; }
-    std::optional<QString> openAddressFile(const QString&) override { return std::nullopt; }
+    std::optional<widgets::AddressFileChoice> openAddressFile(const QString&,
+                                                              addresses::FileFormat) override {
+        return std::nullopt;
+    }
     bool printDialog(QPrinter&) override { return false; }
     bool printerSetup(QPrinter&) override { return false; }
 };

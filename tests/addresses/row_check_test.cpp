@@ -1,0 +1,112 @@
+// The check before paper is used: rows in, the problems each row shows out.
+#include "addresses/address_grid.h"
+#include "addresses/row_check.h"
+#include "tests/support/test_support.h"
+
+#include <gtest/gtest.h>
+
+using rinova::addresses::AddressGrid;
+using rinova::addresses::checkRows;
+using rinova::addresses::RowFindings;
+using rinova::testing::sjis;
+
+namespace {
+
+// A grid holding the given address lines (Shift-JIS, by the program's own rules).
+void fill(AddressGrid& g, const std::vector<const char16_t*>& lines) {
+    std::string content;
+    for (const char16_t* line : lines)
+        content += sjis(line) + "\n";
+    g.importContent(content);
+}
+
+} // namespace
+
+TEST(RowCheck, EachRowGivesItsProblems) {
+    const struct {
+        const char16_t* line;
+        QStringList problems; // in the first row, a header is looked for as well
+    } cases[] = {
+        {u"山田太郎,様,100-0001,東京都", {}},
+        {u"山田太郎,様,〒１００－０００１,東京都", {}}, // full-width digits, 〒
+        {u"山田太郎,様,1000001", {}},                   // no address: still prints
+        {u"山田太郎,様,600001,北海道", {u"郵便番号が 6 桁です（先頭の 0 が落ちていませんか）"_qs}},
+        {u"山田太郎,様,123-456,東京都", {u"郵便番号が 6 桁です（先頭の 0 が落ちていませんか）"_qs}},
+        {u"山田太郎,様,12345678,東京都", {u"郵便番号が 8 桁です（7 桁ではありません）"_qs}},
+        {u"山田太郎,様,,東京都", {u"郵便番号がありません"_qs}},
+        {u"山田太郎,様,〒,東京都", {u"郵便番号がありません"_qs}},
+        {u",様,1000001,東京都", {u"名前1が空です"_qs}},
+        {u"　,,12,東京都", {u"名前1が空です"_qs, u"郵便番号が 2 桁です（7 桁ではありません）"_qs}},
+        {u",,,,,備考だけ", {u"空の行です"_qs}}, // the remark never prints
+        {u"", {u"空の行です"_qs}},
+        {u"　,\" \",,　", {u"空の行です"_qs}},
+    };
+    for (const auto& c : cases) {
+        // Second row, so nothing is taken for a header.
+        AddressGrid g;
+        fill(g, {u"山田太郎,様,1000001,東京都", c.line});
+        const std::vector<RowFindings> found = checkRows(g, 1, 2);
+        const std::vector<RowFindings> want = c.problems.isEmpty()
+                                                  ? std::vector<RowFindings>{}
+                                                  : std::vector<RowFindings>{{2, c.problems}};
+        EXPECT_EQ(found, want) << QString::fromUtf16(c.line).toStdString();
+    }
+}
+
+TEST(RowCheck, OnlyTheFirstRowIsTakenForAHeader) {
+    const struct {
+        const char16_t* first;
+        bool header;
+    } cases[] = {
+        {u"名前,敬称,郵便番号,住所1,住所2,備考", true},
+        {u"氏名,,〒,住所", true},
+        {u"Name,Title,Zip,Address", true},
+        {u"宛名,様,１００－０００１,住所", false}, // a postal code with digits is an address
+        {u"山田太郎,様,なし,東京都", false},       // no digits, but no column title either
+    };
+    for (const auto& c : cases) {
+        AddressGrid g;
+        fill(g, {c.first, c.first});
+        const std::vector<RowFindings> found = checkRows(g, 1, 2);
+        const bool header = !found.empty() && found[0].row == 1 &&
+                            found[0].problems == QStringList{u"見出しの行のようです"_qs};
+        EXPECT_EQ(header, c.header) << QString::fromUtf16(c.first).toStdString();
+        // The same line further down is an address row with its own problems, never a header.
+        for (const RowFindings& f : found)
+            EXPECT_TRUE(f.row == 1 || !f.problems.contains(u"見出しの行のようです"_qs));
+    }
+}
+
+TEST(RowCheck, RangeFitHookAndReport) {
+    AddressGrid g;
+    fill(g, {u"a,様,1000001", u"b,様,2000002", u",,,", u"d,様,4000004", u"e,様,600001"});
+    // Only the rows asked about, clamped to the address rows.
+    std::vector<RowFindings> found = checkRows(g, 2, 99);
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(found[0].row, 3);
+    EXPECT_EQ(found[1].row, 5);
+    EXPECT_TRUE(checkRows(g, 1, 2).empty());
+
+    // The renderer's verdict is asked only for rows that are not empty, and added to theirs.
+    std::vector<int> asked;
+    found = checkRows(g, 1, 5, [&](int row) {
+        asked.push_back(row);
+        return row == 1 || row == 5;
+    });
+    EXPECT_EQ(asked, (std::vector<int>{1, 2, 4, 5}));
+    ASSERT_EQ(found.size(), 3u);
+    EXPECT_EQ(found[0], (RowFindings{1, {u"縮めても枠に収まらない文字があります"_qs}}));
+    EXPECT_EQ(found[2].problems.size(), 2);
+
+    EXPECT_EQ(rinova::addresses::findingsReport({}), QString());
+    EXPECT_EQ(rinova::addresses::findingsReport(found),
+              u"次の行を確かめてください:\n"
+              "1 行目: 縮めても枠に収まらない文字があります\n"
+              "3 行目: 空の行です\n"
+              "5 行目: 郵便番号が 6 桁です（先頭の 0 が落ちていませんか）、"
+              "縮めても枠に収まらない文字があります"_qs);
+    EXPECT_EQ(rinova::addresses::findingsReport(found, 1),
+              u"次の行を確かめてください:\n"
+              "1 行目: 縮めても枠に収まらない文字があります\n"
+              "ほか 2 行"_qs);
+}
