@@ -1,5 +1,6 @@
 #include "surface/printer_surface.h"
 
+#include "surface/paper.h"
 #include "surface/playback.h"
 #include "text/failure.h"
 
@@ -110,7 +111,7 @@ QStringList spoolerArguments(const QPrinter& printer, const QString& file) {
 std::unique_ptr<QPrinter> defaultPrinter() {
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (info.isNull() || info.printerName().isEmpty()) return nullptr;
-    return std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+    return printerFor(info);
 }
 
 void copyPrinterSettings(const QPrinter& from, QPrinter& to) {

@@ -15,7 +15,8 @@ class QPrinter;
 
 namespace rinova::surface {
 
-// A printer for the system's default destination; nullptr when there is none.
+// A printer for the system's default destination, on its own default paper; nullptr when there
+// is none.
 std::unique_ptr<QPrinter> defaultPrinter();
 
 // Where the current printer comes from when nobody has chosen one yet.
