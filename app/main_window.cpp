@@ -220,7 +220,7 @@ void MainWindow::drawCard(QPainter& target, int row) {
     if (kind == card::Target::Printer) {
         surface::playOnSheet(picture, target);
     } else {
-        const QRect card = surface::previewCardRect(previewBox_->width());
+        const QRect card = surface::previewCardRect(previewBox_->size());
         surface::playStretched(picture, target, card.left(), card.top(), card.right() + 1,
                                card.bottom() + 1);
     }
