@@ -41,6 +41,10 @@ public:
     std::deque<QString> openAnswers;                   // none left, or an empty name: cancel
     std::deque<bool> printDialogAnswers, setupAnswers; // empty: cancel
     std::function<void(QPrinter&)> onPrintDialog, onSetup;
+    std::vector<QString> paperNotices;
+    std::deque<bool> paperAnswers;   // empty: go on
+    std::deque<QString> saveAnswers; // none left, or an empty name: cancel
+    QString lastSaveSuggestion;
 
     void error(const QString& text) override { errors.push_back(text); }
     void message(const QString& text) override { messages.push_back(text); }
@@ -48,6 +52,8 @@ public:
     std::optional<QString> openAddressFile(const QString& initialFolder) override;
     bool printDialog(QPrinter& printer) override;
     bool printerSetup(QPrinter& printer) override;
+    bool goOnWithPaper(const QString& text) override;
+    std::optional<QString> savePdfFile(const QString& suggested) override;
 
     QString lastOpenFolder;
 };
