@@ -17,13 +17,14 @@ void printError(const QString& message) {
 
 namespace {
 
-const char* kUsage = "使い方: rinova-cli grid|card|png|pdf|print FILE [オプション]\n"
-                     "  grid FILE [--stats]\n"
-                     "  card FILE --row N [--target preview|printer] [--settings PATH] "
-                     "[--no-name2]\n"
-                     "  png FILE --row N --width W -o OUT.png [--settings PATH]\n"
-                     "  pdf FILE [--rows A-B] [--settings PATH] -o OUT.pdf\n"
-                     "  print FILE [--rows A-B] [--printer NAME] [--settings PATH]\n";
+const char* kUsage =
+    "使い方: rinova-cli grid|card|png|pdf|print FILE [オプション]\n"
+    "  grid FILE [--stats]\n"
+    "  card FILE --row N [--target preview|printer] [--settings PATH] "
+    "[--no-name2]\n"
+    "  png FILE --row N --width W -o OUT.png [--settings PATH]\n"
+    "  pdf FILE [--rows A-B] [--settings PATH] -o OUT.pdf\n"
+    "  print FILE [--rows A-B] [--printer NAME] [--paper NAME] [--settings PATH]\n";
 
 } // namespace
 
