@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "addresses/address_grid.h"
+#include "app/job_status_bar.h"
 #include "app/settings_window.h"
 #include "card/card_inputs.h"
 #include "surface/fonts.h"
@@ -14,6 +15,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenuBar>
@@ -115,6 +117,11 @@ MainWindow::MainWindow(QString settingsPath, QWidget* parent)
     client->arrange();
     grid_->setFocus();
 
+    // Shown only while a job of several cards runs.
+    jobStatus_ = new JobStatusBar(this);
+    setStatusBar(jobStatus_);
+    jobStatus_->hide();
+
     connect(grid_, &widgets::AddressGridView::gridClick, this,
             [this] { widgets::guarded([this] { redrawPreview(); }); });
     connect(settings_.get(), &settings::SettingsModel::changed, this,
@@ -129,6 +136,7 @@ void MainWindow::buildMenu() {
     openAction_ = file->addAction(QStringLiteral("開く(&O)"));
     file->addSeparator();
     printAction_ = file->addAction(QStringLiteral("印刷［選択範囲］(&P)"));
+    savePdfAction_ = file->addAction(QStringLiteral("PDFに保存(&D)..."));
     printerSetupAction_ = file->addAction(QStringLiteral("プリンタの設定(&T)"));
     file->addSeparator();
     quitAction_ = file->addAction(QStringLiteral("終了(&X)"));
@@ -144,6 +152,7 @@ void MainWindow::buildMenu() {
     };
     bind(openAction_, &MainWindow::openAddressFile);
     bind(printAction_, &MainWindow::printSelection);
+    bind(savePdfAction_, &MainWindow::saveSelectionAsPdf);
     bind(printerSetupAction_, &MainWindow::setUpPrinter);
     bind(quitAction_, &MainWindow::quit);
     // Qt flips a checkable action before it reports the trigger; the check mark follows the
@@ -255,15 +264,55 @@ void MainWindow::openAddressFile() {
     if (!chosen) return;
     const std::string content = addresses::readAddressFile(*chosen);
     addresses_->importContent(content);
+    addressFile_ = *chosen;
     redrawPreview();
 }
+
+namespace {
+
+// Ends the job's display however the job ends.
+struct JobShown {
+    JobStatusBar* bar;
+    ~JobShown() {
+        if (bar) bar->finish();
+    }
+};
+
+} // namespace
 
 void MainWindow::printSelection() {
     // A grid without address rows has nothing to print.
     if (grid_->selectionTop() < 1) return;
+    if (pdfCommand_.saving()) throw text::Failure(QStringLiteral("現在印刷中です"));
+    // A print asked for during a job is refused by the command; the running job keeps its
+    // display.
+    const bool idle = !printCommand_.printing();
+    JobShown shown{idle ? jobStatus_ : nullptr};
     printCommand_.print(
         grid_->selectionTop(), grid_->selectionBottom(),
-        [this](surface::PrinterSurface& surface, int row) { drawCard(*surface.canvas(), row); });
+        [this](surface::PrinterSurface& surface, int row) { drawCard(*surface.canvas(), row); },
+        idle ? jobStatus_->watch(QStringLiteral("印刷中")) : surface::CardDone());
+}
+
+void MainWindow::saveSelectionAsPdf() {
+    if (grid_->selectionTop() < 1) return;
+    if (printCommand_.printing() || pdfCommand_.saving())
+        throw text::Failure(QStringLiteral("現在印刷中です"));
+    // Beside the address file, named after it, unless a PDF was saved before.
+    QString suggested = savedPdf_;
+    if (suggested.isEmpty()) {
+        const QFileInfo from(addressFile_);
+        suggested =
+            addressFile_.isEmpty()
+                ? QDir::home().filePath(QStringLiteral("はがき.pdf"))
+                : from.absoluteDir().filePath(from.completeBaseName() + QStringLiteral(".pdf"));
+    }
+    JobShown shown{jobStatus_};
+    const std::optional<QString> saved = pdfCommand_.save(
+        grid_->selectionTop(), grid_->selectionBottom(), suggested,
+        [this](int row) { return card::renderCard(cardInputs(row, card::Target::Printer)); },
+        jobStatus_->watch(QStringLiteral("PDFに保存中")));
+    if (saved) savedPdf_ = *saved;
 }
 
 void MainWindow::setUpPrinter() {

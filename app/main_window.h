@@ -1,6 +1,7 @@
 // The main window: the address grid, the card preview and the menu.
 #pragma once
 
+#include "app/pdf_command.h"
 #include "app/print_command.h"
 #include "card/card_renderer.h"
 #include "settings/settings_model.h"
@@ -22,6 +23,7 @@ class AddressGridView;
 
 namespace rinova::app {
 
+class JobStatusBar;
 class PreviewBox;
 class SettingsWindow;
 
@@ -51,6 +53,8 @@ public:
     void redrawPreview();
     void openAddressFile();
     void printSelection();
+    // The selected rows as one PDF of card pages, named in a save dialog.
+    void saveSelectionAsPdf();
     void setUpPrinter();
     void quit();
     void togglePrintName2();
@@ -72,6 +76,8 @@ public:
     const QStringList& verticalFaces() const { return verticalFaces_; }
     // The print command and its printer, for tests.
     PrintCommand& printCommand() { return printCommand_; }
+    // How far a job of several cards has got, and its stop command.
+    JobStatusBar& jobStatus() { return *jobStatus_; }
     // How many previews were drawn, and the last card recorded: for tests and diagnostics.
     int previewDraws() const { return previewDraws_; }
     const surface::CardPicture& lastPicture() const { return lastPicture_; }
@@ -94,6 +100,7 @@ private:
     QComboBox* printerFonts_ = nullptr;
     QAction* openAction_ = nullptr;
     QAction* printAction_ = nullptr;
+    QAction* savePdfAction_ = nullptr;
     QAction* printerSetupAction_ = nullptr;
     QAction* quitAction_ = nullptr;
     QAction* printName2Action_ = nullptr;
@@ -101,6 +108,10 @@ private:
 
     std::unique_ptr<SettingsWindow> settingsWindow_;
     PrintCommand printCommand_;
+    PdfCommand pdfCommand_;
+    JobStatusBar* jobStatus_ = nullptr;
+    QString addressFile_; // the last address file opened
+    QString savedPdf_;    // the last PDF saved
     int previewDraws_ = 0;
     surface::CardPicture lastPicture_;
     QString lastPaintFailure_;
