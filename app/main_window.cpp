@@ -23,12 +23,16 @@
 #include <QPrinterInfo>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
+#include <memory>
 
 namespace rinova::app {
 
 namespace {
 
 constexpr int kGridWidth = 449;
+// The window's outer size, frame included.
+constexpr QSize kOuterSize(742, 484);
 const QRect kStoredPaintBox(473, 48, 105, 105);
 
 } // namespace
@@ -96,7 +100,7 @@ MainWindow::MainWindow(QString settingsPath, QWidget* parent)
     : QMainWindow(parent),
       settings_(std::make_unique<settings::SettingsModel>(std::move(settingsPath))) {
     setWindowTitle(QStringLiteral("Rinova Ver1.2"));
-    resize(742, 484);
+    resize(kOuterSize);
     move(331, 190);
 
     auto* client = new ClientArea(this);
@@ -167,10 +171,7 @@ void MainWindow::buildMenu() {
 void MainWindow::startUp() {
     widgets::guarded([this] {
         // 1. Centre on the primary display.
-        QSize screen = screenForCentring_;
-        if (!screen.isValid())
-            if (QScreen* s = QGuiApplication::primaryScreen()) screen = s->geometry().size();
-        move(centredPosition(screen, frameGeometry().size()));
+        move(centredPosition(centringScreen(), frameGeometry().size()));
 
         // 2. Settings and card layout.
         settings_->load();
@@ -202,6 +203,38 @@ void MainWindow::startUp() {
             widgets::Prompts::current().message(
                 missing + QStringLiteral("はインストールされていませんので正しく印刷できません"));
     });
+}
+
+QSize MainWindow::centringScreen() const {
+    if (screenForCentring_.isValid()) return screenForCentring_;
+    if (QScreen* s = QGuiApplication::primaryScreen()) return s->geometry().size();
+    return {};
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (frameFitted_) return;
+    frameFitted_ = true;
+    // Before it is shown the window has no frame, so the size and centring of start-up were
+    // the bare window's. The frame comes soon after; without a window manager it never does
+    // and nothing changes.
+    auto* wait = new QTimer(this);
+    wait->setInterval(20);
+    auto tries = std::make_shared<int>(0);
+    connect(wait, &QTimer::timeout, this, [this, wait, tries] {
+        if (fitFrame() || ++*tries >= 100) wait->deleteLater();
+    });
+    wait->start();
+}
+
+bool MainWindow::fitFrame() {
+    const QWindow* window = windowHandle();
+    if (!window || isMaximized() || isMinimized() || isFullScreen()) return true;
+    const QMargins frame = window->frameMargins();
+    if (frame.isNull()) return false;
+    resize(kOuterSize.shrunkBy(frame));
+    move(centredPosition(centringScreen(), kOuterSize));
+    return true;
 }
 
 void MainWindow::redrawPreview() {

@@ -84,15 +84,21 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     friend class PreviewBox;
     void buildMenu();
     void paintPreview(QPainter& painter);
+    QSize centringScreen() const;
+    // Once a window manager has framed the shown window: the frame takes the window's outer
+    // size and is centred. False while the frame is not known yet.
+    bool fitFrame();
 
     std::unique_ptr<settings::SettingsModel> settings_;
     QStringList verticalFaces_;
     QSize screenForCentring_;
+    bool frameFitted_ = false;
 
     addresses::AddressGrid* addresses_ = nullptr; // owned through the Qt parent
     widgets::AddressGridView* grid_ = nullptr;

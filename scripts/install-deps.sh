@@ -17,6 +17,8 @@ PACKAGES=(
   cups cups-client cups-bsd printer-driver-cups-pdf
   # headless GUI runs and looking at output
   xvfb xauth xdotool x11-utils x11-apps imagemagick poppler-utils
+  # a real window manager, to see frames, sizes and placement as a desktop gives them
+  openbox
 )
 
 missing=()
