@@ -41,7 +41,7 @@ std::optional<QString> PdfCommand::save(int rowA, int rowB, const QString& sugge
     QString told =
         stoppedMessage(QStringLiteral("PDFへの保存"), QStringLiteral("保存"), first, last);
     if (existed)
-        told += QStringLiteral(" (以前の %1 はそのままです)").arg(QFileInfo(*target).fileName());
+        told += QStringLiteral("\n以前の %1 はそのままです").arg(QFileInfo(*target).fileName());
     prompts.message(told);
     return std::nullopt;
 }
