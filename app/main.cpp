@@ -4,14 +4,12 @@
 #include "app/main_window.h"
 #include "settings/settings_location.h"
 #include "surface/fonts.h"
+#include "widgets/japanese_locale.h"
 #include "widgets/prompts.h"
 
 #include <QApplication>
 #include <QFont>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QTimer>
-#include <QTranslator>
 #include <cstdio>
 
 using namespace rinova;
@@ -55,11 +53,8 @@ int main(int argc, char** argv) {
     }
     widgets::setMessageCaption(widgets::applicationTitle(QCoreApplication::applicationFilePath()));
 
-    // Qt's own dialogs and buttons in Japanese.
-    QTranslator qtJapanese;
-    if (qtJapanese.load(QStringLiteral("qtbase_ja"),
-                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtJapanese);
+    // Qt's own dialogs, dates and sizes in Japanese, whatever the desktop's locale.
+    widgets::useJapanese();
 
     // The faces the system names, the window font among them, mapped onto installed fonts.
     surface::installFaceSubstitutions();

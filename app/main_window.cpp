@@ -2,6 +2,7 @@
 
 #include "addresses/address_grid.h"
 #include "addresses/row_check.h"
+#include "app/job_status_bar.h"
 #include "app/settings_window.h"
 #include "card/card_inputs.h"
 #include "surface/fonts.h"
@@ -15,6 +16,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenuBar>
@@ -22,12 +24,16 @@
 #include <QPrinterInfo>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
+#include <memory>
 
 namespace rinova::app {
 
 namespace {
 
 constexpr int kGridWidth = 449;
+// The window's outer size, frame included.
+constexpr QSize kOuterSize(742, 484);
 const QRect kStoredPaintBox(473, 48, 105, 105);
 
 } // namespace
@@ -95,7 +101,7 @@ MainWindow::MainWindow(QString settingsPath, QWidget* parent)
     : QMainWindow(parent),
       settings_(std::make_unique<settings::SettingsModel>(std::move(settingsPath))) {
     setWindowTitle(QStringLiteral("Rinova Ver1.2"));
-    resize(742, 484);
+    resize(kOuterSize);
     move(331, 190);
 
     auto* client = new ClientArea(this);
@@ -116,6 +122,11 @@ MainWindow::MainWindow(QString settingsPath, QWidget* parent)
     client->arrange();
     grid_->setFocus();
 
+    // Shown only while a job of several cards runs.
+    jobStatus_ = new JobStatusBar(this);
+    setStatusBar(jobStatus_);
+    jobStatus_->hide();
+
     connect(grid_, &widgets::AddressGridView::gridClick, this,
             [this] { widgets::guarded([this] { redrawPreview(); }); });
     connect(settings_.get(), &settings::SettingsModel::changed, this,
@@ -130,6 +141,7 @@ void MainWindow::buildMenu() {
     openAction_ = file->addAction(QStringLiteral("開く(&O)"));
     file->addSeparator();
     printAction_ = file->addAction(QStringLiteral("印刷［選択範囲］(&P)"));
+    savePdfAction_ = file->addAction(QStringLiteral("PDFに保存(&D)..."));
     printerSetupAction_ = file->addAction(QStringLiteral("プリンタの設定(&T)"));
     file->addSeparator();
     quitAction_ = file->addAction(QStringLiteral("終了(&X)"));
@@ -145,6 +157,7 @@ void MainWindow::buildMenu() {
     };
     bind(openAction_, &MainWindow::openAddressFile);
     bind(printAction_, &MainWindow::printSelection);
+    bind(savePdfAction_, &MainWindow::saveSelectionAsPdf);
     bind(printerSetupAction_, &MainWindow::setUpPrinter);
     bind(quitAction_, &MainWindow::quit);
     // Qt flips a checkable action before it reports the trigger; the check mark follows the
@@ -159,10 +172,7 @@ void MainWindow::buildMenu() {
 void MainWindow::startUp() {
     widgets::guarded([this] {
         // 1. Centre on the primary display.
-        QSize screen = screenForCentring_;
-        if (!screen.isValid())
-            if (QScreen* s = QGuiApplication::primaryScreen()) screen = s->geometry().size();
-        move(centredPosition(screen, frameGeometry().size()));
+        move(centredPosition(centringScreen(), frameGeometry().size()));
 
         // 2. Settings and card layout.
         settings_->load();
@@ -196,6 +206,38 @@ void MainWindow::startUp() {
     });
 }
 
+QSize MainWindow::centringScreen() const {
+    if (screenForCentring_.isValid()) return screenForCentring_;
+    if (QScreen* s = QGuiApplication::primaryScreen()) return s->geometry().size();
+    return {};
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (frameFitted_) return;
+    frameFitted_ = true;
+    // Before it is shown the window has no frame, so the size and centring of start-up were
+    // the bare window's. The frame comes soon after; without a window manager it never does
+    // and nothing changes.
+    auto* wait = new QTimer(this);
+    wait->setInterval(20);
+    auto tries = std::make_shared<int>(0);
+    connect(wait, &QTimer::timeout, this, [this, wait, tries] {
+        if (fitFrame() || ++*tries >= 100) wait->deleteLater();
+    });
+    wait->start();
+}
+
+bool MainWindow::fitFrame() {
+    const QWindow* window = windowHandle();
+    if (!window || isMaximized() || isMinimized() || isFullScreen()) return true;
+    const QMargins frame = window->frameMargins();
+    if (frame.isNull()) return false;
+    resize(kOuterSize.shrunkBy(frame));
+    move(centredPosition(centringScreen(), kOuterSize));
+    return true;
+}
+
 void MainWindow::redrawPreview() {
     // Paint synchronously so the card is drawn now, not at some later event.
     previewBox_->repaint();
@@ -221,7 +263,7 @@ void MainWindow::drawCard(QPainter& target, int row) {
     if (kind == card::Target::Printer) {
         surface::playOnSheet(picture, target);
     } else {
-        const QRect card = surface::previewCardRect(previewBox_->width());
+        const QRect card = surface::previewCardRect(previewBox_->size());
         surface::playStretched(picture, target, card.left(), card.top(), card.right() + 1,
                                card.bottom() + 1);
     }
@@ -274,25 +316,69 @@ void MainWindow::importAddressFile(const QString& path, addresses::FileFormat fo
                                        "（「いいえ」なら Shift-JIS として読み込みます）")))
         format = addresses::FileFormat::SheetUtf8;
     const addresses::ImportReport report = addresses_->importContent(content, format);
+    addressFile_ = path;
     redrawPreview();
     if (!report.replacedRows.empty())
         prompts.message(addresses::replacedRowsMessage(report.replacedRows));
 }
 
+namespace {
+
+// Ends the job's display however the job ends.
+struct JobShown {
+    JobStatusBar* bar;
+    ~JobShown() {
+        if (bar) bar->finish();
+    }
+};
+
+} // namespace
+
 void MainWindow::printSelection() {
     // A grid without address rows has nothing to print.
     if (grid_->selectionTop() < 1) return;
+    if (pdfCommand_.saving()) throw text::Failure(QStringLiteral("現在印刷中です"));
     const int top = grid_->selectionTop(), bottom = grid_->selectionBottom();
+    // A print asked for during a job is refused by the command; the running job keeps its
+    // display.
+    const bool idle = !printCommand_.printing();
+    if (idle && !rowsLookRightOrUserGoesOn(top, bottom)) return;
+    JobShown shown{idle ? jobStatus_ : nullptr};
+    printCommand_.print(
+        top, bottom,
+        [this](surface::PrinterSurface& surface, int row) { drawCard(*surface.canvas(), row); },
+        idle ? jobStatus_->watch(QStringLiteral("印刷中")) : surface::CardDone());
+}
+
+bool MainWindow::rowsLookRightOrUserGoesOn(int top, int bottom) {
     // Rows that look wrong are shown before paper is used; the user prints anyway or stops.
     constexpr std::size_t kListedRows = 20;
     const QString doubts =
         addresses::findingsReport(addresses::checkRows(*addresses_, top, bottom), kListedRows);
-    if (!doubts.isEmpty() &&
-        !widgets::Prompts::current().confirm(doubts + QStringLiteral("\n\nこのまま印刷しますか？")))
-        return;
-    printCommand_.print(top, bottom, [this](surface::PrinterSurface& surface, int row) {
-        drawCard(*surface.canvas(), row);
-    });
+    return doubts.isEmpty() || widgets::Prompts::current().confirm(
+                                   doubts + QStringLiteral("\n\nこのまま印刷しますか？"));
+}
+
+void MainWindow::saveSelectionAsPdf() {
+    if (grid_->selectionTop() < 1) return;
+    if (printCommand_.printing() || pdfCommand_.saving())
+        throw text::Failure(QStringLiteral("現在印刷中です"));
+    if (!rowsLookRightOrUserGoesOn(grid_->selectionTop(), grid_->selectionBottom())) return;
+    // Beside the address file, named after it, unless a PDF was saved before.
+    QString suggested = savedPdf_;
+    if (suggested.isEmpty()) {
+        const QFileInfo from(addressFile_);
+        suggested =
+            addressFile_.isEmpty()
+                ? QDir::home().filePath(QStringLiteral("はがき.pdf"))
+                : from.absoluteDir().filePath(from.completeBaseName() + QStringLiteral(".pdf"));
+    }
+    JobShown shown{jobStatus_};
+    const std::optional<QString> saved = pdfCommand_.save(
+        grid_->selectionTop(), grid_->selectionBottom(), suggested,
+        [this](int row) { return card::renderCard(cardInputs(row, card::Target::Printer)); },
+        jobStatus_->watch(QStringLiteral("PDFに保存中")));
+    if (saved) savedPdf_ = *saved;
 }
 
 void MainWindow::setUpPrinter() {

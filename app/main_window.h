@@ -2,6 +2,7 @@
 #pragma once
 
 #include "addresses/address_grid.h"
+#include "app/pdf_command.h"
 #include "app/print_command.h"
 #include "card/card_renderer.h"
 #include "settings/settings_model.h"
@@ -23,6 +24,7 @@ class AddressGridView;
 
 namespace rinova::app {
 
+class JobStatusBar;
 class PreviewBox;
 class SettingsWindow;
 
@@ -57,6 +59,8 @@ public:
     void importAddressFile(const QString& path);
     void importAddressFile(const QString& path, addresses::FileFormat format);
     void printSelection();
+    // The selected rows as one PDF of card pages, named in a save dialog.
+    void saveSelectionAsPdf();
     void setUpPrinter();
     void quit();
     void togglePrintName2();
@@ -78,21 +82,32 @@ public:
     const QStringList& verticalFaces() const { return verticalFaces_; }
     // The print command and its printer, for tests.
     PrintCommand& printCommand() { return printCommand_; }
+    // How far a job of several cards has got, and its stop command.
+    JobStatusBar& jobStatus() { return *jobStatus_; }
     // How many previews were drawn, and the last card recorded: for tests and diagnostics.
     int previewDraws() const { return previewDraws_; }
     const surface::CardPicture& lastPicture() const { return lastPicture_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     friend class PreviewBox;
     void buildMenu();
+    // Lists the rows of the range that look wrong and asks whether to go on; true when none
+    // does or the user goes on.
+    bool rowsLookRightOrUserGoesOn(int top, int bottom);
     void paintPreview(QPainter& painter);
+    QSize centringScreen() const;
+    // Once a window manager has framed the shown window: the frame takes the window's outer
+    // size and is centred. False while the frame is not known yet.
+    bool fitFrame();
 
     std::unique_ptr<settings::SettingsModel> settings_;
     QStringList verticalFaces_;
     QSize screenForCentring_;
+    bool frameFitted_ = false;
 
     addresses::AddressGrid* addresses_ = nullptr; // owned through the Qt parent
     widgets::AddressGridView* grid_ = nullptr;
@@ -100,6 +115,7 @@ private:
     QComboBox* printerFonts_ = nullptr;
     QAction* openAction_ = nullptr;
     QAction* printAction_ = nullptr;
+    QAction* savePdfAction_ = nullptr;
     QAction* printerSetupAction_ = nullptr;
     QAction* quitAction_ = nullptr;
     QAction* printName2Action_ = nullptr;
@@ -107,6 +123,10 @@ private:
 
     std::unique_ptr<SettingsWindow> settingsWindow_;
     PrintCommand printCommand_;
+    PdfCommand pdfCommand_;
+    JobStatusBar* jobStatus_ = nullptr;
+    QString addressFile_; // the last address file opened
+    QString savedPdf_;    // the last PDF saved
     int previewDraws_ = 0;
     surface::CardPicture lastPicture_;
     QString lastPaintFailure_;

@@ -1,5 +1,6 @@
 #include "app/print_command.h"
 
+#include "surface/paper.h"
 #include "text/failure.h"
 #include "widgets/prompts.h"
 
@@ -17,7 +18,8 @@ void PrintCommand::adopt(std::unique_ptr<QPrinter> chosen) {
     surface_.setPrinter(std::move(chosen));
 }
 
-void PrintCommand::print(int rowA, int rowB, const DrawRow& drawRow) {
+void PrintCommand::print(int rowA, int rowB, const DrawRow& drawRow,
+                         const surface::CardDone& afterCard) {
     const int top = std::min(rowA, rowB);
     const int bottom = std::max(rowA, rowB);
     if (bottom < 1) return;
@@ -35,10 +37,29 @@ void PrintCommand::print(int rowA, int rowB, const DrawRow& drawRow) {
     if (!widgets::Prompts::current().printDialog(*chosen)) return;
     adopt(std::move(chosen));
 
-    surface::printCardJob(
+    // Rinova never picks the paper, but a card on other paper is worth a word first.
+    const QString notice = surface::paperNotice(surface_.printer().pageLayout());
+    if (!notice.isEmpty() && !widgets::Prompts::current().goOnWithPaper(
+                                 notice + QStringLiteral("。\nこのまま印刷しますか？")))
+        return;
+
+    const surface::JobEnd end = surface::printCardJob(
         surface_, first, last, [&](int row) { drawRow(surface_, row); },
-        // Repaints and menus stay alive while a long job spools.
-        [] { QCoreApplication::processEvents(); });
+        [&](int done, int total) {
+            // Repaints, menus and the stop command stay alive while a long job spools.
+            QCoreApplication::processEvents();
+            return !afterCard || afterCard(done, total);
+        });
+    if (end == surface::JobEnd::Stopped)
+        widgets::Prompts::current().message(
+            stoppedMessage(QStringLiteral("印刷"), QStringLiteral("印刷"), first, last));
+}
+
+QString stoppedMessage(const QString& job, const QString& verb, int first, int last) {
+    const QString rows = first == last ? QStringLiteral("行 %1").arg(first)
+                                       : QStringLiteral("行 %1〜%2").arg(first).arg(last);
+    return QStringLiteral("%1を中止しました。%2 の %3 枚は 1 枚も%4されていません")
+        .arg(job, rows, QString::number(last - first + 1), verb);
 }
 
 void PrintCommand::setUp() {

@@ -8,6 +8,10 @@
 
 namespace rinova::app {
 
+// What the user is told after stopping a job (`job`: "印刷", "PDFへの保存"): that none of rows
+// first..last was `verb`ed ("印刷", "保存").
+QString stoppedMessage(const QString& job, const QString& verb, int first, int last);
+
 class PrintCommand {
 public:
     // Draws the card of one grid row on the surface's current page (its canvas()).
@@ -16,10 +20,12 @@ public:
     explicit PrintCommand(surface::PrinterSource source = surface::defaultPrinter);
 
     // Asks for the sheet count when more than one row is given, shows the print
-    // dialog on a copy of the current printer, then prints rows min(a, b) .. max(a, b) as one
-    // job, one card per page. Failures are thrown; the job is then dropped and the state is
-    // idle again.
-    void print(int rowA, int rowB, const DrawRow& drawRow);
+    // dialog on a copy of the current printer, says so when its paper is not a postcard's and
+    // asks whether to go on, then prints rows min(a, b) .. max(a, b) as one job, one card per
+    // page. afterCard hears of each card once pending events are handled; when it answers
+    // false the job is dropped and the user is told that nothing was printed. Failures are
+    // thrown; the job is then dropped and the state is idle again.
+    void print(int rowA, int rowB, const DrawRow& drawRow, const surface::CardDone& afterCard = {});
     // The printer set-up dialog on a copy of the current printer; OK makes it current.
     void setUp();
 

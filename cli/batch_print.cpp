@@ -3,6 +3,7 @@
 #include "addresses/row_check.h"
 #include "card/card_inputs.h"
 #include "cli/commands.h"
+#include "cli/progress.h"
 #include "text/failure.h"
 
 #include <malloc.h>
@@ -64,11 +65,15 @@ void keepFreedMemory() {
 }
 
 void printCards(surface::PrinterSurface& surface, const addresses::AddressGrid& grid,
-                const settings::SettingsModel& settings, RowRange rows) {
-    surface::printCardJob(surface, rows.first, rows.last, [&](int row) {
-        surface.playCard(
-            card::renderCard(card::inputsForRow(grid, row, settings, card::Target::Printer)));
-    });
+                const settings::SettingsModel& settings, RowRange rows, const QString& what) {
+    TerminalProgress progress(what);
+    surface::printCardJob(
+        surface, rows.first, rows.last,
+        [&](int row) {
+            surface.playCard(
+                card::renderCard(card::inputsForRow(grid, row, settings, card::Target::Printer)));
+        },
+        progress.watcher());
 }
 
 } // namespace rinova::cli

@@ -40,8 +40,9 @@ std::optional<int> checkRowsToPrint(const addresses::AddressGrid& grid, RowRange
 void keepFreedMemory();
 
 // Begins one job on the surface's current printer, draws each row's card as the printer gets
-// it (no background, no guides) at the sheet's corner, and ends the job.
+// it (no background, no guides) at the sheet's corner, and ends the job. A long job shows how
+// far it has got on a terminal, under the name `what`.
 void printCards(surface::PrinterSurface& surface, const addresses::AddressGrid& grid,
-                const settings::SettingsModel& settings, RowRange rows);
+                const settings::SettingsModel& settings, RowRange rows, const QString& what);
 
 } // namespace rinova::cli

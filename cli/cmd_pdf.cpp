@@ -2,11 +2,11 @@
 #include "cli/args.h"
 #include "cli/batch_print.h"
 #include "cli/commands.h"
+#include "surface/pdf_export.h"
 #include "text/failure.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QPageLayout>
 #include <QPrinter>
 #include <QTemporaryFile>
 #include <cstdio>
@@ -21,13 +21,6 @@ const char* kPdfUsage = "使い方: rinova-cli pdf FILE [--rows A-B] [--settings
 int usage() {
     return usageError(kPdfUsage);
 }
-
-// 2540 dots per inch make one device pixel 0.01 mm, so the natural size is exactly the card.
-constexpr int kPdfResolution = 2540;
-// PDF pages come in whole points: 284 x 420 pt (100.19 x 148.17 mm) is the smallest page that
-// holds the whole 100 x 148 mm card (283.46 x 419.53 pt) from its top-left corner.
-constexpr int kPageWidthPt = 284;
-constexpr int kPageHeightPt = 420;
 
 } // namespace
 
@@ -70,19 +63,10 @@ int cmdPdf(const QStringList& args) {
     }
     part.close();
 
-    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    printer->setOutputFormat(QPrinter::PdfFormat);
-    printer->setOutputFileName(part.fileName());
-    printer->setResolution(kPdfResolution);
-    printer->setPageLayout(
-        QPageLayout(QPageSize(QSize(kPageWidthPt, kPageHeightPt), QPageSize::Point, QString(),
-                              QPageSize::ExactMatch),
-                    QPageLayout::Portrait, QMarginsF(), QPageLayout::Point));
-    printer->setFullPage(true);
-    printer->setCreator(QStringLiteral("Rinova"));
+    std::unique_ptr<QPrinter> printer = surface::cardPdfPrinter(part.fileName());
     surface::PrinterSurface surface([&printer] { return std::move(printer); });
 
-    printCards(surface, grid, *settings, rows);
+    printCards(surface, grid, *settings, rows, QStringLiteral("PDF 作成中"));
     if (std::rename(QFile::encodeName(part.fileName()).constData(),
                     QFile::encodeName(target.absoluteFilePath()).constData()) != 0) {
         printError(QStringLiteral("%1 に書き込めません").arg(output));

@@ -6,6 +6,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <climits>
 #include <cstdio>
 
 namespace rinova::cli {
@@ -44,7 +45,7 @@ int cmdPng(const QStringList& args) {
     const surface::CardPicture picture = card::renderCard(
         loadRowInputs(file, *format, settingsPath, *row, !noName2, card::Target::Preview));
 
-    const QRect card = surface::previewCardRect(*width);
+    const QRect card = surface::previewCardRect(QSize(*width, INT_MAX));
     const int w = card.width();
     const int h = card.height();
     QImage image(w, h, QImage::Format_RGB32);

@@ -2,6 +2,7 @@
 #include "cli/args.h"
 #include "cli/batch_print.h"
 #include "cli/commands.h"
+#include "surface/paper.h"
 #include "text/failure.h"
 
 #include <QPrinter>
@@ -12,10 +13,26 @@ namespace rinova::cli {
 namespace {
 
 const char* kPrintUsage = "使い方: rinova-cli print FILE [--rows A-B] [--printer NAME] "
-                          "[--settings PATH] [--format plain|sheet|sheet-utf8] [--strict]\n";
+                          "[--paper NAME] [--settings PATH] [--format plain|sheet|sheet-utf8] "
+                          "[--strict]\n";
 
 int usage() {
     return usageError(kPrintUsage);
+}
+
+// Puts the printer on the paper of that name; says which papers it has when it has none such.
+bool choosePaper(QPrinter& printer, const QString& name) {
+    const QPrinterInfo info = QPrinterInfo::printerInfo(printer.printerName());
+    if (const std::optional<QPageSize> paper = surface::findPaper(info, name)) {
+        printer.setPageSize(*paper);
+        return true;
+    }
+    QStringList known;
+    for (const QPageSize& size : surface::papersForList(info.supportedPageSizes()))
+        known << QStringLiteral("  %1 (%2)").arg(size.key(), surface::paperLabel(size));
+    printError(QStringLiteral("プリンタ %1 に用紙 %2 はありません。使える用紙:\n%3")
+                   .arg(printer.printerName(), name, known.join(u'\n')));
+    return false;
 }
 
 } // namespace
@@ -24,7 +41,7 @@ int cmdPrint(const QStringList& args) {
     keepFreedMemory();
     const std::optional<Args> parsed =
         parseArgs(args,
-                  {QStringLiteral("--rows"), QStringLiteral("--printer"),
+                  {QStringLiteral("--rows"), QStringLiteral("--printer"), QStringLiteral("--paper"),
                    QStringLiteral("--settings"), QStringLiteral("--format")},
                   {QStringLiteral("--strict")});
     if (!parsed) return usage();
@@ -34,6 +51,8 @@ int cmdPrint(const QStringList& args) {
     const QString settingsPath = parsed->value(QStringLiteral("--settings"), defaultSettingsPath());
     const QString printerName = parsed->value(QStringLiteral("--printer"));
     if (parsed->has(QStringLiteral("--printer")) && printerName.isEmpty()) return usage();
+    const QString paperName = parsed->value(QStringLiteral("--paper"));
+    if (parsed->has(QStringLiteral("--paper")) && paperName.isEmpty()) return usage();
     std::optional<RowRange> asked;
     if (parsed->has(QStringLiteral("--rows"))) {
         asked = parseRows(parsed->value(QStringLiteral("--rows")));
@@ -55,13 +74,16 @@ int cmdPrint(const QStringList& args) {
             printError(QStringLiteral("プリンタ %1 はありません").arg(printerName));
             return 1;
         }
-        source = [info] { return std::make_unique<QPrinter>(info, QPrinter::HighResolution); };
+        source = [info] { return surface::printerFor(info); };
     }
     surface::PrinterSurface surface(source);
-    surface.printer(); // no default printer: said before anything is read or drawn
+    QPrinter& printer = surface.printer(); // no default printer: said before anything is drawn
+    if (!paperName.isEmpty() && !choosePaper(printer, paperName)) return 2;
+    const QString notice = surface::paperNotice(printer.pageLayout());
+    if (!notice.isEmpty()) printError(QStringLiteral("注意: ") + notice);
 
     const std::unique_ptr<settings::SettingsModel> settings = loadSettings(settingsPath);
-    printCards(surface, grid, *settings, rows);
+    printCards(surface, grid, *settings, rows, QStringLiteral("印刷中"));
     return 0;
 }
 

@@ -18,16 +18,17 @@ void printError(const QString& message) {
 
 namespace {
 
-const char* kUsage = "使い方: rinova-cli grid|card|png|pdf|print FILE [オプション]\n"
-                     "  grid FILE [--stats]\n"
-                     "  card FILE --row N [--target preview|printer] [--settings PATH] "
-                     "[--no-name2]\n"
-                     "  png FILE --row N --width W -o OUT.png [--settings PATH]\n"
-                     "  pdf FILE [--rows A-B] [--settings PATH] [--strict] -o OUT.pdf\n"
-                     "  print FILE [--rows A-B] [--printer NAME] [--settings PATH] [--strict]\n"
-                     "  どのコマンドも --format plain|sheet|sheet-utf8 で住所録の形式を選べます"
-                     "（既定は plain）\n"
-                     "  --strict: 確かめが必要な行があれば印刷せず、終了コード 3 で終わります\n";
+const char* kUsage =
+    "使い方: rinova-cli grid|card|png|pdf|print FILE [オプション]\n"
+    "  grid FILE [--stats]\n"
+    "  card FILE --row N [--target preview|printer] [--settings PATH] "
+    "[--no-name2]\n"
+    "  png FILE --row N --width W -o OUT.png [--settings PATH]\n"
+    "  pdf FILE [--rows A-B] [--settings PATH] [--strict] -o OUT.pdf\n"
+    "  print FILE [--rows A-B] [--printer NAME] [--paper NAME] [--settings PATH] [--strict]\n"
+    "  どのコマンドも --format plain|sheet|sheet-utf8 で住所録の形式を選べます"
+    "（既定は plain）\n"
+    "  --strict: 確かめが必要な行があれば印刷せず、終了コード 3 で終わります\n";
 
 void printOut(const QString& text) {
     std::fputs(text.toUtf8().constData(), stdout);
@@ -51,6 +52,7 @@ QString helpText() {
                "  --settings PATH   読む設定ファイル (書き込みはしません)\n"
                "  --no-name2        名前2を印刷しません\n"
                "  --target printer  印刷用の描画 (プレビューの枠なし)\n"
+               "  --paper NAME      print の用紙 (既定はプリンタの既定の用紙)\n"
                "  -h, --help        この使い方を表示して終了します\n"
                "  --version         版を表示して終了します\n"
                "\n"

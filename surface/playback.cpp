@@ -104,9 +104,12 @@ int CardMapping::penWidth() const {
     return std::clamp(static_cast<int>(std::lround(w)), 1, 1000);
 }
 
-QRect previewCardRect(int width) {
-    const int height = static_cast<int>(static_cast<long long>(width) * 148 / 100);
-    return QRect(0, 0, width, height);
+QRect previewCardRect(QSize box) {
+    const long long width = std::max(0, box.width());
+    const long long height = std::max(0, box.height());
+    if (width * 148 / 100 <= height) return QRect(0, 0, int(width), int(width * 148 / 100));
+    const long long fitted = height * 100 / 148;
+    return QRect(int((width - fitted) / 2), 0, int(fitted), int(fitted * 148 / 100));
 }
 
 int naturalWidth(double pxPerMmX) {

@@ -6,6 +6,7 @@
 
 #include <QPoint>
 #include <QRect>
+#include <QSize>
 
 class QPainter;
 
@@ -36,9 +37,10 @@ private:
 int naturalWidth(double pxPerMmX);
 int naturalHeight(double pxPerMmY);
 
-// The card as a preview of the given width shows it: from (0, 0), 148 pixels down for every 100
-// across (fractions dropped).
-QRect previewCardRect(int width);
+// Where the card goes in a preview box: as wide as the box, 148 pixels down for every 100 across
+// (fractions dropped), from the box's top-left corner; in a box too low for that, as high as the
+// box and centred across it.
+QRect previewCardRect(QSize box);
 
 void playStretched(const CardPicture& picture, QPainter& painter, int left, int top, int right,
                    int bottom);

@@ -1,5 +1,6 @@
 #include "surface/printer_surface.h"
 
+#include "surface/paper.h"
 #include "surface/playback.h"
 #include "text/failure.h"
 
@@ -110,7 +111,7 @@ QStringList spoolerArguments(const QPrinter& printer, const QString& file) {
 std::unique_ptr<QPrinter> defaultPrinter() {
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (info.isNull() || info.printerName().isEmpty()) return nullptr;
-    return std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+    return printerFor(info);
 }
 
 void copyPrinterSettings(const QPrinter& from, QPrinter& to) {
@@ -262,16 +263,20 @@ QPainter* PrinterSurface::canvas() const {
     return job_ ? &job_->painter : nullptr;
 }
 
-void printCardJob(PrinterSurface& surface, int first, int last,
-                  const std::function<void(int row)>& drawCard,
-                  const std::function<void()>& afterCard) {
+JobEnd printCardJob(PrinterSurface& surface, int first, int last,
+                    const std::function<void(int row)>& drawCard, const CardDone& afterCard) {
+    const int total = last - first + 1;
     surface.beginDoc();
     try {
         for (int row = first;; ++row) {
             drawCard(row);
-            if (afterCard) afterCard();
+            const bool goOn = !afterCard || afterCard(row - first + 1, total);
             if (!surface.printing())
                 throw text::Failure(QStringLiteral("印刷に失敗しました: ジョブが中断されました"));
+            if (!goOn) {
+                surface.abortDoc();
+                return JobEnd::Stopped;
+            }
             if (row == last) break;
             surface.newPage();
         }
@@ -280,6 +285,7 @@ void printCardJob(PrinterSurface& surface, int first, int last,
         throw;
     }
     surface.endDoc();
+    return JobEnd::Completed;
 }
 
 } // namespace rinova::surface

@@ -15,7 +15,8 @@ class QPrinter;
 
 namespace rinova::surface {
 
-// A printer for the system's default destination; nullptr when there is none.
+// A printer for the system's default destination, on its own default paper; nullptr when there
+// is none.
 std::unique_ptr<QPrinter> defaultPrinter();
 
 // Where the current printer comes from when nobody has chosen one yet.
@@ -79,12 +80,17 @@ private:
     std::unique_ptr<Job> job_;
 };
 
+// What a job's watcher hears after each card: how many are done and how many the job has.
+// Answering false stops the job.
+using CardDone = std::function<bool(int done, int total)>;
+enum class JobEnd { Completed, Stopped };
+
 // One job of cards, rows first..last, one card per page: begins the job, calls drawCard for each
-// row with the page ready on surface.canvas(), runs afterCard (event handling while a long job
-// spools) and starts the next page; ends the job after the last. Any failure, or a job that
-// vanished meanwhile, drops the job and is thrown.
-void printCardJob(PrinterSurface& surface, int first, int last,
-                  const std::function<void(int row)>& drawCard,
-                  const std::function<void()>& afterCard = {});
+// row with the page ready on surface.canvas(), tells afterCard (which handles events while a long
+// job spools) and starts the next page; ends the job after the last. When afterCard answers
+// false the job is dropped, so nothing of it reaches the printer, and Stopped is returned. Any
+// failure, or a job that vanished meanwhile, drops the job and is thrown.
+JobEnd printCardJob(PrinterSurface& surface, int first, int last,
+                    const std::function<void(int row)>& drawCard, const CardDone& afterCard = {});
 
 } // namespace rinova::surface

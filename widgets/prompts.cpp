@@ -1,5 +1,8 @@
 #include "widgets/prompts.h"
 
+#include "widgets/file_dialogs.h"
+#include "widgets/printer_setup_dialog.h"
+
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
@@ -78,6 +81,7 @@ public:
         const QStringList filters = addressFileFilters();
         dialog.setNameFilters(filters);
         dialog.selectNameFilter(filters.value(static_cast<int>(format), filters.front()));
+        useJapaneseColumns(dialog);
         dialog.setDirectory(initialFolder);
         if (!lastName_.isEmpty()) dialog.selectFile(lastName_);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -101,67 +105,25 @@ public:
 
     // Chooses printer, paper and orientation for later jobs; prints nothing.
     bool printerSetup(QPrinter& printer) override {
-        QDialog dialog(activeParent());
-        dialog.setWindowTitle(QStringLiteral("プリンタの設定"));
-        auto* printers = new QComboBox;
-        printers->addItems(QPrinterInfo::availablePrinterNames());
-        printers->setCurrentIndex(std::max(0, printers->findText(printer.printerName())));
-        auto* papers = new QComboBox;
-        auto* portrait = new QRadioButton(QStringLiteral("縦(&O)"));
-        auto* landscape = new QRadioButton(QStringLiteral("横(&A)"));
-        (printer.pageLayout().orientation() == QPageLayout::Landscape ? landscape : portrait)
-            ->setChecked(true);
+        PrinterSetupDialog dialog(printer, activeParent());
+        return dialog.exec() == QDialog::Accepted;
+    }
 
-        // The paper list is the chosen printer's; the current paper stays chosen when the
-        // printer has it, else the printer's default.
-        auto fillPapers = [&](const QString& name, const QPageSize& keep) {
-            const QPrinterInfo info = QPrinterInfo::printerInfo(name);
-            papers->clear();
-            for (const QPageSize& size : info.supportedPageSizes())
-                papers->addItem(size.name(), QVariant::fromValue(size));
-            int at = -1;
-            for (int i = 0; i < papers->count() && at < 0; ++i)
-                if (papers->itemData(i).value<QPageSize>().isEquivalentTo(keep)) at = i;
-            for (int i = 0; i < papers->count() && at < 0; ++i)
-                if (papers->itemData(i).value<QPageSize>().isEquivalentTo(info.defaultPageSize()))
-                    at = i;
-            papers->setCurrentIndex(std::max(at, papers->count() > 0 ? 0 : -1));
-        };
-        fillPapers(printers->currentText(), printer.pageLayout().pageSize());
-        QObject::connect(printers, &QComboBox::currentTextChanged, &dialog, [&](const QString& n) {
-            fillPapers(n, papers->currentData().value<QPageSize>());
-        });
+    bool goOnWithPaper(const QString& text) override {
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("確認"), text, QMessageBox::NoButton,
+                        activeParent());
+        QPushButton* yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
+        QPushButton* no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
+        // Going on by habit would waste cards.
+        box.setDefaultButton(no);
+        box.setEscapeButton(no);
+        centreIfOrphan(box);
+        box.exec();
+        return box.clickedButton() == yes;
+    }
 
-        auto* printerBox = new QGroupBox(QStringLiteral("プリンタ"));
-        auto* printerForm = new QFormLayout(printerBox);
-        printerForm->addRow(QStringLiteral("プリンタ名(&N):"), printers);
-        auto* paperBox = new QGroupBox(QStringLiteral("用紙"));
-        auto* paperForm = new QFormLayout(paperBox);
-        paperForm->addRow(QStringLiteral("サイズ(&Z):"), papers);
-        auto* orientationBox = new QGroupBox(QStringLiteral("印刷の向き"));
-        auto* orientationLayout = new QVBoxLayout(orientationBox);
-        orientationLayout->addWidget(portrait);
-        orientationLayout->addWidget(landscape);
-        auto* buttons = new QDialogButtonBox;
-        buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole)->setDefault(true);
-        buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
-        QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-        QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-        auto* below = new QHBoxLayout;
-        below->addWidget(paperBox, 1);
-        below->addWidget(orientationBox);
-        auto* layout = new QVBoxLayout(&dialog);
-        layout->addWidget(printerBox);
-        layout->addLayout(below);
-        layout->addWidget(buttons);
-
-        if (dialog.exec() != QDialog::Accepted) return false;
-        if (printers->count() > 0) printer.setPrinterName(printers->currentText());
-        if (papers->currentIndex() >= 0)
-            printer.setPageSize(papers->currentData().value<QPageSize>());
-        printer.setPageOrientation(landscape->isChecked() ? QPageLayout::Landscape
-                                                          : QPageLayout::Portrait);
-        return true;
+    std::optional<QString> savePdfFile(const QString& suggested) override {
+        return askPdfFile(activeParent(), suggested);
     }
 
 private:

@@ -40,6 +40,15 @@ public:
     // The print dialog and the printer set-up dialog on the given printer; false on cancel.
     virtual bool printDialog(QPrinter& printer) = 0;
     virtual bool printerSetup(QPrinter& printer) = 0;
+    // Told before a job on paper other than postcards (the text says which paper is set);
+    // true to go on. By default the question box.
+    virtual bool goOnWithPaper(const QString& text) { return confirm(text); }
+    // The dialog that names the PDF to save, opening on `suggested` (folder and name); nothing
+    // when cancelled.
+    virtual std::optional<QString> savePdfFile(const QString& suggested) {
+        (void)suggested;
+        return std::nullopt;
+    }
 
     // The prompts in force; the real dialogs unless a test installed its own.
     static Prompts& current();

@@ -82,4 +82,20 @@ bool ScriptedPrompts::printerSetup(QPrinter& printer) {
     return a;
 }
 
+bool ScriptedPrompts::goOnWithPaper(const QString& text) {
+    paperNotices.push_back(text);
+    if (paperAnswers.empty()) return true;
+    const bool a = paperAnswers.front();
+    paperAnswers.pop_front();
+    return a;
+}
+
+std::optional<QString> ScriptedPrompts::savePdfFile(const QString& suggested) {
+    lastSaveSuggestion = suggested;
+    if (saveAnswers.empty() || saveAnswers.front().isEmpty()) return std::nullopt;
+    const QString a = saveAnswers.front();
+    saveAnswers.pop_front();
+    return a;
+}
+
 } // namespace rinova::testing

@@ -42,6 +42,10 @@ public:
     std::deque<addresses::FileFormat> openFormats;     // none left: the type offered
     std::deque<bool> printDialogAnswers, setupAnswers; // empty: cancel
     std::function<void(QPrinter&)> onPrintDialog, onSetup;
+    std::vector<QString> paperNotices;
+    std::deque<bool> paperAnswers;   // empty: go on
+    std::deque<QString> saveAnswers; // none left, or an empty name: cancel
+    QString lastSaveSuggestion;
 
     void error(const QString& text) override { errors.push_back(text); }
     void message(const QString& text) override { messages.push_back(text); }
@@ -50,6 +54,8 @@ public:
     openAddressFile(const QString& initialFolder, addresses::FileFormat offered) override;
     bool printDialog(QPrinter& printer) override;
     bool printerSetup(QPrinter& printer) override;
+    bool goOnWithPaper(const QString& text) override;
+    std::optional<QString> savePdfFile(const QString& suggested) override;
 
     QString lastOpenFolder;
     addresses::FileFormat lastOfferedFormat = addresses::FileFormat::Plain;

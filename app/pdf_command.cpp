@@ -1,0 +1,49 @@
+#include "app/pdf_command.h"
+
+#include "app/print_command.h"
+#include "surface/pdf_export.h"
+#include "text/failure.h"
+#include "widgets/prompts.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <algorithm>
+
+namespace rinova::app {
+
+std::optional<QString> PdfCommand::save(int rowA, int rowB, const QString& suggested,
+                                        const CardOf& cardOf, const surface::CardDone& afterCard) {
+    if (saving_) throw text::Failure(QStringLiteral("現在印刷中です"));
+    const int first = std::max(std::min(rowA, rowB), 1);
+    const int last = std::max(rowA, rowB);
+    if (last < 1) return std::nullopt;
+    widgets::Prompts& prompts = widgets::Prompts::current();
+    if (first != last && !prompts.confirm(QStringLiteral("ページ数は%1枚です。PDFに保存しますね。")
+                                              .arg(static_cast<long long>(last) - first + 1)))
+        return std::nullopt;
+    const std::optional<QString> target = prompts.savePdfFile(suggested);
+    if (!target) return std::nullopt;
+
+    saving_ = true;
+    const bool existed = QFileInfo::exists(*target);
+    surface::JobEnd end = surface::JobEnd::Completed;
+    try {
+        end = surface::writeCardPdf(*target, first, last, cardOf, [&](int done, int total) {
+            QCoreApplication::processEvents();
+            return !afterCard || afterCard(done, total);
+        });
+    } catch (...) {
+        saving_ = false;
+        throw;
+    }
+    saving_ = false;
+    if (end == surface::JobEnd::Completed) return target;
+    QString told =
+        stoppedMessage(QStringLiteral("PDFへの保存"), QStringLiteral("保存"), first, last);
+    if (existed)
+        told += QStringLiteral("\n以前の %1 はそのままです").arg(QFileInfo(*target).fileName());
+    prompts.message(told);
+    return std::nullopt;
+}
+
+} // namespace rinova::app

@@ -1,0 +1,112 @@
+// The main window's jobs as a user meets them: a PDF of the selected rows, and a long print that
+// is stopped.
+#include "app/job_status_bar.h"
+#include "app/main_window.h"
+#include "print_helpers.h"
+#include "tests/support/test_support.h"
+#include "widgets/address_grid_view.h"
+
+#include <QFile>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace rinova {
+namespace {
+
+// Jobs print to the printers the tests give, whatever the machine's own.
+class DeskJobs : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString ini = dir.filePath(QStringLiteral("rinova.ini"));
+    testing::ScriptedPrompts prompts;
+    app::MainWindow form{ini};
+
+    // Starts up, imports the file through the open command and selects rows first..last.
+    void open(const QString& csv, int first, int last) {
+        form.startUp();
+        prompts.messages.clear(); // what start-up said of this machine's printers
+        prompts.errors.clear();
+        prompts.openAnswers.push_back(csv);
+        form.openAddressFile();
+        form.grid().setCurrentRow(first);
+        for (int row = first; row < last; ++row)
+            QTest::keyClick(&form.grid(), Qt::Key_Down, Qt::ShiftModifier);
+        ASSERT_EQ(form.grid().selectionBottom() - form.grid().selectionTop(), last - first);
+    }
+};
+
+TEST_F(DeskJobs, APdfSavedFromTheWindowHasTheCliPdfsPages) {
+    const QString csv = dir.filePath(QStringLiteral("list.csv"));
+    ASSERT_TRUE(
+        QFile::copy(QStringLiteral(RINOVA_SOURCE_DIR "/tests/data/print_addresses.csv"), csv));
+    open(csv, 2, 4);
+    const QString saved = dir.filePath(QStringLiteral("window.pdf"));
+    prompts.confirmAnswers = {true};
+    prompts.saveAnswers = {saved};
+    form.saveSelectionAsPdf();
+
+    EXPECT_EQ(prompts.questions.at(0).toStdString(), "ページ数は3枚です。PDFに保存しますね。");
+    // The dialog opened beside the address file, on its name.
+    EXPECT_EQ(prompts.lastSaveSuggestion, dir.filePath(QStringLiteral("list.pdf")));
+
+    const QString byCli = dir.filePath(QStringLiteral("cli.pdf"));
+    const testing::CliRun cli = testing::runCli(
+        {QStringLiteral("pdf"), csv, QStringLiteral("--rows"), QStringLiteral("2-4"),
+         QStringLiteral("--settings"), ini, QStringLiteral("-o"), byCli});
+    ASSERT_EQ(cli.exitCode, 0) << cli.err.constData();
+    ASSERT_EQ(testing::pdfPageCount(saved), 3);
+    ASSERT_EQ(testing::pdfPageCount(byCli), 3);
+    for (int page = 1; page <= 3; ++page) {
+        const QImage mine = testing::pdfPage(saved, page, 150);
+        EXPECT_FALSE(testing::inkBox(mine).isNull());
+        EXPECT_EQ(mine, testing::pdfPage(byCli, page, 150)) << "page " << page;
+    }
+}
+
+TEST_F(DeskJobs, AStoppedThousandCardJobSaysItPrintedNothingAndPrintsNothing) {
+    std::string lines;
+    for (int i = 0; i < 1000; ++i)
+        lines += testing::sjis(u"山田太郎,花子,100-0001,東京都架空区見本町1-1,,\r\n");
+    const QString csv = dir.filePath(QStringLiteral("many.csv"));
+    testing::writeBytes(csv, lines);
+    open(csv, 1, 1000);
+    const QString out = dir.filePath(QStringLiteral("job.pdf"));
+    form.printCommand().surface().setPrinter([&] {
+        auto printer = testing::pdfPrinter(out);
+        printer->setPageSize(QPageSize(QPageSize::Postcard));
+        return printer;
+    }());
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+
+    // The user watches the count and presses 中止 once 300 cards are done.
+    app::JobStatusBar& status = form.jobStatus();
+    QString seen;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        const auto m =
+            QRegularExpression(u"^印刷中… (\\d+) / 1000 枚$"_qs).match(status.progressText());
+        if (!status.isVisible() || !m.hasMatch() || m.captured(1).toInt() < 300) return;
+        seen = status.progressText();
+        QTest::mouseClick(&status.stopButton(), Qt::LeftButton);
+        watch.stop();
+    });
+    watch.start(0);
+    prompts.confirmAnswers = {true};
+    prompts.printDialogAnswers = {true};
+    form.printSelection();
+
+    EXPECT_FALSE(seen.isEmpty());
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].toStdString(),
+              "印刷を中止しました。行 1〜1000 の 1000 枚は 1 枚も印刷されていません");
+    EXPECT_FALSE(QFile::exists(out));
+    EXPECT_FALSE(status.isVisible());
+}
+
+} // namespace
+} // namespace rinova
