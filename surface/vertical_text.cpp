@@ -10,6 +10,8 @@
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <hb-ot.h>
 #include <hb.h>
@@ -22,6 +24,15 @@ namespace {
 
 // Anything larger cannot be meant; glyph rasterisers would choke on it.
 constexpr double kMaxCellPx = 100000.0;
+// A recorded pitch wider than this is not spacing any more.
+constexpr double kMaxPitch = 10.0;
+// Lengths are sums of scaled font units; a rounding error must not cost a whole card unit.
+constexpr double kEndTolerance = 1e-6;
+
+std::int32_t clampedInt32(double v) {
+    if (!std::isfinite(v)) return 0;
+    return static_cast<std::int32_t>(std::clamp(v, double(INT32_MIN), double(INT32_MAX)));
+}
 
 struct CharInfo {
     bool usable = false;      // the face has a glyph with ink (or the character is a space)
@@ -309,16 +320,30 @@ std::vector<Segment> segment(LayoutContext& ctx, const std::vector<CodePoint>& c
     return segments;
 }
 
-TextLayout layout(const QString& text, const QString& face, double cellPx, bool vertical) {
+// Where one character's cell starts along the line and where its ink lies, at pitch 1.
+struct ClusterInk {
+    double start = 0;
+    double inkFrom = 0, inkTo = 0; // along the line; empty when inkFrom >= inkTo
+};
+
+// `pitch` scales the distance of each character's cell from the start of the line; glyphs keep
+// their size and their place within the cell, so a character of several glyphs stays whole.
+// With `inks` the characters' places and inks are gathered and no fonts are made for drawing.
+TextLayout layout(const QString& text, const QString& face, double cellPx, bool vertical,
+                  double pitch, std::vector<ClusterInk>* inks = nullptr) {
     TextLayout result;
     result.vertical = vertical;
     if (!std::isfinite(cellPx) || cellPx <= 0 || cellPx > kMaxCellPx) return result;
+    if (!std::isfinite(pitch) || pitch <= 0) pitch = 1;
     result.cell = cellPx;
     LayoutContext ctx = contextFor(face);
     if (ctx.faces.empty()) return result;
     const std::vector<CodePoint> cps = codePoints(text);
     hb_buffer_t* buf = sharedBuffer();
-    double pen = 0; // pixels along the line
+    double pen = 0;       // pixels along the line, at pitch 1
+    double lastStart = 0; // where the last character's cell starts, at pitch 1
+    // How far a place at pitch 1 moves up the line when its character starts at `start`.
+    const double squeeze = 1 - pitch;
 
     for (const Segment& seg : segment(ctx, cps, vertical)) {
         ShapeFace& f = *ctx.faces[static_cast<std::size_t>(seg.face)];
@@ -343,25 +368,59 @@ TextLayout layout(const QString& text, const QString& face, double cellPx, bool 
         const hb_glyph_position_t* pos = hb_buffer_get_glyph_positions(buf, &n);
 
         GlyphRunPart part;
-        part.font = rawFont(f, emPx);
+        if (!inks) part.font = rawFont(f, emPx);
         part.family = f.family;
         part.rotated = seg.rotated;
         part.glyphs.reserve(static_cast<qsizetype>(n));
         part.positions.reserve(static_cast<qsizetype>(n));
         part.clusters.reserve(static_cast<qsizetype>(n));
         double penX = 0, penY = 0; // font units, y up
+        double clusterStart = 0;   // pixels from the segment's start, at pitch 1
         for (unsigned g = 0; g < n; ++g) {
+            const double along = ttb ? -penY * scale : penX * scale;
+            if (g == 0 || infos[g].cluster != infos[g - 1].cluster) {
+                clusterStart = along;
+                lastStart = pen + along;
+                if (inks) inks->push_back({pen + along, 0, 0});
+            }
             const double gx = (penX + pos[g].x_offset) * scale;
             const double gy = -(penY + pos[g].y_offset) * scale;
             QPointF at;
             if (ttb) {
-                at = QPointF(-cellPx / 2 + gx, pen + gy);
+                at = QPointF(-cellPx / 2 + gx, pen + gy - squeeze * (pen + clusterStart));
                 if (seg.moved) // the horizontal glyph's ink sits low left; lift it to the top right
                     at += QPointF(0.6 * emPx, -0.6 * emPx);
             } else if (vertical) {
-                at = QPointF(gx, gy);
+                at = QPointF(gx - squeeze * clusterStart, gy);
             } else {
-                at = QPointF(pen + gx, cellPx - descentPx + gy);
+                at = QPointF(pen + gx - squeeze * (pen + clusterStart), cellPx - descentPx + gy);
+            }
+            if (inks) {
+                hb_glyph_extents_t ext{};
+                if (hb_font_get_glyph_extents(f.font, infos[g].codepoint, &ext) && ext.width != 0 &&
+                    ext.height != 0) {
+                    // Along the line at pitch 1: down a column, or along a (turned) baseline.
+                    double from, to;
+                    if (ttb) {
+                        const double y = at.y() + squeeze * (pen + clusterStart);
+                        from = y - ext.y_bearing * scale;
+                        to = y - (ext.y_bearing + ext.height) * scale;
+                    } else {
+                        const double x =
+                            (vertical ? pen + gx : at.x() + squeeze * (pen + clusterStart));
+                        from = x + ext.x_bearing * scale;
+                        to = x + (ext.x_bearing + ext.width) * scale;
+                    }
+                    if (from > to) std::swap(from, to);
+                    ClusterInk& c = inks->back();
+                    if (c.inkFrom >= c.inkTo) {
+                        c.inkFrom = from;
+                        c.inkTo = to;
+                    } else {
+                        c.inkFrom = std::min(c.inkFrom, from);
+                        c.inkTo = std::max(c.inkTo, to);
+                    }
+                }
             }
             part.glyphs.append(infos[g].codepoint);
             part.positions.append(at);
@@ -370,7 +429,7 @@ TextLayout layout(const QString& text, const QString& face, double cellPx, bool 
             penY += pos[g].y_advance;
         }
         if (vertical && seg.rotated) {
-            part.origin = QPointF(-cellPx + descentPx, pen);
+            part.origin = QPointF(-cellPx + descentPx, pen - squeeze * pen);
             pen += penX * scale;
         } else if (ttb) {
             pen += -penY * scale;
@@ -379,18 +438,45 @@ TextLayout layout(const QString& text, const QString& face, double cellPx, bool 
         }
         if (part.font.isValid() && !part.glyphs.isEmpty()) result.runs.push_back(std::move(part));
     }
-    result.advance = pen;
+    // The last character's cell keeps its length; only the places of the cells move up.
+    result.advance = pen - squeeze * lastStart;
     return result;
 }
 
 } // namespace
 
-TextLayout layoutColumn(const QString& text, const QString& face, double cellPx) {
-    return layout(text, face, cellPx, true);
+TextLayout layoutColumn(const QString& text, const QString& face, double cellPx, double pitch) {
+    return layout(text, face, cellPx, true, pitch);
 }
 
-TextLayout layoutLine(const QString& text, const QString& face, double cellPx) {
-    return layout(text, face, cellPx, false);
+TextLayout layoutLine(const QString& text, const QString& face, double cellPx, double pitch) {
+    return layout(text, face, cellPx, false, pitch);
+}
+
+ColumnMetrics measureColumn(const QString& text, const QString& face, double cellPx, double gapPx) {
+    std::vector<ClusterInk> inks;
+    const TextLayout lay = layout(text, face, cellPx, true, 1, &inks);
+    ColumnMetrics m;
+    m.length = lay.advance;
+    m.hasInk = std::any_of(inks.begin(), inks.end(),
+                           [](const ClusterInk& c) { return c.inkFrom < c.inkTo; });
+    if (!inks.empty()) m.lastStart = inks.back().start;
+    // At pitch p a character starting at s moves to p * s; its ink keeps its offset from there.
+    // Neighbours with ink keep gapPx between them when p * (s2 - s1) >= gap + (to1 - s1) -
+    // (from2 - s2).
+    const ClusterInk* prev = nullptr;
+    double minPitch = 0;
+    for (const ClusterInk& c : inks) {
+        if (c.inkFrom >= c.inkTo) continue;
+        if (prev && c.start > prev->start) {
+            const double need = (gapPx + (prev->inkTo - prev->start) - (c.inkFrom - c.start)) /
+                                (c.start - prev->start);
+            minPitch = std::max(minPitch, need);
+        }
+        prev = &c;
+    }
+    m.minPitch = std::min(1.0, minPitch);
+    return m;
 }
 
 namespace {
@@ -441,17 +527,36 @@ void drawLayout(QPainter& painter, const TextLayout& layout, QPointF reference) 
     }
 }
 
+double cellUnits(const TextOp& op) {
+    // A zero height asks for the default size; a negative one gives the em, which is the cell
+    // here.
+    return op.font.height == 0 ? 40.0 : std::abs(double(op.font.height));
+}
+
+double pitchOf(const TextOp& op) {
+    if (op.advance <= 0) return 1;
+    return std::min(kMaxPitch, op.advance / cellUnits(op));
+}
+
+std::int32_t columnEndAt(double y, double length) {
+    return clampedInt32(std::floor(y - length + kEndTolerance));
+}
+
+std::int32_t columnEnd(const TextOp& op) {
+    return columnEndAt(op.y,
+                       layoutColumn(op.text, faceOf(op.font), cellUnits(op), pitchOf(op)).advance);
+}
+
 void drawTextOp(QPainter& painter, const TextOp& op, QPointF reference, double pxPerUnitY) {
     if (op.text.isEmpty()) return;
     const QString face = faceOf(op.font);
-    // A zero height asks for the default size; a negative one gives the em, which is the cell
-    // here.
-    const double units = op.font.height == 0 ? 40.0 : std::abs(double(op.font.height));
+    const double units = cellUnits(op);
     const double cellPx = units * pxPerUnitY;
     const bool column =
         op.font.escapement == 900 && (face.isEmpty() || face.startsWith(QLatin1Char('@')));
-    const TextLayout lay =
-        column ? layoutColumn(op.text, face, cellPx) : layoutLine(op.text, face, cellPx);
+    const double pitch = pitchOf(op);
+    const TextLayout lay = column ? layoutColumn(op.text, face, cellPx, pitch)
+                                  : layoutLine(op.text, face, cellPx, pitch);
     if (lay.runs.empty() && !op.background) return;
 
     painter.save();
