@@ -11,7 +11,13 @@ SettingsModel::SettingsModel(QString iniPath, QObject* parent)
     keepStored_.fill(true);
 }
 
+namespace {
+constexpr const char* kFitTextKey = "FitText";
+}
+
 void SettingsModel::load() {
+    // Read before the eighteen keys: a key that stops their load must not stop this one.
+    fitText_ = store_.read(kFitTextKey) != "0";
     store_.startupLoad(raw_, layout_);
 }
 
@@ -57,6 +63,12 @@ void SettingsModel::setCardType(int type) {
 void SettingsModel::setPrintName2(bool on) {
     printName2_ = on;
     emit changed();
+}
+
+void SettingsModel::setFitText(bool on) {
+    fitText_ = on;
+    emit changed();
+    store_.write(kFitTextKey, on ? "1" : "0");
 }
 
 void SettingsModel::setSenderText(int index, const QString& shown) {

@@ -26,6 +26,8 @@ public:
     const CardLayout& layout() const { return layout_; }
     const WindowChoices& choices() const { return choices_; }
     bool printName2() const { return printName2_; }
+    // Long texts are fitted into their areas: "FitText" of section SET, on unless it reads "0".
+    bool fitText() const { return fitText_; }
 
     // The main window's start-up load of all eighteen keys and the layout; throws the integer
     // rule's failure with the values reached so far kept.
@@ -48,6 +50,9 @@ public:
     void setPrintSender(bool on);
     void setCardType(int type);
     void setPrintName2(bool on);
+    // Takes the choice, announces it and writes "FitText" at once; throws when the file cannot
+    // be written (the choice still holds for this run).
+    void setFitText(bool on);
     // A sender text as the window shows it. While it still reads as loaded from the file, the
     // file's bytes are kept, even those the code page cannot turn into text and back. Not
     // announced: a typed text shows at the next redraw.
@@ -77,6 +82,7 @@ private:
     CardLayout layout_;
     WindowChoices choices_;
     bool printName2_ = true;
+    bool fitText_ = true;
     // True while a key holds no value from the file or the user (the window could not take the
     // file's choices): saveWindowChoices leaves such keys alone.
     std::array<bool, StoredCount> keepStored_;
