@@ -78,9 +78,21 @@ double limitFor(const std::vector<Zone>& zones, double x, double width, double t
 // One text being placed: where it stands at its set size, and its measure there.
 struct Column {
     PlacedText placed;
-    surface::ColumnMetrics m; // at the set height
+    surface::ColumnMetrics m; // at the set height; minPitch only once asked for
     std::int32_t setHeight = 0;
+    QString face;
     double limit = kCardBottom;
+
+    // Looking at the glyphs' inks costs more than the length: only texts that need fitting do.
+    double minPitch() {
+        if (!pitchMeasured) {
+            const double cell = cellOf(setHeight);
+            m.minPitch = surface::measureColumn(placed.text, face, cell, kInkGap * cell).minPitch;
+            pitchMeasured = true;
+        }
+        return m.minPitch;
+    }
+    bool pitchMeasured = false;
 
     // The length at a height and pitch, from the measure at the set height.
     double lengthAt(double height, double advance) const {
@@ -95,14 +107,16 @@ struct Column {
     }
 };
 
+// `measure`: whether its length is needed at all (to fit it or to tell whether it fits).
 Column makeColumn(CardText which, QString text, std::int32_t x, std::int32_t y, std::int32_t height,
-                  int faceIndex) {
+                  const QString& face, bool measure) {
     Column c;
     c.placed = {which, std::move(text), x, y, height, 0, true};
     c.setHeight = height;
+    if (!measure) return c;
+    c.face = face;
     const double cell = cellOf(height);
-    c.m = surface::measureColumn(c.placed.text, surface::faceOf(verticalFont(height, faceIndex)),
-                                 cell, kInkGap * cell);
+    c.m = surface::measureColumn(c.placed.text, c.face, cell, kInkGap * cell, false);
     return c;
 }
 
@@ -117,8 +131,8 @@ std::int32_t pitchAtLeast(double share, std::int32_t height) {
 bool fitLevel(const std::vector<Column*>& cols, const std::vector<double>& tops, double limit) {
     const std::int32_t h = cols.front()->placed.height;
     double minPitch = kMinPitch;
-    for (const Column* c : cols)
-        minPitch = std::max(minPitch, c->m.minPitch);
+    for (Column* c : cols)
+        minPitch = std::max(minPitch, c->minPitch());
     const auto levelEnd = [&](std::int32_t h2, std::int32_t a2) {
         double end = std::numeric_limits<double>::infinity();
         for (std::size_t k = 0; k < cols.size(); ++k)
@@ -243,9 +257,14 @@ std::vector<Zone> lotteryZones(int cardType) {
 
 } // namespace
 
-TextPlan planTexts(const CardInputs& in) {
+namespace {
+
+// `judge`: tell whether the texts fit even when they are not to be fitted.
+TextPlan placeTexts(const CardInputs& in, bool judge) {
+    const bool measure = in.fitText || judge;
     const settings::CardLayout& L = in.layout;
-    const int face = in.faceIndex;
+    // The face the columns are drawn in, whatever their height.
+    const QString face = measure ? surface::faceOf(verticalFont(1, in.faceIndex)) : QString();
     TextPlan plan;
     std::vector<Zone> zones = lotteryZones(in.cardType);
 
@@ -257,16 +276,17 @@ TextPlan planTexts(const CardInputs& in) {
         std::vector<Zone> senderZones = zones;
         senderZones.push_back(
             {double(boxes.box1x1), double(boxes.box2x2), double(boxes.top), double(boxes.bottom)});
-        Column a1 =
-            makeColumn(CardText::SenderAddress1, text::toUnicode(s[2]), 280, o - 600, 30, face);
-        Column a2 =
-            makeColumn(CardText::SenderAddress2, text::toUnicode(s[3]), 250, o - 800, 30, face);
-        Column remark =
-            makeColumn(CardText::SenderRemark, text::toUnicode(s[6]), 70, o - 800, 22, face);
-        Column n1 =
-            makeColumn(CardText::SenderName1, text::toUnicode(s[4]), 200, o - 800, 60, face);
+        Column a1 = makeColumn(CardText::SenderAddress1, text::toUnicode(s[2]), 280, o - 600, 30,
+                               face, measure);
+        Column a2 = makeColumn(CardText::SenderAddress2, text::toUnicode(s[3]), 250, o - 800, 30,
+                               face, measure);
+        Column remark = makeColumn(CardText::SenderRemark, text::toUnicode(s[6]), 70, o - 800, 22,
+                                   face, measure);
+        Column n1 = makeColumn(CardText::SenderName1, text::toUnicode(s[4]), 200, o - 800, 60, face,
+                               measure);
         Column n2 = makeColumn(CardText::SenderName2, text::toUnicode(s[5]), 140,
-                               wrapSub(o - 800, NameShift(s[4].size(), s[5].size(), 60)), 60, face);
+                               wrapSub(o - 800, NameShift(s[4].size(), s[5].size(), 60)), 60, face,
+                               measure);
         for (Column* c : {&a1, &a2, &remark})
             placeSingle(*c, senderZones, in.fitText);
         placePair(n1.m.hasInk ? &n1 : nullptr, n2.m.hasInk ? &n2 : nullptr, senderZones, in.fitText,
@@ -291,9 +311,9 @@ TextPlan planTexts(const CardInputs& in) {
         return toVerticalText(text::toUnicode(t.empty() ? std::string_view(cell) : t));
     };
     Column a1 = makeColumn(CardText::Address1, addressText(in.address1), L.Address1X, L.Address1Y,
-                           L.AddressSize, face);
+                           L.AddressSize, face, measure);
     Column a2 = makeColumn(CardText::Address2, addressText(in.address2), L.Address2X, L.Address2Y,
-                           L.AddressSize, face);
+                           L.AddressSize, face, measure);
     placeSingle(a1, zones, in.fitText);
     placeSingle(a2, zones, in.fitText);
     plan.recipient.push_back(a1.placed);
@@ -309,12 +329,13 @@ TextPlan planTexts(const CardInputs& in) {
     Column n1, n2;
     if (drawName1)
         n1 = makeColumn(CardText::Name1, text::toUnicode(std::string(name1) + honorific()), L.NameX,
-                        L.NameY, L.NameSize, face);
+                        L.NameY, L.NameSize, face, measure);
     if (drawName2)
-        n2 = makeColumn(
-            CardText::Name2, toVerticalText(text::toUnicode(std::string(name2) + honorific())),
-            wrapSub(L.NameX, L.NameSize),
-            wrapSub(L.NameY, NameShift(name1.size(), name2.size(), L.NameSize)), L.NameSize, face);
+        n2 = makeColumn(CardText::Name2,
+                        toVerticalText(text::toUnicode(std::string(name2) + honorific())),
+                        wrapSub(L.NameX, L.NameSize),
+                        wrapSub(L.NameY, NameShift(name1.size(), name2.size(), L.NameSize)),
+                        L.NameSize, face, measure);
     placePair(drawName1 ? &n1 : nullptr, drawName2 ? &n2 : nullptr, zones, in.fitText,
               kPostalBoxesBottom, true);
     if (drawName1) plan.recipient.push_back(n1.placed);
@@ -322,8 +343,14 @@ TextPlan planTexts(const CardInputs& in) {
     return plan;
 }
 
+} // namespace
+
+TextPlan planTexts(const CardInputs& in) {
+    return placeTexts(in, false);
+}
+
 std::vector<CardText> unfittedTexts(const CardInputs& in) {
-    const TextPlan plan = planTexts(in);
+    const TextPlan plan = placeTexts(in, true);
     std::vector<CardText> out;
     for (const auto* list : {&plan.recipient, &plan.sender})
         for (const PlacedText& p : *list)

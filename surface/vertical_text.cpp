@@ -48,8 +48,9 @@ struct ShapeFace {
     double upem = 1000;
     double ascent = 880, descent = 120; // the em above and below the baseline, font units
     std::unordered_map<char32_t, CharInfo> chars;
-    QHash<qint64, QRawFont> raw; // by em size in 1/64 pixel
-    int qtAgrees = -1;           // Qt's font for the family numbers glyphs as this file does
+    std::unordered_map<hb_codepoint_t, hb_glyph_extents_t> extents; // empty ones included
+    QHash<qint64, QRawFont> raw;                                    // by em size in 1/64 pixel
+    int qtAgrees = -1; // Qt's font for the family numbers glyphs as this file does
 
     ShapeFace() = default;
     ShapeFace(const ShapeFace&) = delete;
@@ -320,33 +321,114 @@ std::vector<Segment> segment(LayoutContext& ctx, const std::vector<CodePoint>& c
     return segments;
 }
 
+// A text shaped once, in font units: shaping does not depend on the size, and every redraw
+// (and the measure that fits a text before it) lays out the same texts again.
+struct ShapedSegment {
+    ShapeFace* face = nullptr; // lives in faceCache, which is only emptied with this cache
+    bool rotated = false;
+    bool moved = false;
+    std::vector<hb_glyph_info_t> infos;
+    std::vector<hb_glyph_position_t> positions;
+};
+
+struct Shaped {
+    std::vector<ShapedSegment> segments;
+    bool blank = true; // every character is a blank
+};
+
+constexpr qsizetype kMaxShapedTexts = 2048;
+
+QHash<QString, std::shared_ptr<const Shaped>>& shapedCache() {
+    static auto* const cache = new QHash<QString, std::shared_ptr<const Shaped>>;
+    return *cache;
+}
+
+// Nothing when no face can be opened.
+std::shared_ptr<const Shaped> shaped(const QString& text, const QString& face, bool vertical) {
+    QString key;
+    key.reserve(face.size() + text.size() + 2);
+    key += face;
+    key += QChar(vertical ? u'\x01' : u'\x02');
+    key += text;
+    auto& cache = shapedCache();
+    if (auto it = cache.constFind(key); it != cache.constEnd()) return *it;
+
+    LayoutContext ctx = contextFor(face);
+    if (ctx.faces.empty()) return nullptr;
+    const std::vector<CodePoint> cps = codePoints(text);
+    hb_buffer_t* buf = sharedBuffer();
+    auto out = std::make_shared<Shaped>();
+    out->blank =
+        std::all_of(cps.begin(), cps.end(), [](const CodePoint& c) { return isSpaceLike(c.c); });
+    for (const Segment& seg : segment(ctx, cps, vertical)) {
+        ShapeFace& f = *ctx.faces[static_cast<std::size_t>(seg.face)];
+        hb_buffer_clear_contents(buf);
+        hb_buffer_set_content_type(buf, HB_BUFFER_CONTENT_TYPE_UNICODE);
+        for (std::size_t i = seg.begin; i < seg.end; ++i)
+            hb_buffer_add(buf, cps[i].c, static_cast<unsigned>(cps[i].index));
+        hb_buffer_set_direction(buf,
+                                vertical && !seg.rotated ? HB_DIRECTION_TTB : HB_DIRECTION_LTR);
+        hb_buffer_set_language(buf, japanese());
+        hb_buffer_guess_segment_properties(buf);
+        hb_shape(f.font, buf, nullptr, 0);
+        unsigned n = 0;
+        const hb_glyph_info_t* infos = hb_buffer_get_glyph_infos(buf, &n);
+        const hb_glyph_position_t* pos = hb_buffer_get_glyph_positions(buf, &n);
+        ShapedSegment shapedSeg;
+        shapedSeg.face = &f;
+        shapedSeg.rotated = seg.rotated;
+        shapedSeg.moved = seg.moved;
+        shapedSeg.infos.assign(infos, infos + n);
+        shapedSeg.positions.assign(pos, pos + n);
+        out->segments.push_back(std::move(shapedSeg));
+    }
+    if (cache.size() >= kMaxShapedTexts) cache.clear();
+    cache.insert(key, out);
+    return out;
+}
+
+const hb_glyph_extents_t& glyphExtents(ShapeFace& f, hb_codepoint_t glyph) {
+    auto it = f.extents.find(glyph);
+    if (it != f.extents.end()) return it->second;
+    hb_glyph_extents_t ext{};
+    if (!hb_font_get_glyph_extents(f.font, glyph, &ext)) ext = {};
+    return f.extents.emplace(glyph, ext).first->second;
+}
+
 // Where one character's cell starts along the line and where its ink lies, at pitch 1.
 struct ClusterInk {
     double start = 0;
     double inkFrom = 0, inkTo = 0; // along the line; empty when inkFrom >= inkTo
 };
 
+// What a measure gathers instead of drawable runs: each character's place and, when asked,
+// its ink.
+struct Gather {
+    bool inks = false;
+    std::vector<ClusterInk> clusters;
+    bool blank = true;
+};
+
 // `pitch` scales the distance of each character's cell from the start of the line; glyphs keep
 // their size and their place within the cell, so a character of several glyphs stays whole.
-// With `inks` the characters' places and inks are gathered and no fonts are made for drawing.
+// With `gather` nothing is made for drawing.
 TextLayout layout(const QString& text, const QString& face, double cellPx, bool vertical,
-                  double pitch, std::vector<ClusterInk>* inks = nullptr) {
+                  double pitch, Gather* gather = nullptr) {
     TextLayout result;
     result.vertical = vertical;
     if (!std::isfinite(cellPx) || cellPx <= 0 || cellPx > kMaxCellPx) return result;
     if (!std::isfinite(pitch) || pitch <= 0) pitch = 1;
     result.cell = cellPx;
-    LayoutContext ctx = contextFor(face);
-    if (ctx.faces.empty()) return result;
-    const std::vector<CodePoint> cps = codePoints(text);
-    hb_buffer_t* buf = sharedBuffer();
+    const std::shared_ptr<const Shaped> shapedText = shaped(text, face, vertical);
+    if (!shapedText) return result;
+    if (gather) gather->blank = shapedText->blank;
     double pen = 0;       // pixels along the line, at pitch 1
     double lastStart = 0; // where the last character's cell starts, at pitch 1
     // How far a place at pitch 1 moves up the line when its character starts at `start`.
     const double squeeze = 1 - pitch;
 
-    for (const Segment& seg : segment(ctx, cps, vertical)) {
-        ShapeFace& f = *ctx.faces[static_cast<std::size_t>(seg.face)];
+    for (const ShapedSegment& seg : shapedText->segments) {
+        ShapeFace& f = *seg.face;
         // The cell height is the em, as in the faces the card was made for (their ascent and
         // descent add up to the em): a full-width character advances one cell down a column,
         // which is what the card's layout counts on.
@@ -354,21 +436,12 @@ TextLayout layout(const QString& text, const QString& face, double cellPx, bool 
         const double scale = emPx / f.upem;
         const double descentPx = cellPx * f.descent / (f.ascent + f.descent);
         const bool ttb = vertical && !seg.rotated;
-
-        hb_buffer_clear_contents(buf);
-        hb_buffer_set_content_type(buf, HB_BUFFER_CONTENT_TYPE_UNICODE);
-        for (std::size_t i = seg.begin; i < seg.end; ++i)
-            hb_buffer_add(buf, cps[i].c, static_cast<unsigned>(cps[i].index));
-        hb_buffer_set_direction(buf, ttb ? HB_DIRECTION_TTB : HB_DIRECTION_LTR);
-        hb_buffer_set_language(buf, japanese());
-        hb_buffer_guess_segment_properties(buf);
-        hb_shape(f.font, buf, nullptr, 0);
-        unsigned n = 0;
-        const hb_glyph_info_t* infos = hb_buffer_get_glyph_infos(buf, &n);
-        const hb_glyph_position_t* pos = hb_buffer_get_glyph_positions(buf, &n);
+        const unsigned n = static_cast<unsigned>(seg.infos.size());
+        const hb_glyph_info_t* infos = seg.infos.data();
+        const hb_glyph_position_t* pos = seg.positions.data();
 
         GlyphRunPart part;
-        if (!inks) part.font = rawFont(f, emPx);
+        if (!gather) part.font = rawFont(f, emPx);
         part.family = f.family;
         part.rotated = seg.rotated;
         part.glyphs.reserve(static_cast<qsizetype>(n));
@@ -381,7 +454,7 @@ TextLayout layout(const QString& text, const QString& face, double cellPx, bool 
             if (g == 0 || infos[g].cluster != infos[g - 1].cluster) {
                 clusterStart = along;
                 lastStart = pen + along;
-                if (inks) inks->push_back({pen + along, 0, 0});
+                if (gather) gather->clusters.push_back({pen + along, 0, 0});
             }
             const double gx = (penX + pos[g].x_offset) * scale;
             const double gy = -(penY + pos[g].y_offset) * scale;
@@ -395,10 +468,12 @@ TextLayout layout(const QString& text, const QString& face, double cellPx, bool 
             } else {
                 at = QPointF(pen + gx - squeeze * (pen + clusterStart), cellPx - descentPx + gy);
             }
-            if (inks) {
-                hb_glyph_extents_t ext{};
-                if (hb_font_get_glyph_extents(f.font, infos[g].codepoint, &ext) && ext.width != 0 &&
-                    ext.height != 0) {
+            if (gather) {
+                penX += pos[g].x_advance;
+                penY += pos[g].y_advance;
+                if (!gather->inks) continue;
+                const hb_glyph_extents_t& ext = glyphExtents(f, infos[g].codepoint);
+                if (ext.width != 0 && ext.height != 0) {
                     // Along the line at pitch 1: down a column, or along a (turned) baseline.
                     double from, to;
                     if (ttb) {
@@ -412,7 +487,7 @@ TextLayout layout(const QString& text, const QString& face, double cellPx, bool 
                         to = x + (ext.x_bearing + ext.width) * scale;
                     }
                     if (from > to) std::swap(from, to);
-                    ClusterInk& c = inks->back();
+                    ClusterInk& c = gather->clusters.back();
                     if (c.inkFrom >= c.inkTo) {
                         c.inkFrom = from;
                         c.inkTo = to;
@@ -421,6 +496,7 @@ TextLayout layout(const QString& text, const QString& face, double cellPx, bool 
                         c.inkTo = std::max(c.inkTo, to);
                     }
                 }
+                continue;
             }
             part.glyphs.append(infos[g].codepoint);
             part.positions.append(at);
@@ -453,14 +529,20 @@ TextLayout layoutLine(const QString& text, const QString& face, double cellPx, d
     return layout(text, face, cellPx, false, pitch);
 }
 
-ColumnMetrics measureColumn(const QString& text, const QString& face, double cellPx, double gapPx) {
-    std::vector<ClusterInk> inks;
-    const TextLayout lay = layout(text, face, cellPx, true, 1, &inks);
+ColumnMetrics measureColumn(const QString& text, const QString& face, double cellPx, double gapPx,
+                            bool withPitch) {
+    Gather gather;
+    gather.inks = withPitch;
+    const TextLayout lay = layout(text, face, cellPx, true, 1, &gather);
+    const std::vector<ClusterInk>& inks = gather.clusters;
     ColumnMetrics m;
     m.length = lay.advance;
-    m.hasInk = std::any_of(inks.begin(), inks.end(),
-                           [](const ClusterInk& c) { return c.inkFrom < c.inkTo; });
+    m.hasInk = !gather.blank;
     if (!inks.empty()) m.lastStart = inks.back().start;
+    if (!withPitch) {
+        m.minPitch = 1;
+        return m;
+    }
     // At pitch p a character starting at s moves to p * s; its ink keeps its offset from there.
     // Neighbours with ink keep gapPx between them when p * (s2 - s1) >= gap + (to1 - s1) -
     // (from2 - s2).
@@ -573,6 +655,7 @@ void drawTextOp(QPainter& painter, const TextOp& op, QPointF reference, double p
 }
 
 void clearTextCaches() {
+    shapedCache().clear(); // it points into the faces
     faceCache().clear();
 }
 

@@ -52,10 +52,12 @@ struct ColumnMetrics {
     // The tightest pitch at which the inks of neighbouring characters stay `gap` apart; 1 when
     // they do not even at pitch 1, 0 for a text without two inked characters.
     double minPitch = 0;
-    bool hasInk = false; // some character leaves ink (blanks alone do not)
+    bool hasInk = false; // some character is not a blank
     double lengthAt(double pitch) const { return length - (1 - pitch) * lastStart; }
 };
-ColumnMetrics measureColumn(const QString& text, const QString& face, double cellPx, double gap);
+// Without `withPitch` the glyphs' inks are not looked at and minPitch is left at 1.
+ColumnMetrics measureColumn(const QString& text, const QString& face, double cellPx, double gap,
+                            bool withPitch = true);
 
 // The cell height of a recorded text in card units: its font height, 40 for height 0.
 double cellUnits(const TextOp& op);
