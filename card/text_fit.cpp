@@ -57,8 +57,8 @@ const std::string& honorific() {
     return bytes;
 }
 
-// A place the card's columns keep out of: ink of a column that starts above `top` and runs
-// over x1..x2 ends at `top`.
+// A place the card's columns keep out of: a column over x1..x2 that starts above `bottom` ends
+// at or above `top`.
 struct Zone {
     double x1, x2, top, bottom;
 };
@@ -191,9 +191,9 @@ void placeSingle(Column& c, const std::vector<Zone>& zones, bool fitText) {
     c.placed.x = clamp32(double(c.placed.x) - (h - c.placed.height) / 2);
 }
 
-// Two names side by side, the second one column left of the first, their honorifics level.
-// `second` starts at `secondY` as set; it may start no higher than `secondTop` when the names
-// have to be fitted. Either may be missing.
+// Two names side by side, the second one column left of the first. As set, the second starts
+// where the byte lengths put it; fitted, both end level and the second starts no higher than
+// `secondTop` (as set too when `secondMustStayBelowTop`). Either may be missing.
 void placePair(Column* first, Column* second, const std::vector<Zone>& zones, bool fitText,
                double secondTop, bool secondMustStayBelowTop) {
     Column* any = first ? first : second;
@@ -254,10 +254,6 @@ std::vector<Zone> lotteryZones(int cardType) {
     if (cardType != 0) return {};
     return {{kStepLeft, kStepX, kStepLowY, kNoBottom}, {kStepX, kStepRight, kStepHighY, kNoBottom}};
 }
-
-} // namespace
-
-namespace {
 
 // `judge`: tell whether the texts fit even when they are not to be fitted.
 TextPlan placeTexts(const CardInputs& in, bool judge) {

@@ -37,6 +37,7 @@ struct PlacedText {
 
 // The vertical texts in drawing order: address 1 and 2 (always), name 1 and name 2 (when they
 // print); the sender's address 1, address 2, remark, name 1 and name 2 (when the block prints).
+// With fitting off nothing is measured: every text stands as set and `fits` is not judged.
 struct TextPlan {
     std::vector<PlacedText> recipient, sender;
 };
