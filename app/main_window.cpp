@@ -22,6 +22,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPrinterInfo>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTimer>
 #include <QWindow>
@@ -150,6 +151,9 @@ void MainWindow::buildMenu() {
     printName2Action_->setCheckable(true);
     printName2Action_->setChecked(settings_->printName2());
     settingsAction_ = set->addAction(QStringLiteral("文字設定"));
+    fitTextAction_ = set->addAction(QStringLiteral("長い住所を枠に収める"));
+    fitTextAction_->setCheckable(true);
+    fitTextAction_->setChecked(settings_->fitText());
 
     auto bind = [this](QAction* action, void (MainWindow::*handler)()) {
         connect(action, &QAction::triggered, this,
@@ -167,6 +171,10 @@ void MainWindow::buildMenu() {
         widgets::guarded([this] { togglePrintName2(); });
     });
     bind(settingsAction_, &MainWindow::showSettingsWindow);
+    connect(fitTextAction_, &QAction::triggered, this, [this] {
+        fitTextAction_->setChecked(settings_->fitText());
+        widgets::guarded([this] { toggleFitText(); });
+    });
 }
 
 void MainWindow::startUp() {
@@ -174,7 +182,10 @@ void MainWindow::startUp() {
         // 1. Centre on the primary display.
         move(centredPosition(centringScreen(), frameGeometry().size()));
 
-        // 2. Settings and card layout.
+        // 2. Settings and card layout. The fitting choice is read first, so its check mark is
+        // right even when a stored value stops the load.
+        const auto markFitText =
+            qScopeGuard([this] { fitTextAction_->setChecked(settings_->fitText()); });
         settings_->load();
 
         // 3. The preview box fills what the grid leaves.
@@ -392,6 +403,12 @@ void MainWindow::quit() {
 void MainWindow::togglePrintName2() {
     settings_->setPrintName2(!settings_->printName2());
     printName2Action_->setChecked(settings_->printName2());
+}
+
+void MainWindow::toggleFitText() {
+    // The check mark follows the choice even when writing it to the file fails.
+    const auto follow = qScopeGuard([this] { fitTextAction_->setChecked(settings_->fitText()); });
+    settings_->setFitText(!settings_->fitText());
 }
 
 void MainWindow::showSettingsWindow() {

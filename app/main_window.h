@@ -64,6 +64,7 @@ public:
     void setUpPrinter();
     void quit();
     void togglePrintName2();
+    void toggleFitText();
     void showSettingsWindow();
 
     // Draws the card of a grid row onto a painter: the preview box, the printer or another
@@ -79,6 +80,7 @@ public:
     QWidget& previewBox();
     QComboBox& fontListBox() { return *printerFonts_; }
     QAction& printName2Action() { return *printName2Action_; }
+    QAction& fitTextAction() { return *fitTextAction_; }
     const QStringList& verticalFaces() const { return verticalFaces_; }
     // The print command and its printer, for tests.
     PrintCommand& printCommand() { return printCommand_; }
@@ -120,6 +122,7 @@ private:
     QAction* quitAction_ = nullptr;
     QAction* printName2Action_ = nullptr;
     QAction* settingsAction_ = nullptr;
+    QAction* fitTextAction_ = nullptr;
 
     std::unique_ptr<SettingsWindow> settingsWindow_;
     PrintCommand printCommand_;

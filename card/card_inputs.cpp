@@ -20,6 +20,7 @@ CardInputs inputsForRow(const addresses::AddressGrid& grid, int row,
     in.faceIndex = choices.fontIndex;
     in.sender = choices.senderTexts;
     in.target = target;
+    in.fitText = settings.fitText();
     return in;
 }
 

@@ -4,10 +4,12 @@
 #include "settings/settings_store.h"
 #include "surface/card_picture.h"
 
+#include <QString>
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace rinova::card {
 
@@ -30,6 +32,8 @@ struct CardInputs {
     // Edit1 .. Edit7: postal code parts, address 1, address 2, name 1, name 2, remark.
     std::array<std::string, 7> sender;
     Target target = Target::Preview;
+    // Long texts are set tighter and smaller to stay in their areas ("FitText").
+    bool fitText = true;
 };
 
 // The five vertical faces, in the order of the font list.
@@ -39,6 +43,15 @@ extern const std::array<const char16_t*, 5> VerticalFaces;
 // with the lengths in bytes. The difference and the product wrap around in 32 bits, then the
 // product is halved toward zero.
 std::int32_t NameShift(std::size_t len1, std::size_t len2, std::int32_t size);
+
+// The vertical font of the card's columns at a height, in the face of the font list's index
+// (none outside 0..4).
+surface::LogFont verticalFont(std::int32_t height, int faceIndex);
+
+// What a postal-code cell gives to the seven boxes: its digits, half- or full-width, as
+// half-width digits in their order; 〒, blanks, hyphens and anything else are passed over. A
+// cell without any digit gives its characters as they are.
+QString postalCharacters(std::string_view cell);
 
 // Records the card. Arithmetic on layout values wraps around in 32 bits.
 surface::CardPicture renderCard(const CardInputs& in);

@@ -2,6 +2,7 @@
 #include "cli/args.h"
 #include "cli/card_source.h"
 #include "cli/commands.h"
+#include "surface/vertical_text.h"
 #include "text/cp932.h"
 
 #include <QByteArray>
@@ -50,7 +51,13 @@ QByteArray toJson(const surface::PictureOp& op) {
         out += ",\"face\":";
         appendJsonString(out, text::toUnicode(t->font.face()));
         out += ",\"height\":" + num(t->font.height) +
-               ",\"vertical\":" + (t->font.isVertical() ? "true" : "false") + "}";
+               ",\"vertical\":" + (t->font.isVertical() ? "true" : "false");
+        // For a checker: where the column ends and its pitch, both in card units.
+        if (t->font.isVertical())
+            out += ",\"end\":" + num(surface::columnEnd(*t)) + ",\"advance\":" +
+                   (t->advance > 0 ? num(t->advance)
+                                   : QByteArray::number(surface::cellUnits(*t), 'f', 0));
+        out += "}";
     } else if (const auto* r = std::get_if<surface::RectOp>(&op)) {
         out = "{\"op\":\"rect\",\"x1\":" + num(r->x1) + ",\"y1\":" + num(r->y1) +
               ",\"x2\":" + num(r->x2) + ",\"y2\":" + num(r->y2) + ",\"pen\":" + colour(r->pen) +

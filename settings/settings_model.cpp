@@ -15,10 +15,13 @@ namespace {
 
 constexpr const char* kOpenFileTypeKey = "OpenFileType";
 constexpr int kOpenFileTypes = 3;
+constexpr const char* kFitTextKey = "FitText";
 
 } // namespace
 
 void SettingsModel::load() {
+    // Read before the eighteen keys: a key that stops their load must not stop these.
+    fitText_ = store_.read(kFitTextKey) != "0";
     const std::string type = store_.read(kOpenFileTypeKey);
     openFileType_ =
         type.size() == 1 && type[0] >= '0' && type[0] < '0' + kOpenFileTypes ? type[0] - '0' : 0;
@@ -73,6 +76,12 @@ void SettingsModel::setOpenFileType(int type) {
     if (type < 0 || type >= kOpenFileTypes || type == openFileType_) return;
     store_.write(kOpenFileTypeKey, std::string(1, static_cast<char>('0' + type)));
     openFileType_ = type;
+}
+
+void SettingsModel::setFitText(bool on) {
+    fitText_ = on;
+    emit changed();
+    store_.write(kFitTextKey, on ? "1" : "0");
 }
 
 void SettingsModel::setSenderText(int index, const QString& shown) {

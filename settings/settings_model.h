@@ -30,6 +30,8 @@ public:
     // address file, 1 a spreadsheet's CSV in Shift-JIS, 2 in UTF-8. 0 when the key is missing or
     // holds anything else.
     int openFileType() const { return openFileType_; }
+    // Long texts are fitted into their areas: "FitText" of section SET, on unless it reads "0".
+    bool fitText() const { return fitText_; }
 
     // The main window's start-up load of all eighteen keys and the layout; throws the integer
     // rule's failure with the values reached so far kept. The open dialog's file type is read
@@ -56,6 +58,9 @@ public:
     // Writes "OpenFileType" when the type differs from the one kept; nothing is announced, as
     // no card changes. Throws when the file cannot be written.
     void setOpenFileType(int type);
+    // Takes the choice, announces it and writes "FitText" at once; throws when the file cannot
+    // be written (the choice still holds for this run).
+    void setFitText(bool on);
     // A sender text as the window shows it. While it still reads as loaded from the file, the
     // file's bytes are kept, even those the code page cannot turn into text and back. Not
     // announced: a typed text shows at the next redraw.
@@ -86,6 +91,7 @@ private:
     WindowChoices choices_;
     bool printName2_ = true;
     int openFileType_ = 0;
+    bool fitText_ = true;
     // True while a key holds no value from the file or the user (the window could not take the
     // file's choices): saveWindowChoices leaves such keys alone.
     std::array<bool, StoredCount> keepStored_;

@@ -57,6 +57,9 @@ struct TextOp {
     LogFont font;
     Rgb color = kBlack;
     std::optional<Rgb> background; // empty: drawn without background
+    // Card units from one full-width character cell to the next along the line; 0 keeps the
+    // face's own (one cell). Texts fitted into their area are set tighter.
+    std::int32_t advance = 0;
     bool operator==(const TextOp&) const = default;
 };
 

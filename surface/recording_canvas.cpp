@@ -58,8 +58,10 @@ void RecordingCanvas::setPenColor(Rgb color) {
     pen_ = color;
 }
 
-void RecordingCanvas::textOut(std::int32_t x, std::int32_t y, const QString& text) {
+void RecordingCanvas::textOut(std::int32_t x, std::int32_t y, const QString& text,
+                              std::int32_t advance) {
     TextOp op;
+    op.advance = advance;
     op.x = x;
     op.y = y;
     op.text = text;

@@ -10,6 +10,8 @@
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <hb-ot.h>
 #include <hb.h>
@@ -22,6 +24,15 @@ namespace {
 
 // Anything larger cannot be meant; glyph rasterisers would choke on it.
 constexpr double kMaxCellPx = 100000.0;
+// A recorded pitch wider than this is not spacing any more.
+constexpr double kMaxPitch = 10.0;
+// Lengths are sums of scaled font units; a rounding error must not cost a whole card unit.
+constexpr double kEndTolerance = 1e-6;
+
+std::int32_t clampedInt32(double v) {
+    if (!std::isfinite(v)) return 0;
+    return static_cast<std::int32_t>(std::clamp(v, double(INT32_MIN), double(INT32_MAX)));
+}
 
 struct CharInfo {
     bool usable = false;      // the face has a glyph with ink (or the character is a space)
@@ -37,8 +48,9 @@ struct ShapeFace {
     double upem = 1000;
     double ascent = 880, descent = 120; // the em above and below the baseline, font units
     std::unordered_map<char32_t, CharInfo> chars;
-    QHash<qint64, QRawFont> raw; // by em size in 1/64 pixel
-    int qtAgrees = -1;           // Qt's font for the family numbers glyphs as this file does
+    std::unordered_map<hb_codepoint_t, hb_glyph_extents_t> extents; // empty ones included
+    QHash<qint64, QRawFont> raw;                                    // by em size in 1/64 pixel
+    int qtAgrees = -1; // Qt's font for the family numbers glyphs as this file does
 
     ShapeFace() = default;
     ShapeFace(const ShapeFace&) = delete;
@@ -309,19 +321,114 @@ std::vector<Segment> segment(LayoutContext& ctx, const std::vector<CodePoint>& c
     return segments;
 }
 
-TextLayout layout(const QString& text, const QString& face, double cellPx, bool vertical) {
+// A text shaped once, in font units: shaping does not depend on the size, and every redraw
+// (and the measure that fits a text before it) lays out the same texts again.
+struct ShapedSegment {
+    ShapeFace* face = nullptr; // lives in faceCache, which is only emptied with this cache
+    bool rotated = false;
+    bool moved = false;
+    std::vector<hb_glyph_info_t> infos;
+    std::vector<hb_glyph_position_t> positions;
+};
+
+struct Shaped {
+    std::vector<ShapedSegment> segments;
+    bool blank = true; // every character is a blank
+};
+
+constexpr qsizetype kMaxShapedTexts = 2048;
+
+QHash<QString, std::shared_ptr<const Shaped>>& shapedCache() {
+    static auto* const cache = new QHash<QString, std::shared_ptr<const Shaped>>;
+    return *cache;
+}
+
+// Nothing when no face can be opened.
+std::shared_ptr<const Shaped> shaped(const QString& text, const QString& face, bool vertical) {
+    QString key;
+    key.reserve(face.size() + text.size() + 2);
+    key += face;
+    key += QChar(vertical ? u'\x01' : u'\x02');
+    key += text;
+    auto& cache = shapedCache();
+    if (auto it = cache.constFind(key); it != cache.constEnd()) return *it;
+
+    LayoutContext ctx = contextFor(face);
+    if (ctx.faces.empty()) return nullptr;
+    const std::vector<CodePoint> cps = codePoints(text);
+    hb_buffer_t* buf = sharedBuffer();
+    auto out = std::make_shared<Shaped>();
+    out->blank =
+        std::all_of(cps.begin(), cps.end(), [](const CodePoint& c) { return isSpaceLike(c.c); });
+    for (const Segment& seg : segment(ctx, cps, vertical)) {
+        ShapeFace& f = *ctx.faces[static_cast<std::size_t>(seg.face)];
+        hb_buffer_clear_contents(buf);
+        hb_buffer_set_content_type(buf, HB_BUFFER_CONTENT_TYPE_UNICODE);
+        for (std::size_t i = seg.begin; i < seg.end; ++i)
+            hb_buffer_add(buf, cps[i].c, static_cast<unsigned>(cps[i].index));
+        hb_buffer_set_direction(buf,
+                                vertical && !seg.rotated ? HB_DIRECTION_TTB : HB_DIRECTION_LTR);
+        hb_buffer_set_language(buf, japanese());
+        hb_buffer_guess_segment_properties(buf);
+        hb_shape(f.font, buf, nullptr, 0);
+        unsigned n = 0;
+        const hb_glyph_info_t* infos = hb_buffer_get_glyph_infos(buf, &n);
+        const hb_glyph_position_t* pos = hb_buffer_get_glyph_positions(buf, &n);
+        ShapedSegment shapedSeg;
+        shapedSeg.face = &f;
+        shapedSeg.rotated = seg.rotated;
+        shapedSeg.moved = seg.moved;
+        shapedSeg.infos.assign(infos, infos + n);
+        shapedSeg.positions.assign(pos, pos + n);
+        out->segments.push_back(std::move(shapedSeg));
+    }
+    if (cache.size() >= kMaxShapedTexts) cache.clear();
+    cache.insert(key, out);
+    return out;
+}
+
+const hb_glyph_extents_t& glyphExtents(ShapeFace& f, hb_codepoint_t glyph) {
+    auto it = f.extents.find(glyph);
+    if (it != f.extents.end()) return it->second;
+    hb_glyph_extents_t ext{};
+    if (!hb_font_get_glyph_extents(f.font, glyph, &ext)) ext = {};
+    return f.extents.emplace(glyph, ext).first->second;
+}
+
+// Where one character's cell starts along the line and where its ink lies, at pitch 1.
+struct ClusterInk {
+    double start = 0;
+    double inkFrom = 0, inkTo = 0; // along the line; empty when inkFrom >= inkTo
+};
+
+// What a measure gathers instead of drawable runs: each character's place and, when asked,
+// its ink.
+struct Gather {
+    bool inks = false;
+    std::vector<ClusterInk> clusters;
+    bool blank = true;
+};
+
+// `pitch` scales the distance of each character's cell from the start of the line; glyphs keep
+// their size and their place within the cell, so a character of several glyphs stays whole.
+// With `gather` nothing is made for drawing.
+TextLayout layout(const QString& text, const QString& face, double cellPx, bool vertical,
+                  double pitch, Gather* gather = nullptr) {
     TextLayout result;
     result.vertical = vertical;
     if (!std::isfinite(cellPx) || cellPx <= 0 || cellPx > kMaxCellPx) return result;
+    if (!std::isfinite(pitch) || pitch <= 0) pitch = 1;
     result.cell = cellPx;
-    LayoutContext ctx = contextFor(face);
-    if (ctx.faces.empty()) return result;
-    const std::vector<CodePoint> cps = codePoints(text);
-    hb_buffer_t* buf = sharedBuffer();
-    double pen = 0; // pixels along the line
+    const std::shared_ptr<const Shaped> shapedText = shaped(text, face, vertical);
+    if (!shapedText) return result;
+    if (gather) gather->blank = shapedText->blank;
+    double pen = 0;       // pixels along the line, at pitch 1
+    double lastStart = 0; // where the last character's cell starts, at pitch 1
+    // How far a place at pitch 1 moves up the line when its character starts at `start`.
+    const double squeeze = 1 - pitch;
 
-    for (const Segment& seg : segment(ctx, cps, vertical)) {
-        ShapeFace& f = *ctx.faces[static_cast<std::size_t>(seg.face)];
+    for (const ShapedSegment& seg : shapedText->segments) {
+        ShapeFace& f = *seg.face;
         // The cell height is the em, as in the faces the card was made for (their ascent and
         // descent add up to the em): a full-width character advances one cell down a column,
         // which is what the card's layout counts on.
@@ -329,39 +436,67 @@ TextLayout layout(const QString& text, const QString& face, double cellPx, bool 
         const double scale = emPx / f.upem;
         const double descentPx = cellPx * f.descent / (f.ascent + f.descent);
         const bool ttb = vertical && !seg.rotated;
-
-        hb_buffer_clear_contents(buf);
-        hb_buffer_set_content_type(buf, HB_BUFFER_CONTENT_TYPE_UNICODE);
-        for (std::size_t i = seg.begin; i < seg.end; ++i)
-            hb_buffer_add(buf, cps[i].c, static_cast<unsigned>(cps[i].index));
-        hb_buffer_set_direction(buf, ttb ? HB_DIRECTION_TTB : HB_DIRECTION_LTR);
-        hb_buffer_set_language(buf, japanese());
-        hb_buffer_guess_segment_properties(buf);
-        hb_shape(f.font, buf, nullptr, 0);
-        unsigned n = 0;
-        const hb_glyph_info_t* infos = hb_buffer_get_glyph_infos(buf, &n);
-        const hb_glyph_position_t* pos = hb_buffer_get_glyph_positions(buf, &n);
+        const unsigned n = static_cast<unsigned>(seg.infos.size());
+        const hb_glyph_info_t* infos = seg.infos.data();
+        const hb_glyph_position_t* pos = seg.positions.data();
 
         GlyphRunPart part;
-        part.font = rawFont(f, emPx);
+        if (!gather) part.font = rawFont(f, emPx);
         part.family = f.family;
         part.rotated = seg.rotated;
         part.glyphs.reserve(static_cast<qsizetype>(n));
         part.positions.reserve(static_cast<qsizetype>(n));
         part.clusters.reserve(static_cast<qsizetype>(n));
         double penX = 0, penY = 0; // font units, y up
+        double clusterStart = 0;   // pixels from the segment's start, at pitch 1
         for (unsigned g = 0; g < n; ++g) {
+            const double along = ttb ? -penY * scale : penX * scale;
+            if (g == 0 || infos[g].cluster != infos[g - 1].cluster) {
+                clusterStart = along;
+                lastStart = pen + along;
+                if (gather) gather->clusters.push_back({pen + along, 0, 0});
+            }
             const double gx = (penX + pos[g].x_offset) * scale;
             const double gy = -(penY + pos[g].y_offset) * scale;
             QPointF at;
             if (ttb) {
-                at = QPointF(-cellPx / 2 + gx, pen + gy);
+                at = QPointF(-cellPx / 2 + gx, pen + gy - squeeze * (pen + clusterStart));
                 if (seg.moved) // the horizontal glyph's ink sits low left; lift it to the top right
                     at += QPointF(0.6 * emPx, -0.6 * emPx);
             } else if (vertical) {
-                at = QPointF(gx, gy);
+                at = QPointF(gx - squeeze * clusterStart, gy);
             } else {
-                at = QPointF(pen + gx, cellPx - descentPx + gy);
+                at = QPointF(pen + gx - squeeze * (pen + clusterStart), cellPx - descentPx + gy);
+            }
+            if (gather) {
+                penX += pos[g].x_advance;
+                penY += pos[g].y_advance;
+                if (!gather->inks) continue;
+                const hb_glyph_extents_t& ext = glyphExtents(f, infos[g].codepoint);
+                if (ext.width != 0 && ext.height != 0) {
+                    // Along the line at pitch 1: down a column, or along a (turned) baseline.
+                    double from, to;
+                    if (ttb) {
+                        const double y = at.y() + squeeze * (pen + clusterStart);
+                        from = y - ext.y_bearing * scale;
+                        to = y - (ext.y_bearing + ext.height) * scale;
+                    } else {
+                        const double x =
+                            (vertical ? pen + gx : at.x() + squeeze * (pen + clusterStart));
+                        from = x + ext.x_bearing * scale;
+                        to = x + (ext.x_bearing + ext.width) * scale;
+                    }
+                    if (from > to) std::swap(from, to);
+                    ClusterInk& c = gather->clusters.back();
+                    if (c.inkFrom >= c.inkTo) {
+                        c.inkFrom = from;
+                        c.inkTo = to;
+                    } else {
+                        c.inkFrom = std::min(c.inkFrom, from);
+                        c.inkTo = std::max(c.inkTo, to);
+                    }
+                }
+                continue;
             }
             part.glyphs.append(infos[g].codepoint);
             part.positions.append(at);
@@ -370,7 +505,7 @@ TextLayout layout(const QString& text, const QString& face, double cellPx, bool 
             penY += pos[g].y_advance;
         }
         if (vertical && seg.rotated) {
-            part.origin = QPointF(-cellPx + descentPx, pen);
+            part.origin = QPointF(-cellPx + descentPx, pen - squeeze * pen);
             pen += penX * scale;
         } else if (ttb) {
             pen += -penY * scale;
@@ -379,18 +514,51 @@ TextLayout layout(const QString& text, const QString& face, double cellPx, bool 
         }
         if (part.font.isValid() && !part.glyphs.isEmpty()) result.runs.push_back(std::move(part));
     }
-    result.advance = pen;
+    // The last character's cell keeps its length; only the places of the cells move up.
+    result.advance = pen - squeeze * lastStart;
     return result;
 }
 
 } // namespace
 
-TextLayout layoutColumn(const QString& text, const QString& face, double cellPx) {
-    return layout(text, face, cellPx, true);
+TextLayout layoutColumn(const QString& text, const QString& face, double cellPx, double pitch) {
+    return layout(text, face, cellPx, true, pitch);
 }
 
-TextLayout layoutLine(const QString& text, const QString& face, double cellPx) {
-    return layout(text, face, cellPx, false);
+TextLayout layoutLine(const QString& text, const QString& face, double cellPx, double pitch) {
+    return layout(text, face, cellPx, false, pitch);
+}
+
+ColumnMetrics measureColumn(const QString& text, const QString& face, double cellPx, double gapPx,
+                            bool withPitch) {
+    Gather gather;
+    gather.inks = withPitch;
+    const TextLayout lay = layout(text, face, cellPx, true, 1, &gather);
+    const std::vector<ClusterInk>& inks = gather.clusters;
+    ColumnMetrics m;
+    m.length = lay.advance;
+    m.hasInk = !gather.blank;
+    if (!inks.empty()) m.lastStart = inks.back().start;
+    if (!withPitch) {
+        m.minPitch = 1;
+        return m;
+    }
+    // At pitch p a character starting at s moves to p * s; its ink keeps its offset from there.
+    // Neighbours with ink keep gapPx between them when p * (s2 - s1) >= gap + (to1 - s1) -
+    // (from2 - s2).
+    const ClusterInk* prev = nullptr;
+    double minPitch = 0;
+    for (const ClusterInk& c : inks) {
+        if (c.inkFrom >= c.inkTo) continue;
+        if (prev && c.start > prev->start) {
+            const double need = (gapPx + (prev->inkTo - prev->start) - (c.inkFrom - c.start)) /
+                                (c.start - prev->start);
+            minPitch = std::max(minPitch, need);
+        }
+        prev = &c;
+    }
+    m.minPitch = std::min(1.0, minPitch);
+    return m;
 }
 
 namespace {
@@ -441,17 +609,36 @@ void drawLayout(QPainter& painter, const TextLayout& layout, QPointF reference) 
     }
 }
 
+double cellUnits(const TextOp& op) {
+    // A zero height asks for the default size; a negative one gives the em, which is the cell
+    // here.
+    return op.font.height == 0 ? 40.0 : std::abs(double(op.font.height));
+}
+
+double pitchOf(const TextOp& op) {
+    if (op.advance <= 0) return 1;
+    return std::min(kMaxPitch, op.advance / cellUnits(op));
+}
+
+std::int32_t columnEndAt(double y, double length) {
+    return clampedInt32(std::floor(y - length + kEndTolerance));
+}
+
+std::int32_t columnEnd(const TextOp& op) {
+    return columnEndAt(op.y,
+                       layoutColumn(op.text, faceOf(op.font), cellUnits(op), pitchOf(op)).advance);
+}
+
 void drawTextOp(QPainter& painter, const TextOp& op, QPointF reference, double pxPerUnitY) {
     if (op.text.isEmpty()) return;
     const QString face = faceOf(op.font);
-    // A zero height asks for the default size; a negative one gives the em, which is the cell
-    // here.
-    const double units = op.font.height == 0 ? 40.0 : std::abs(double(op.font.height));
+    const double units = cellUnits(op);
     const double cellPx = units * pxPerUnitY;
     const bool column =
         op.font.escapement == 900 && (face.isEmpty() || face.startsWith(QLatin1Char('@')));
-    const TextLayout lay =
-        column ? layoutColumn(op.text, face, cellPx) : layoutLine(op.text, face, cellPx);
+    const double pitch = pitchOf(op);
+    const TextLayout lay = column ? layoutColumn(op.text, face, cellPx, pitch)
+                                  : layoutLine(op.text, face, cellPx, pitch);
     if (lay.runs.empty() && !op.background) return;
 
     painter.save();
@@ -468,6 +655,7 @@ void drawTextOp(QPainter& painter, const TextOp& op, QPointF reference, double p
 }
 
 void clearTextCaches() {
+    shapedCache().clear(); // it points into the faces
     faceCache().clear();
 }
 

@@ -37,10 +37,36 @@ struct TextLayout {
 };
 
 // One column whose top-right corner is the reference point; `cellPx` is the font height and
-// the column width, in pixels.
-TextLayout layoutColumn(const QString& text, const QString& face, double cellPx);
+// the column width, in pixels. `pitch` scales how far each character's cell lies from the start
+// (a tighter pitch below 1); glyphs keep their size. `advance` then runs to the end of the last
+// character's cell.
+TextLayout layoutColumn(const QString& text, const QString& face, double cellPx,
+                        double pitch = 1.0);
 // One horizontal line whose cell's top-left corner is the reference point.
-TextLayout layoutLine(const QString& text, const QString& face, double cellPx);
+TextLayout layoutLine(const QString& text, const QString& face, double cellPx, double pitch = 1.0);
+
+// A column's length and how far its pitch may tighten, in the units of `cellPx`.
+struct ColumnMetrics {
+    double length = 0;    // from the top to the end of the last character's cell, at pitch 1
+    double lastStart = 0; // where the last character's cell starts, at pitch 1
+    // The tightest pitch at which the inks of neighbouring characters stay `gap` apart; 1 when
+    // they do not even at pitch 1, 0 for a text without two inked characters.
+    double minPitch = 0;
+    bool hasInk = false; // some character is not a blank
+    double lengthAt(double pitch) const { return length - (1 - pitch) * lastStart; }
+};
+// Without `withPitch` the glyphs' inks are not looked at and minPitch is left at 1.
+ColumnMetrics measureColumn(const QString& text, const QString& face, double cellPx, double gap,
+                            bool withPitch = true);
+
+// The cell height of a recorded text in card units: its font height, 40 for height 0.
+double cellUnits(const TextOp& op);
+// The recorded pitch as a share of the cell (1 when the op keeps the face's own).
+double pitchOf(const TextOp& op);
+// The y (card units, growing upward) where a column's last character cell ends: the column
+// starts at y and runs `length` down; a rounding error of the length does not count.
+std::int32_t columnEndAt(double y, double length);
+std::int32_t columnEnd(const TextOp& op);
 
 // Draws a layout with its reference point at `reference`, in the painter's current pen colour.
 void drawLayout(QPainter& painter, const TextLayout& layout, QPointF reference);

@@ -1,0 +1,203 @@
+// Long texts fitted into their areas: where columns end, how they are compressed, what stays.
+#include "card/card_renderer.h"
+#include "card/text_fit.h"
+
+#include "surface/playback.h"
+#include "surface/vertical_text.h"
+#include "tests/support/test_support.h"
+
+#include <QImage>
+#include <QPainter>
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace rinova;
+using card::CardInputs;
+using card::CardText;
+using rinova::testing::sjis;
+using surface::TextOp;
+
+struct Row {
+    const char16_t *name1, *name2, *address1, *address2;
+};
+
+CardInputs card(const Row& r, int face, int cardType, bool sender) {
+    CardInputs in;
+    in.layout = {130, 580, -320, 57, 930, -230, 830, -500};
+    in.name1 = sjis(r.name1);
+    in.name2 = sjis(r.name2);
+    in.address1 = sjis(r.address1);
+    in.address2 = sjis(r.address2);
+    in.faceIndex = face;
+    in.cardType = cardType;
+    in.printSender = sender;
+    in.sender = {"100",
+                 "0001",
+                 sjis(u"大阪府架空市北区見本町一丁目二番三号見本ハイツ二〇二"),
+                 sjis(u"見本ビル"),
+                 sjis(u"見本次郎"),
+                 sjis(u"見本良子見本良子見本"),
+                 sjis(u"転居")};
+    in.target = card::Target::Printer; // texts only: no outlined background, no guides
+    return in;
+}
+
+std::vector<TextOp> columns(const surface::CardPicture& p) {
+    std::vector<TextOp> out;
+    for (const auto& op : p.ops)
+        if (const TextOp* t = std::get_if<TextOp>(&op); t && t->font.isVertical())
+            out.push_back(*t);
+    return out;
+}
+
+// The lowest a column [x - height, x] may end: the margin, the lottery area, the sender's boxes.
+int limitOf(const TextOp& t, int cardType, bool senderBoxes) {
+    const auto over = [&](int x1, int x2) { return t.x - t.font.height < x2 && t.x > x1; };
+    int limit = -1430;
+    if (cardType == 0 && over(340, 730)) limit = -1290;
+    if (cardType == 0 && over(730, 1000)) limit = -1250;
+    if (senderBoxes && over(cardType == 0 ? 50 : 60, cardType == 0 ? 339 : 349))
+        limit = std::max(limit, cardType == 0 ? -1219 : -1363);
+    return limit;
+}
+
+// Dark pixels below the margin or in the New Year card's lottery area, at 5 pixels per mm.
+int inkOutside(const surface::CardPicture& p, int cardType) {
+    QImage image(surface::naturalWidth(5), surface::naturalHeight(5), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        surface::playNatural(p, painter, 0, 0, 5, 5);
+    }
+    int stray = 0;
+    for (int py = 0; py < image.height(); ++py)
+        for (int px = 0; px < image.width(); ++px) {
+            const double x = px * 2, y = -(py + 1) * 2;
+            const bool lottery =
+                cardType == 0 && ((x >= 340 && x < 730 && y < -1290) || (x >= 730 && y < -1250));
+            stray += (y < -1430 || lottery) && qGray(image.pixel(px, py)) < 96;
+        }
+    return stray;
+}
+
+const Row kLong[] = {
+    {u"山田太郎", u"花子", u"東京都架空区見本町一丁目二番三号見本ヒルズレジデンス",
+     u"見本タワー棟二十一階二一〇五号室"},
+    {u"山田", u"Hanako", u"北海道架空市中央区北一条西二丁目", u""},
+    {u"見本", u"0123456789", u"東京都千代田区千代田1-1", u"コーポ見本"},
+    {u"㈱見本商事　総務部", u"", u"大阪府架空市北区見本一丁目一番地の一", u"見本"},
+};
+
+TEST(TextFit, LongTextsEndInsideTheirAreasInEveryFaceCardTypeAndSenderChoice) {
+    for (const Row& row : kLong)
+        for (int face = 0; face < 5; ++face)
+            for (int type : {0, 1})
+                for (bool sender : {false, true}) {
+                    const CardInputs in = card(row, face, type, sender);
+                    const std::string where = QString::fromUtf16(row.name1).toStdString() +
+                                              " face " + std::to_string(face) + " type " +
+                                              std::to_string(type) + " sender " +
+                                              std::to_string(sender);
+                    EXPECT_TRUE(card::textsFit(in)) << where;
+                    const surface::CardPicture picture = card::renderCard(in);
+                    std::vector<TextOp> names;
+                    for (const TextOp& t : columns(picture)) {
+                        const bool recipient = t.x > 300, name = t.text.endsWith(u'様');
+                        const int set = !recipient ? t.font.height : name ? 130 : 57;
+                        EXPECT_GE(surface::columnEnd(t), limitOf(t, type, sender && recipient))
+                            << where << ": " << t.text.toStdString();
+                        EXPECT_GE(2 * t.font.height, set) << where;
+                        EXPECT_TRUE(t.advance == 0 || (t.advance < t.font.height &&
+                                                       4 * t.advance >= 3 * t.font.height));
+                        if (recipient && name) names.push_back(t);
+                    }
+                    ASSERT_FALSE(names.empty()) << where;
+                    if (names.size() == 2) {
+                        EXPECT_LE(names[1].y, -195) << where;
+                        EXPECT_NEAR(surface::columnEnd(names[0]), surface::columnEnd(names[1]), 1)
+                            << where << ": honorifics level";
+                        EXPECT_EQ(names[1].x, names[0].x - names[0].font.height);
+                    }
+                    if (sender) {
+                        EXPECT_EQ(inkOutside(picture, type), 0) << where;
+                    }
+                }
+}
+
+TEST(TextFit, TextsThatFitAreDrawnAsSet) {
+    const Row fitting[] = {
+        {u"佐藤一郎", u"", u"大阪府架空市中央区試験町", u""},
+        {u"山田太郎", u"花子", u"東京都架空区見本町1-2-3", u"コーポ見本101号"},
+    };
+    for (const Row& row : fitting)
+        for (int face = 0; face < 5; ++face)
+            for (int type : {0, 1}) {
+                CardInputs in = card(row, face, type, true);
+                in.sender[2] = sjis(u"大阪府架空市北区見本1-1");
+                in.sender[5] = sjis(u"良子");
+                const auto fitted = card::renderCard(in).ops;
+                in.fitText = false;
+                EXPECT_EQ(fitted, card::renderCard(in).ops) << "face " << face;
+            }
+}
+
+TEST(TextFit, TighterPitchFirstThenSmallerSizeThenReportedAsUnfitted) {
+    // Address 1 on an official postcard: 1200 units to the margin, 21 cells of 57.
+    std::int32_t lastAdvance = 57, lastHeight = 57;
+    bool sizeReduced = false, gaveUp = false;
+    for (int n = 21; n <= 60; ++n) {
+        CardInputs in = card(kLong[0], 1, 1, false);
+        in.address1 = sjis(std::u16string(std::size_t(n), u'国').c_str());
+        const TextOp a1 = columns(card::renderCard(in)).front();
+        if (!card::textsFit(in)) {
+            EXPECT_GT(n, 40) << "real addresses run to 40 characters";
+            EXPECT_EQ(card::unfittedTexts(in), std::vector<CardText>{CardText::Address1});
+            EXPECT_EQ(a1.font.height, 29) << "drawn at the smallest allowed size";
+            gaveUp = true;
+            continue;
+        }
+        EXPECT_FALSE(gaveUp) << n << " fits, a shorter text did not";
+        EXPECT_GE(surface::columnEnd(a1), -1430) << n;
+        EXPECT_LE(a1.font.height, lastHeight);
+        if (a1.font.height == 57) {
+            EXPECT_FALSE(sizeReduced) << n << ": the size went back up";
+            EXPECT_LE(a1.advance, lastAdvance);
+            EXPECT_EQ(a1.advance == 0, n == 21) << n;
+        } else {
+            sizeReduced = true;
+            EXPECT_EQ(a1.x, 930 - (57 - a1.font.height) / 2) << "keeps its centre line";
+        }
+        lastAdvance = a1.advance == 0 ? 57 : a1.advance;
+        lastHeight = a1.font.height;
+    }
+    EXPECT_TRUE(sizeReduced && gaveUp);
+
+    // Without fitting the texts are drawn as set and reported.
+    CardInputs off = card(kLong[0], 1, 0, true);
+    off.fitText = false;
+    EXPECT_EQ(
+        card::unfittedTexts(off),
+        (std::vector<CardText>{CardText::Address1, CardText::Address2, CardText::SenderAddress1}));
+}
+
+TEST(TextFit, BlanksAroundCellsMoveNothing) {
+    const CardInputs plain =
+        card({u"佐藤一郎", u"花子", u"東京都千代田区", u"見本ビル"}, 1, 1, false);
+    const CardInputs padded =
+        card({u" 佐藤一郎　", u"　花子 ", u"  東京都千代田区　", u"見本ビル "}, 1, 1, false);
+    EXPECT_EQ(card::renderCard(padded).ops, card::renderCard(plain).ops);
+}
+
+TEST(TextFit, PostalCodesGiveTheirDigitsWhateverTheirWidthAndSeparators) {
+    const std::pair<const char16_t*, const char16_t*> cases[] = {
+        {u"123-4567", u"1234567"},  {u"〒123-4567", u"1234567"},  {u"１００－０００５", u"1000005"},
+        {u"123ー4567", u"1234567"}, {u"〒 060‐0001", u"0600001"}, {u"123―4567", u"1234567"},
+        {u"600001", u"600001"},     {u"不明", u"不明"},
+    };
+    for (const auto& [cell, expected] : cases)
+        EXPECT_EQ(card::postalCharacters(sjis(cell)), QString::fromUtf16(expected))
+            << QString::fromUtf16(cell).toStdString();
+}
+
+} // namespace
