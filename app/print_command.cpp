@@ -35,10 +35,12 @@ void PrintCommand::print(int rowA, int rowB, const DrawRow& drawRow) {
     if (!widgets::Prompts::current().printDialog(*chosen)) return;
     adopt(std::move(chosen));
 
-    surface::printCardJob(
+    const QString notice = surface::printCardJob(
         surface_, first, last, [&](int row) { drawRow(surface_, row); },
         // Repaints and menus stay alive while a long job spools.
         [] { QCoreApplication::processEvents(); });
+    // The job waits in the queue of a stopped printer: the user must know to start it.
+    if (!notice.isEmpty()) widgets::Prompts::current().message(notice);
 }
 
 void PrintCommand::setUp() {

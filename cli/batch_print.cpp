@@ -50,9 +50,9 @@ void keepFreedMemory() {
     mallopt(M_MMAP_THRESHOLD, 256 << 20);
 }
 
-void printCards(surface::PrinterSurface& surface, const addresses::AddressGrid& grid,
-                const settings::SettingsModel& settings, RowRange rows) {
-    surface::printCardJob(surface, rows.first, rows.last, [&](int row) {
+QString printCards(surface::PrinterSurface& surface, const addresses::AddressGrid& grid,
+                   const settings::SettingsModel& settings, RowRange rows) {
+    return surface::printCardJob(surface, rows.first, rows.last, [&](int row) {
         surface.playCard(
             card::renderCard(card::inputsForRow(grid, row, settings, card::Target::Printer)));
     });

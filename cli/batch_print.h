@@ -32,8 +32,9 @@ std::optional<int> loadBatch(const QString& file, const std::optional<RowRange>&
 void keepFreedMemory();
 
 // Begins one job on the surface's current printer, draws each row's card as the printer gets
-// it (no background, no guides) at the sheet's corner, and ends the job.
-void printCards(surface::PrinterSurface& surface, const addresses::AddressGrid& grid,
-                const settings::SettingsModel& settings, RowRange rows);
+// it (no background, no guides) at the sheet's corner, and ends the job. Returns the notice of a
+// job that waits in the queue of a stopped printer.
+QString printCards(surface::PrinterSurface& surface, const addresses::AddressGrid& grid,
+                   const settings::SettingsModel& settings, RowRange rows);
 
 } // namespace rinova::cli

@@ -53,7 +53,9 @@ int cmdPrint(const QStringList& args) {
     surface.printer(); // no default printer: said before anything is read or drawn
 
     const std::unique_ptr<settings::SettingsModel> settings = loadSettings(settingsPath);
-    printCards(surface, grid, *settings, rows);
+    // A job waiting for a stopped printer is handed over, but the user is told.
+    const QString notice = printCards(surface, grid, *settings, rows);
+    if (!notice.isEmpty()) printError(notice);
     return 0;
 }
 
