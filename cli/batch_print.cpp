@@ -25,10 +25,7 @@ RowRange rowsToPrint(const addresses::AddressGrid& grid, const std::optional<Row
     const int rows = grid.rowCountWithHeader() - 1;
     if (rows < 1) throw text::Failure(QStringLiteral("印刷する行がありません"));
     if (!asked) return RowRange{1, rows};
-    if (asked->last > rows)
-        throw text::Failure(QStringLiteral("行 %1 はありません (この住所録は %2 行です)")
-                                .arg(asked->last)
-                                .arg(rows));
+    if (asked->last > rows) throw text::Failure(missingRow(grid, asked->last));
     return *asked;
 }
 
