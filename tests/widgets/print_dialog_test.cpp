@@ -6,39 +6,31 @@
 #include <QComboBox>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QPrinterInfo>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
 
-// A job prints every card it is given: the dialog must not offer to print only some pages, and
+// A job prints every card it is given: no page range, current page, selection or page set, and
 // the job goes to a printer, never to a file.
 TEST(PrintDialog, OffersNoPageRangeCurrentPageSelectionOrFile) {
-    // No printers of the machine's: a print service that is not there.
-    QTemporaryDir dir;
-    qputenv("CUPS_SERVER", dir.filePath(QStringLiteral("none.sock")).toLocal8Bit());
-
-    const QStringList pageChoices = {QStringLiteral("printAll"),
-                                     QStringLiteral("printRange"),
-                                     QStringLiteral("pagesRadioButton"),
-                                     QStringLiteral("pagesLineEdit"),
-                                     QStringLiteral("printSelection"),
-                                     QStringLiteral("printCurrentPage"),
-                                     QStringLiteral("from"),
-                                     QStringLiteral("to"),
-                                     QStringLiteral("pageSetCombo")};
+    qputenv("CUPS_SERVER", "/nonexistent/cups.sock"); // none of the machine's printers
+    const QStringList pageChoices = {"printAll",
+                                     "printRange",
+                                     "pagesRadioButton",
+                                     "pagesLineEdit",
+                                     "printSelection",
+                                     "printCurrentPage",
+                                     "from",
+                                     "to",
+                                     "pageSetCombo"};
     QStringList found, offered;
     int printerItems = -1;
-    bool shown = false;
     QTimer::singleShot(0, [&] {
         auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
         if (!dialog) return;
-        shown = true;
-        // Everything the dialog has, its options unfolded.
         for (QAbstractButton* b : dialog->findChildren<QAbstractButton*>())
-            if (b->text().contains(QStringLiteral(">>"))) b->click();
+            if (b->text().contains(QStringLiteral(">>"))) b->click(); // unfold the options
         for (const QString& name : pageChoices)
             if (QWidget* w = dialog->findChild<QWidget*>(name)) {
                 found << name;
@@ -51,14 +43,9 @@ TEST(PrintDialog, OffersNoPageRangeCurrentPageSelectionOrFile) {
     QPrinter printer(QPrinter::HighResolution);
     EXPECT_FALSE(rinova::widgets::Prompts::current().printDialog(printer));
 
-    ASSERT_TRUE(shown);
-    // The dialog still has these controls (so a check by name means something) ...
-    EXPECT_EQ(found, pageChoices);
-    // ... and shows none of them.
+    EXPECT_EQ(found, pageChoices) << "the dialog has these controls, so looking by name works";
     EXPECT_TRUE(offered.isEmpty()) << qPrintable(offered.join(u' '));
-    // No entry for printing to a file beside the printers (there are none here).
-    EXPECT_EQ(printerItems, 0);
-    EXPECT_TRUE(QPrinterInfo::availablePrinterNames().isEmpty());
+    EXPECT_EQ(printerItems, 0) << "no entry for printing to a file";
 }
 
 } // namespace
