@@ -119,7 +119,7 @@ bool cancelJob(const QByteArray& printer, int id) {
 
 } // namespace
 
-SpoolJob::SpoolJob(const QString& queue, const SpoolOptions& options) : queue_(queue) {
+SpoolJob::SpoolJob(const QString& queue, const SpoolOptions& options) {
     printer_ = queue.section(u'/', 0, 0);
     const QByteArray printer = printer_.toUtf8();
     const QByteArray instance = queue.section(u'/', 1).toUtf8();

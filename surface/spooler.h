@@ -38,7 +38,7 @@ public:
 private:
     [[noreturn]] void fail(const QString& what, const QString& words);
 
-    QString queue_, printer_;
+    QString printer_;
     _http_s* http_ = nullptr;
     int id_ = 0;
     bool documentStarted_ = false;
