@@ -6,10 +6,9 @@
 #include "addresses/comma_text.h"
 #include "text/cp932.h"
 #include "text/failure.h"
+#include "text/file_name.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -366,12 +365,21 @@ Qt::ItemFlags AddressGrid::flags(const QModelIndex& index) const {
 }
 
 std::string readAddressFile(const QString& path) {
-    const QString full = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    // Names are bytes and need not be UTF-8 (a Shift-JIS name opens as well), so the path is
+    // made absolute and clean as text that keeps every byte.
+    QString full = path;
+    if (!full.startsWith(u'/')) {
+        char cwd[PATH_MAX];
+        if (::getcwd(cwd, sizeof cwd)) full = text::fileNameFromBytes(cwd) + u'/' + full;
+    }
+    full = QDir::cleanPath(full);
     const auto fail = [&] {
-        return text::Failure(QStringLiteral("ファイル %1 は開けません").arg(full));
+        return text::Failure(
+            QStringLiteral("ファイル %1 は開けません").arg(text::displayFileName(full)));
     };
     // Non-blocking open, so a named pipe with no writer cannot hold the program up.
-    const int fd = ::open(QFile::encodeName(full).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd =
+        ::open(text::existingFileName(full).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) throw fail();
     struct Closer {
         int fd;

@@ -5,6 +5,7 @@
 #include "app/job_status_bar.h"
 #include "app/settings_window.h"
 #include "card/card_inputs.h"
+#include "card/text_fit.h"
 #include "surface/fonts.h"
 #include "surface/playback.h"
 #include "surface/printer_surface.h"
@@ -364,8 +365,11 @@ void MainWindow::printSelection() {
 bool MainWindow::rowsLookRightOrUserGoesOn(int top, int bottom) {
     // Rows that look wrong are shown before paper is used; the user prints anyway or stops.
     constexpr std::size_t kListedRows = 20;
-    const QString doubts =
-        addresses::findingsReport(addresses::checkRows(*addresses_, top, bottom), kListedRows);
+    const QString doubts = addresses::findingsReport(
+        addresses::checkRows(
+            *addresses_, top, bottom,
+            [this](int row) { return !card::textsFit(cardInputs(row, card::Target::Printer)); }),
+        kListedRows);
     return doubts.isEmpty() || widgets::Prompts::current().confirm(
                                    doubts + QStringLiteral("\n\nこのまま印刷しますか？"));
 }

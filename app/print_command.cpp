@@ -43,16 +43,21 @@ void PrintCommand::print(int rowA, int rowB, const DrawRow& drawRow,
                                  notice + QStringLiteral("。\nこのまま印刷しますか？")))
         return;
 
+    QString waiting;
     const surface::JobEnd end = surface::printCardJob(
         surface_, first, last, [&](int row) { drawRow(surface_, row); },
         [&](int done, int total) {
             // Repaints, menus and the stop command stay alive while a long job spools.
             QCoreApplication::processEvents();
             return !afterCard || afterCard(done, total);
-        });
+        },
+        &waiting);
     if (end == surface::JobEnd::Stopped)
         widgets::Prompts::current().message(
             stoppedMessage(QStringLiteral("印刷"), QStringLiteral("印刷"), first, last));
+    // The job waits in the queue of a stopped printer: the user must know to start it.
+    else if (!waiting.isEmpty())
+        widgets::Prompts::current().message(waiting);
 }
 
 QString stoppedMessage(const QString& job, const QString& verb, int first, int last) {

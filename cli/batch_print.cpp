@@ -2,6 +2,7 @@
 
 #include "addresses/row_check.h"
 #include "card/card_inputs.h"
+#include "card/text_fit.h"
 #include "cli/commands.h"
 #include "cli/progress.h"
 #include "text/failure.h"
@@ -27,10 +28,7 @@ RowRange rowsToPrint(const addresses::AddressGrid& grid, const std::optional<Row
     const int rows = grid.rowCountWithHeader() - 1;
     if (rows < 1) throw text::Failure(QStringLiteral("印刷する行がありません"));
     if (!asked) return RowRange{1, rows};
-    if (asked->last > rows)
-        throw text::Failure(QStringLiteral("行 %1 はありません (この住所録は %2 行です)")
-                                .arg(asked->last)
-                                .arg(rows));
+    if (asked->last > rows) throw text::Failure(missingRow(grid, asked->last));
     return *asked;
 }
 
@@ -48,9 +46,11 @@ std::optional<int> loadBatch(const QString& file, addresses::FileFormat format,
 }
 
 std::optional<int> checkRowsToPrint(const addresses::AddressGrid& grid, RowRange rows,
-                                    bool strict) {
+                                    const settings::SettingsModel& settings, bool strict) {
     const QString report =
-        addresses::findingsReport(addresses::checkRows(grid, rows.first, rows.last));
+        addresses::findingsReport(addresses::checkRows(grid, rows.first, rows.last, [&](int row) {
+            return !card::textsFit(card::inputsForRow(grid, row, settings, card::Target::Printer));
+        }));
     if (report.isEmpty()) return std::nullopt;
     printError(report);
     if (!strict) return std::nullopt;
@@ -64,16 +64,18 @@ void keepFreedMemory() {
     mallopt(M_MMAP_THRESHOLD, 256 << 20);
 }
 
-void printCards(surface::PrinterSurface& surface, const addresses::AddressGrid& grid,
-                const settings::SettingsModel& settings, RowRange rows, const QString& what) {
+QString printCards(surface::PrinterSurface& surface, const addresses::AddressGrid& grid,
+                   const settings::SettingsModel& settings, RowRange rows, const QString& what) {
     TerminalProgress progress(what);
+    QString waiting;
     surface::printCardJob(
         surface, rows.first, rows.last,
         [&](int row) {
             surface.playCard(
                 card::renderCard(card::inputsForRow(grid, row, settings, card::Target::Printer)));
         },
-        progress.watcher());
+        progress.watcher(), &waiting);
+    return waiting;
 }
 
 } // namespace rinova::cli

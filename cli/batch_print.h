@@ -33,7 +33,8 @@ constexpr int kDoubtfulRowsExit = 3;
 
 // The check before paper is used: lists the rows that look wrong on standard error. With
 // strict, such rows refuse the whole job: returns kDoubtfulRowsExit.
-std::optional<int> checkRowsToPrint(const addresses::AddressGrid& grid, RowRange rows, bool strict);
+std::optional<int> checkRowsToPrint(const addresses::AddressGrid& grid, RowRange rows,
+                                    const settings::SettingsModel& settings, bool strict);
 
 // The PDF engine allocates and frees large buffers page after page; keeping freed memory in the
 // process instead of returning it to the system at once saves about a fifth of a long export.
@@ -41,8 +42,9 @@ void keepFreedMemory();
 
 // Begins one job on the surface's current printer, draws each row's card as the printer gets
 // it (no background, no guides) at the sheet's corner, and ends the job. A long job shows how
-// far it has got on a terminal, under the name `what`.
-void printCards(surface::PrinterSurface& surface, const addresses::AddressGrid& grid,
-                const settings::SettingsModel& settings, RowRange rows, const QString& what);
+// far it has got on a terminal, under the name `what`. Returns the notice of a job that waits in
+// the queue of a stopped printer.
+QString printCards(surface::PrinterSurface& surface, const addresses::AddressGrid& grid,
+                   const settings::SettingsModel& settings, RowRange rows, const QString& what);
 
 } // namespace rinova::cli

@@ -41,11 +41,20 @@ void importAddressFile(addresses::AddressGrid& grid, const QString& path,
         printError(addresses::replacedRowsMessage(report.replacedRows));
 }
 
-card::CardInputs loadRowInputs(const QString& file, addresses::FileFormat format,
-                               const QString& settingsPath, int row, bool printName2,
-                               card::Target target) {
-    addresses::AddressGrid grid;
-    importAddressFile(grid, file, format);
+QString missingRow(const addresses::AddressGrid& grid, int row) {
+    return QStringLiteral("行 %1 はありません (この住所録は %2 行です)")
+        .arg(row)
+        .arg(grid.rowCountWithHeader() - 1);
+}
+
+std::optional<int> requireRow(const addresses::AddressGrid& grid, int row) {
+    if (row >= 1 && row < grid.rowCountWithHeader()) return std::nullopt;
+    printError(missingRow(grid, row));
+    return 2;
+}
+
+card::CardInputs rowInputs(const addresses::AddressGrid& grid, const QString& settingsPath, int row,
+                           bool printName2, card::Target target) {
     const std::unique_ptr<settings::SettingsModel> settings = loadSettings(settingsPath);
     settings->setPrintName2(printName2);
     return card::inputsForRow(grid, row, *settings, target);

@@ -32,10 +32,14 @@ std::optional<addresses::FileFormat> formatOption(const Args& args);
 void importAddressFile(addresses::AddressGrid& grid, const QString& path,
                        addresses::FileFormat format);
 
-// Imports FILE, loads the settings and gives the renderer's inputs for one row (rows beyond the
-// grid give empty cells). Throws Failure when FILE cannot be read.
-card::CardInputs loadRowInputs(const QString& file, addresses::FileFormat format,
-                               const QString& settingsPath, int row, bool printName2,
-                               card::Target target);
+// "行 N はありません (この住所録は M 行です)" when the grid has no address row N.
+QString missingRow(const addresses::AddressGrid& grid, int row);
+// Nothing when the grid has the address row; else the exit code 2, the message printed, as for
+// a row range that leaves the file.
+std::optional<int> requireRow(const addresses::AddressGrid& grid, int row);
+
+// Loads the settings and gives the renderer's inputs for one row of the imported grid.
+card::CardInputs rowInputs(const addresses::AddressGrid& grid, const QString& settingsPath, int row,
+                           bool printName2, card::Target target);
 
 } // namespace rinova::cli

@@ -2,11 +2,11 @@
 #include "cli/args.h"
 #include "cli/card_source.h"
 #include "cli/commands.h"
+#include "cli/output.h"
 #include "surface/vertical_text.h"
 #include "text/cp932.h"
 
 #include <QByteArray>
-#include <cstdio>
 #include <optional>
 
 namespace rinova::cli {
@@ -97,15 +97,18 @@ int cmdCard(const QStringList& args) {
         return usage();
     if (file.isEmpty() || !row) return usage();
 
+    addresses::AddressGrid grid;
+    importAddressFile(grid, file, *format);
+    if (const std::optional<int> code = requireRow(grid, *row)) return *code;
     const surface::CardPicture picture =
-        card::renderCard(loadRowInputs(file, *format, settingsPath, *row, !noName2, target));
+        card::renderCard(rowInputs(grid, settingsPath, *row, !noName2, target));
     QByteArray out;
     for (const surface::PictureOp& op : picture.ops) {
         out += toJson(op);
         out += '\n';
     }
-    std::fwrite(out.constData(), 1, static_cast<std::size_t>(out.size()), stdout);
-    return std::fflush(stdout) == 0 ? 0 : 1;
+    writeOut(out);
+    return finishOut();
 }
 
 } // namespace rinova::cli

@@ -4,9 +4,9 @@
 #include "cli/args.h"
 #include "cli/card_source.h"
 #include "cli/commands.h"
+#include "cli/output.h"
 #include "text/cp932.h"
 
-#include <cstdio>
 #include <string>
 
 namespace rinova::cli {
@@ -16,16 +16,15 @@ constexpr const char* kGridUsage =
     "使い方: rinova-cli grid FILE [--stats] [--format plain|sheet|sheet-utf8]\n";
 
 // Buffers output and writes it in large blocks: a million rows must not cost a flush each.
+// False once a write failed: the rest would not arrive either.
 class Output {
 public:
-    ~Output() { flush(); }
     std::string& buffer() { return buf_; }
-    void maybeFlush() {
-        if (buf_.size() >= (1u << 20)) flush();
-    }
-    void flush() {
-        if (!buf_.empty()) std::fwrite(buf_.data(), 1, buf_.size(), stdout);
+    bool maybeFlush() { return buf_.size() < (1u << 20) || flush(); }
+    bool flush() {
+        const bool written = writeOut(QByteArrayView(buf_.data(), qsizetype(buf_.size())));
         buf_.clear();
+        return written;
     }
 
 private:
@@ -110,7 +109,8 @@ int cmdGrid(const QStringList& args) {
             bytes += grid.rowBytes(row);
         buf += "{\"rows\":" + std::to_string(grid.rowCountWithHeader() - 1) +
                ",\"bytes\":" + std::to_string(bytes) + "}\n";
-        return 0;
+        out.flush();
+        return finishOut();
     }
     for (int row = 0; row < grid.rowCountWithHeader(); ++row) {
         buf += "{\"row\":";
@@ -126,14 +126,10 @@ int cmdGrid(const QStringList& args) {
             appendHex(buf, grid.cell(row, col));
         }
         buf += "]}\n";
-        out.maybeFlush();
+        if (!out.maybeFlush()) break;
     }
     out.flush();
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        printError(QStringLiteral("標準出力に書き込めません"));
-        return 1;
-    }
-    return 0;
+    return finishOut();
 }
 
 } // namespace rinova::cli

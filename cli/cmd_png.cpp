@@ -2,8 +2,10 @@
 #include "cli/args.h"
 #include "cli/card_source.h"
 #include "cli/commands.h"
+#include "cli/output.h"
 #include "surface/playback.h"
 
+#include <QBuffer>
 #include <QImage>
 #include <QPainter>
 #include <climits>
@@ -42,8 +44,12 @@ int cmdPng(const QStringList& args) {
     if (width && *width > kMaxWidth) return usage();
     if (file.isEmpty() || output.isEmpty() || !row || !width) return usage();
 
-    const surface::CardPicture picture = card::renderCard(
-        loadRowInputs(file, *format, settingsPath, *row, !noName2, card::Target::Preview));
+    addresses::AddressGrid grid;
+    importAddressFile(grid, file, *format);
+    if (const std::optional<int> code = requireRow(grid, *row)) return *code;
+    AtomicFile out(output, {file, settingsPath});
+    const surface::CardPicture picture =
+        card::renderCard(rowInputs(grid, settingsPath, *row, !noName2, card::Target::Preview));
 
     const QRect card = surface::previewCardRect(QSize(*width, INT_MAX));
     const int w = card.width();
@@ -58,10 +64,15 @@ int cmdPng(const QStringList& args) {
         QPainter painter(&image);
         surface::playStretched(picture, painter, 0, 0, w, h);
     }
-    if (!image.save(output, "PNG")) {
-        printError(QStringLiteral("%1 に書き込めません").arg(output));
-        return 1;
-    }
+    // Encoded in memory, so that every write of the file itself is checked.
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG")) out.fail(QStringLiteral("PNG に変換できません"));
+    buffer.close();
+    image = QImage();
+    out.write(png);
+    out.commit();
     return 0;
 }
 

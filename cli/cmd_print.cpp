@@ -63,8 +63,9 @@ int cmdPrint(const QStringList& args) {
     RowRange rows;
     if (const std::optional<int> code = loadBatch(file, *format, asked, grid, rows)) return *code;
     // Rows that look wrong are said, and --strict refuses them, before any printer is asked.
+    const std::unique_ptr<settings::SettingsModel> settings = loadSettings(settingsPath);
     if (const std::optional<int> code =
-            checkRowsToPrint(grid, rows, parsed->has(QStringLiteral("--strict"))))
+            checkRowsToPrint(grid, rows, *settings, parsed->has(QStringLiteral("--strict"))))
         return *code;
 
     surface::PrinterSource source = surface::defaultPrinter;
@@ -79,11 +80,12 @@ int cmdPrint(const QStringList& args) {
     surface::PrinterSurface surface(source);
     QPrinter& printer = surface.printer(); // no default printer: said before anything is drawn
     if (!paperName.isEmpty() && !choosePaper(printer, paperName)) return 2;
-    const QString notice = surface::paperNotice(printer.pageLayout());
-    if (!notice.isEmpty()) printError(QStringLiteral("注意: ") + notice);
+    const QString paper = surface::paperNotice(printer.pageLayout());
+    if (!paper.isEmpty()) printError(QStringLiteral("注意: ") + paper);
 
-    const std::unique_ptr<settings::SettingsModel> settings = loadSettings(settingsPath);
-    printCards(surface, grid, *settings, rows, QStringLiteral("印刷中"));
+    // A job waiting for a stopped printer is handed over, but the user is told.
+    const QString waiting = printCards(surface, grid, *settings, rows, QStringLiteral("印刷中"));
+    if (!waiting.isEmpty()) printError(waiting);
     return 0;
 }
 

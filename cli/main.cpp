@@ -2,6 +2,7 @@
 #include "cli/card_source.h"
 #include "cli/commands.h"
 #include "text/failure.h"
+#include "text/file_name.h"
 
 #include <QGuiApplication>
 #include <cstdio>
@@ -67,8 +68,11 @@ int main(int argc, char** argv) {
     // Fonts and painting need a GUI application, but never a display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    QStringList args = QGuiApplication::arguments();
-    args.removeFirst();
+    // Taken as bytes, after the toolkit has removed its own options: a file name need not be
+    // UTF-8, and the toolkit's decoding would lose its bytes.
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << rinova::text::fileNameFromBytes(argv[i]);
     // --help and --version anywhere before "--", after a command too, answer and end.
     const qsizetype end = args.indexOf(QStringLiteral("--"));
     const QStringList options = end < 0 ? args : args.first(end);

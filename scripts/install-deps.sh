@@ -7,7 +7,7 @@ PACKAGES=(
   # build
   build-essential cmake ninja-build pkg-config clang-format
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-translations-l10n
-  libharfbuzz-dev libfontconfig-dev libgtest-dev libgmock-dev libbenchmark-dev
+  libharfbuzz-dev libfontconfig-dev libcups2-dev libgtest-dev libgmock-dev libbenchmark-dev
   # fuzzing and sanitizers
   clang libclang-rt-14-dev
   # faces used on cards and their fallbacks

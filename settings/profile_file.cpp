@@ -4,6 +4,7 @@
 
 #include "text/cp932.h"
 #include "text/failure.h"
+#include "text/file_name.h"
 
 #include <QDir>
 #include <QFile>
@@ -285,7 +286,8 @@ ProfileFile::ProfileFile(QString path) : path_(std::move(path)) {}
 
 std::string ProfileFile::read(std::string_view section, std::string_view key) const {
     std::string bytes;
-    if (!readAll(QFile::encodeName(path_), bytes)) return {};
+    // The name's bytes need not be UTF-8 (rinova-cli --settings with a Shift-JIS name).
+    if (!readAll(text::existingFileName(path_), bytes)) return {};
     std::vector<Line> lines = parseLines(bytes);
     Location at = locate(lines, section, key);
     if (at.keyLine < 0) return {};

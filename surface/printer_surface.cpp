@@ -2,6 +2,7 @@
 
 #include "surface/paper.h"
 #include "surface/playback.h"
+#include "surface/spooler.h"
 #include "text/failure.h"
 
 #include <QDir>
@@ -9,7 +10,6 @@
 #include <QPrintEngine>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QProcess>
 #include <QTemporaryFile>
 #include <cmath>
 
@@ -38,48 +38,19 @@ bool badState(const QPrinter& printer) {
     return printer.printerState() == QPrinter::Error || printer.printerState() == QPrinter::Aborted;
 }
 
-// An option value as the spooler's option parser reads it back unchanged.
-QString quoteOption(const QString& value) {
-    QString out = QStringLiteral("\"");
-    for (QChar c : value) {
-        if (c == u'"' || c == u'\\') out += u'\\';
-        out += c;
-    }
-    return out + u'"';
-}
-
-// Hands a finished job file to the spooler and reports its refusal.
-void spool(const QPrinter& printer, const QString& file) {
-    QProcess lp;
-    lp.setProcessChannelMode(QProcess::SeparateChannels);
-    lp.start(QStringLiteral("lp"), spoolerArguments(printer, file));
-    if (!lp.waitForStarted(10000))
-        throw printFailed(QStringLiteral("スプーラ (lp) を起動できません"));
-    if (!lp.waitForFinished(120000)) {
-        lp.kill();
-        lp.waitForFinished(1000);
-        throw printFailed(QStringLiteral("スプーラが応答しません"));
-    }
-    if (lp.exitStatus() != QProcess::NormalExit || lp.exitCode() != 0) {
-        QString detail = QString::fromLocal8Bit(lp.readAllStandardError()).trimmed();
-        if (detail.isEmpty()) detail = QStringLiteral("スプーラがジョブを受け付けません");
-        throw printFailed(detail.left(500));
-    }
-}
-
 } // namespace
 
-// The spooler options the printer's settings stand for, in the order the toolkit's own CUPS
+// The job options the printer's settings stand for, in the order the toolkit's own print
 // engine would give them (later ones win).
-QStringList spoolerArguments(const QPrinter& printer, const QString& file) {
-    QStringList args{QStringLiteral("-d"), printer.printerName(), QStringLiteral("-t"), QString()};
+SpoolOptions spoolerOptions(const QPrinter& printer) {
+    SpoolOptions options;
     auto option = [&](const QString& name, const QString& value) {
-        args << QStringLiteral("-o") << (value.isNull() ? name : name + u'=' + quoteOption(value));
+        options.emplace_back(name, value);
     };
     const QPageLayout layout = printer.pageLayout();
     option(QStringLiteral("media"), layout.pageSize().key());
     if (printer.copyCount() > 1) {
-        args << QStringLiteral("-n") << QString::number(printer.copyCount());
+        option(QStringLiteral("copies"), QString::number(printer.copyCount()));
         if (printer.collateCopies()) option(QStringLiteral("Collate"), QStringLiteral("True"));
     }
     switch (printer.duplex()) {
@@ -99,13 +70,13 @@ QStringList spoolerArguments(const QPrinter& printer, const QString& file) {
         break;
     }
     if (layout.orientation() == QPageLayout::Landscape)
-        option(QStringLiteral("landscape"), QString());
+        option(QStringLiteral("landscape"), QStringLiteral("true"));
+    // The dialog's page range or page set ends up here too; the job drops it (SpoolJob).
     const QStringList pairs =
         const_cast<QPrinter&>(printer).printEngine()->property(kCupsOptions).toStringList();
     for (qsizetype i = 0; i + 1 < pairs.size(); i += 2)
         option(pairs[i], pairs[i + 1]);
-    args << QStringLiteral("--") << file;
-    return args;
+    return options;
 }
 
 std::unique_ptr<QPrinter> defaultPrinter() {
@@ -226,13 +197,15 @@ void PrinterSurface::newPage() {
     ++job_->pages;
 }
 
-void PrinterSurface::endDoc() {
-    if (!job_) return;
+QString PrinterSurface::endDoc() {
+    if (!job_) return {};
     std::unique_ptr<Job> job = std::move(job_);
     const bool ended = job->painter.end();
     if (!ended || badState(*job->printer))
         throw printFailed(QStringLiteral("ジョブを終了できません"));
-    if (job->spoolFile) spool(*job->printer, job->spoolFile->fileName());
+    if (!job->spoolFile) return {};
+    return spoolFile(job->printer->printerName(), spoolerOptions(*job->printer),
+                     job->spoolFile->fileName());
 }
 
 void PrinterSurface::abortDoc() noexcept {
@@ -264,7 +237,8 @@ QPainter* PrinterSurface::canvas() const {
 }
 
 JobEnd printCardJob(PrinterSurface& surface, int first, int last,
-                    const std::function<void(int row)>& drawCard, const CardDone& afterCard) {
+                    const std::function<void(int row)>& drawCard, const CardDone& afterCard,
+                    QString* waitingNotice) {
     const int total = last - first + 1;
     surface.beginDoc();
     try {
@@ -284,7 +258,8 @@ JobEnd printCardJob(PrinterSurface& surface, int first, int last,
         surface.abortDoc();
         throw;
     }
-    surface.endDoc();
+    const QString notice = surface.endDoc();
+    if (waitingNotice) *waitingNotice = notice;
     return JobEnd::Completed;
 }
 

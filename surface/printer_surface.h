@@ -3,6 +3,7 @@
 #pragma once
 
 #include "surface/card_picture.h"
+#include "surface/spooler.h"
 
 #include <QPoint>
 #include <QString>
@@ -27,10 +28,9 @@ using PrinterSource = std::function<std::unique_ptr<QPrinter>()>;
 void copyPrinterSettings(const QPrinter& from, QPrinter& to);
 std::unique_ptr<QPrinter> clonePrinter(const QPrinter& from);
 
-// The arguments of `lp` that hand a finished job file to the printer's queue with the
-// printer's settings: destination, empty title, paper, copies, sides, orientation and the
-// options of the printer's properties dialog.
-QStringList spoolerArguments(const QPrinter& printer, const QString& file);
+// The job options that go with a finished job file to the printer's queue: paper, copies,
+// sides, orientation and the options of the printer's properties and print dialogs.
+SpoolOptions spoolerOptions(const QPrinter& printer);
 
 // The distance in device pixels from the sheet's top-left corner to the painter's origin on a
 // printer page; (0, 0) for any other device.
@@ -58,8 +58,9 @@ public:
     // Ends the current page and starts the next.
     void newPage();
     // Ends the last page and hands the job to the spooler; throws when it is refused. The job
-    // is over either way.
-    void endDoc();
+    // is over either way. Returns a notice for the user when the job waits in the queue of a
+    // stopped printer; empty otherwise.
+    QString endDoc();
     // Drops the job without printing anything; never throws.
     void abortDoc() noexcept;
 
@@ -89,8 +90,10 @@ enum class JobEnd { Completed, Stopped };
 // row with the page ready on surface.canvas(), tells afterCard (which handles events while a long
 // job spools) and starts the next page; ends the job after the last. When afterCard answers
 // false the job is dropped, so nothing of it reaches the printer, and Stopped is returned. Any
-// failure, or a job that vanished meanwhile, drops the job and is thrown.
+// failure, or a job that vanished meanwhile, drops the job and is thrown. A job that a stopped
+// printer keeps waiting in its queue leaves its notice in waitingNotice.
 JobEnd printCardJob(PrinterSurface& surface, int first, int last,
-                    const std::function<void(int row)>& drawCard, const CardDone& afterCard = {});
+                    const std::function<void(int row)>& drawCard, const CardDone& afterCard = {},
+                    QString* waitingNotice = nullptr);
 
 } // namespace rinova::surface

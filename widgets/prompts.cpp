@@ -41,6 +41,20 @@ void centreIfOrphan(QMessageBox& box) {
     }
 }
 
+// A job prints every card it is given, so the print dialog offers no page range, current page,
+// selection or page set. The toolkit's dialog shows its range box again each time it is shown
+// while the print service could select pages itself, so the box is hidden after that.
+class CardPrintDialog : public QPrintDialog {
+public:
+    using QPrintDialog::QPrintDialog;
+
+    void setVisible(bool visible) override {
+        QPrintDialog::setVisible(visible);
+        if (!visible) return;
+        if (auto* range = findChild<QWidget*>(QStringLiteral("gbPrintRange"))) range->hide();
+    }
+};
+
 class QtPrompts : public Prompts {
 public:
     void error(const QString& text) override {
@@ -94,7 +108,7 @@ public:
     }
 
     bool printDialog(QPrinter& printer) override {
-        QPrintDialog dialog(&printer, activeParent());
+        CardPrintDialog dialog(&printer, activeParent());
         dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
         dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
         dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);

@@ -115,11 +115,10 @@ TEST_F(CardCommand, TargetName2AndEmptyRows) {
     ASSERT_EQ(r.exitCode, 0);
     EXPECT_EQ(count(r.ops(), "text"), 8 + 2 + 1);
 
-    // Beyond the file: empty cells, so one blank for the postal code and two empty lines.
+    // Beyond the file: refused, as a row range beyond it is.
     r = runCli({"card", kSample, "--row", "99", "--settings", noIni()});
-    ASSERT_EQ(r.exitCode, 0);
-    EXPECT_EQ(count(r.ops(), "text"), 1 + 2);
-    EXPECT_EQ(count(r.ops(), "rect"), 1 + 7 + 2);
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.out.isEmpty());
 }
 
 TEST_F(CardCommand, SettingsWindowChoicesComeFromTheIni) {
