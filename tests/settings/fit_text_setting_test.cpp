@@ -3,6 +3,7 @@
 #include "tests/support/test_support.h"
 #include "text/failure.h"
 
+#include <QDir>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -44,7 +45,9 @@ TEST(FitTextSetting, OnUnlessTheFileSaysZeroAndWrittenWhenChanged) {
     EXPECT_EQ(changed.count(), 2);
 
     // A file that cannot be written: the choice holds for this run, the failure is raised.
-    SettingsModel unwritable(dir.filePath("missing/folder/rinova.ini"));
+    // (a folder where the file should be: a missing folder would be made on first write).
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("taken/rinova.ini")));
+    SettingsModel unwritable(dir.filePath("taken/rinova.ini"));
     EXPECT_THROW(unwritable.setFitText(false), rinova::text::Failure);
     EXPECT_FALSE(unwritable.fitText());
 }
