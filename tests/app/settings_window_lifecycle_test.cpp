@@ -1,6 +1,6 @@
 // loadFromSettings from the stored texts and saveOnClose back to the file, checked on the file's
 // bytes.
-#include "tests/settings_window/settings_window_fixture.h"
+#include "tests/app/settings_window_fixture.h"
 
 #include <QFile>
 

@@ -231,7 +231,7 @@ TEST_F(WalkThrough, OpenMoveSetUpPrintRowsTwoToSixAndQuit) {
         runSession(QStringLiteral("xvfb-run"),
                    {QStringLiteral("-a"), QStringLiteral("-s"),
                     QStringLiteral("-screen 0 1280x1024x24"), QStringLiteral("bash"),
-                    sourcePath("tests/walkthrough/walkthrough.sh"), exeDir, shots, queue},
+                    sourcePath("tests/app/walkthrough.sh"), exeDir, shots, queue},
                    150000, &log);
     std::printf("%s(walk-through %lld ms)\n", qPrintable(log), clock.elapsed());
     ASSERT_EQ(code, 0) << "the walk-through stopped; screenshots in " << qPrintable(shots);

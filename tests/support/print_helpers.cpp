@@ -1,4 +1,4 @@
-#include "print_helpers.h"
+#include "tests/support/print_helpers.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 // The window's frame, font, control placement and tab order, and a look at it on a real screen
 // (RINOVA_SCREENSHOT=path.png saves what the screen shows).
-#include "tests/settings_window/settings_window_fixture.h"
+#include "tests/app/settings_window_fixture.h"
 
 #include <QFontInfo>
 #include <QScreen>

@@ -29,7 +29,7 @@ std::vector<std::string> row(const AddressGrid& g, int r) {
 
 } // namespace
 
-TEST(setRowFields, FieldsGoToColumnsAndEmptyFieldsBecomeOneSpace) {
+TEST(SetRowFields, FieldsGoToColumnsAndEmptyFieldsBecomeOneSpace) {
     AddressGrid g;
     g.setRowFields(2, "7,a,,b,");
     EXPECT_THAT(row(g, 2), ::testing::ElementsAre("7", "a", " ", "b", " ", "", ""));
@@ -47,7 +47,7 @@ TEST(setRowFields, FieldsGoToColumnsAndEmptyFieldsBecomeOneSpace) {
     EXPECT_EQ(g.rowCountWithHeader(), 5);
 }
 
-TEST(setRowFields, HeaderRowGivesTheColumnTitles) {
+TEST(SetRowFields, HeaderRowGivesTheColumnTitles) {
     AddressGrid g;
     EXPECT_EQ(g.rowCountWithHeader(), 5);
     EXPECT_EQ(g.rowCount(), 4);
@@ -61,7 +61,7 @@ TEST(setRowFields, HeaderRowGivesTheColumnTitles) {
     EXPECT_EQ(g.headerData(5, Qt::Horizontal).toString(), QStringLiteral("備考"));
 }
 
-TEST(setRowFields, ManyRewritesKeepTheStorageSmall) {
+TEST(SetRowFields, ManyRewritesKeepTheStorageSmall) {
     AddressGrid g;
     const std::string big(100000, 'x');
     for (int i = 0; i < 200; ++i)
@@ -150,7 +150,7 @@ TEST(GridModel, SetRowCountInsertsAndRemovesRows) {
     EXPECT_FALSE(g.flags(g.index(0, 0)) & Qt::ItemIsEditable);
 }
 
-TEST(readAddressFile, ReadsEveryByte) {
+TEST(ReadAddressFile, ReadsEveryByte) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("住所.csv"));
     std::string bytes;
@@ -162,7 +162,7 @@ TEST(readAddressFile, ReadsEveryByte) {
     EXPECT_EQ(readAddressFile(path), "");
 }
 
-TEST(readAddressFile, FailureNamesTheFullPath) {
+TEST(ReadAddressFile, FailureNamesTheFullPath) {
     QTemporaryDir dir;
     const auto message = [](const QString& path) {
         try {

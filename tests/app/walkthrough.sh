@@ -126,41 +126,41 @@ before=$(visible_windows)
 click "$main" 91 8
 await_menu "$before"
 click "$main" 130 47
-form2=$(await_window "文字設定")
-xdotool windowfocus --sync "$form2"
+settings=$(await_window "文字設定")
+xdotool windowfocus --sync "$settings"
 settle
 shot 05-settings
 log "文字設定 open"
 
 # 左右 of 住所1: select the field's text and type 25.
-click "$form2" 128 54
+click "$settings" 128 54
 xdotool key ctrl+a
 xdotool type --delay 40 "25"
 await_key Edit1Value0 25
 # 上下 of 住所1: three clicks on its up button.
 for i in 1 2 3; do
-  click "$form2" 224 49
+  click "$settings" 224 49
   await_key Edit2Value0 "$i"
 done
 log "position changed"
 
 # Sender block: postal code, names (the second one typed in Japanese), then the box and the
 # card type, whose redraws show the texts typed before them.
-click "$form2" 69 234
+click "$settings" 69 234
 xdotool type --delay 30 "100"
-click "$form2" 125 234
+click "$settings" 125 234
 xdotool type --delay 30 "0001"
-click "$form2" 100 330
+click "$settings" 100 330
 xdotool type --delay 30 "Rinova Taro"
-click "$form2" 100 362
+click "$settings" 100 362
 xdotool type --delay 60 "見本花子"
-click "$form2" 45 192
-click "$form2" 188 218
+click "$settings" 45 192
+click "$settings" 188 218
 settle
 shot 06-settings-changed
 log "sender block filled"
 
-click "$form2" 172 444
+click "$settings" 172 444
 await_gone "文字設定"
 await_key CardType 1
 settle

@@ -1,6 +1,6 @@
 // `rinova-cli pdf` and `rinova-cli print` as a user runs them: pages, page size, where the
 // cards land, and what bad arguments and unreadable files give.
-#include "print_helpers.h"
+#include "tests/support/print_helpers.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,7 +2,7 @@
 // is stopped.
 #include "app/job_status_bar.h"
 #include "app/main_window.h"
-#include "print_helpers.h"
+#include "tests/support/print_helpers.h"
 #include "tests/support/test_support.h"
 #include "widgets/address_grid_view.h"
 

@@ -1,6 +1,6 @@
 // A shorter soak than bench_soak: a large file and a few thousand previews in one process;
 // resident memory must level off once the first few hundred redraws have warmed the caches.
-#include "tests/walkthrough/soak.h"
+#include "tests/app/soak.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
