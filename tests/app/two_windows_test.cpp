@@ -2,6 +2,7 @@
 // window, and what ending the program leaves in the settings file.
 #include "app/main_window.h"
 #include "app/settings_window.h"
+#include "tests/support/print_helpers.h"
 #include "tests/support/test_support.h"
 #include "widgets/spin_edit.h"
 
@@ -28,6 +29,7 @@ int countTexts(const surface::CardPicture& p) {
 
 // Both windows created as the program creates them, on a settings file of the test's own.
 struct TwoWindows : ::testing::Test {
+    rinova::testing::NoPrintService noPrinters; // whatever printers the machine has
     QTemporaryDir dir;
     QString ini = dir.filePath(QStringLiteral("rinova.ini"));
     ScriptedPrompts prompts;

@@ -3,17 +3,21 @@
 # address file, moves through rows, changes a position and the sender block in 文字設定,
 # prints rows 2 to 6 and quits. Run it under xvfb-run; it leaves no process behind.
 #
-#   walkthrough.sh WORKDIR SHOTDIR PRINTER
+#   CUPS_SERVER=SOCKET walkthrough.sh WORKDIR SHOTDIR
 #
-# WORKDIR holds a copy of rinova and addresses.csv; screenshots go to SHOTDIR; PRINTER names the
-# queue the program starts with. Prints "walk: ..." lines and exits non-zero on the first step
-# that does not happen.
+# WORKDIR holds a copy of rinova and addresses.csv; screenshots go to SHOTDIR. The program
+# prints to the default queue of the print scheduler at SOCKET, one of the test's own
+# (scripts/cups-private.sh), never to the machine's. Prints "walk: ..." lines and exits
+# non-zero on the first step that does not happen.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 work=$1
 shots=$2
-printer=$3
+if [ ! -S "${CUPS_SERVER:-}" ]; then
+  echo "walk: FAILED: CUPS_SERVER must name the socket of a print scheduler of the test's own" >&2
+  exit 1
+fi
 mkdir -p "$shots"
 cd "$work"
 
@@ -81,7 +85,7 @@ if [ -n "${ASAN_OPTIONS:-}" ]; then
   export ASAN_OPTIONS="$ASAN_OPTIONS:strict_string_checks=0"
   export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$here/lsan-xcb.supp"
 fi
-QT_QPA_PLATFORM=xcb PRINTER="$printer" ./rinova >rinova.log 2>&1 &
+QT_QPA_PLATFORM=xcb ./rinova >rinova.log 2>&1 &
 pid=$!
 trap 'kill "$pid" 2>/dev/null || true' EXIT
 
