@@ -142,6 +142,10 @@ std::size_t AddressGrid::rowBytes(int row) const {
     return row < 0 || row >= s_->rows() ? 0 : s_->rowBytes(row);
 }
 
+std::size_t AddressGrid::storedBytes() const {
+    return s_->arena.size();
+}
+
 void AddressGrid::setRowCountWithHeader(int rows) {
     rows = std::max(rows, 1);
     const int old = s_->rows();

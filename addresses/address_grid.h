@@ -50,6 +50,8 @@ public:
 
     // Total bytes of the row's cells; 0 outside the grid.
     std::size_t rowBytes(int row) const;
+    // Bytes of cell text the grid keeps, including text of rewritten rows not yet given back.
+    std::size_t storedBytes() const;
 
     // Qt model: the 6 data columns of rows 1..; row 0 is the horizontal header and column 0
     // the vertical header.

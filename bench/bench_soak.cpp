@@ -1,7 +1,7 @@
 // The full soak: a 1,000,000-line address file imported into the main window, then 10,000
 // previews redrawn while moving through the grid. Reports resident memory along the way; the
 // memory after 10,000 redraws should stay within a few MB of that after 500.
-#include "tests/walkthrough/soak.h"
+#include "tests/app/soak.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

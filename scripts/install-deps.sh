@@ -13,8 +13,8 @@ PACKAGES=(
   # faces used on cards and their fallbacks
   fonts-ipaexfont-mincho fonts-ipafont-mincho fonts-ipaexfont-gothic fonts-ipafont-gothic
   fonts-aoyagi-kouzan-t fonts-kouzan-mouhitsu fonts-rocknroll fonts-noto-cjk
-  # printing
-  cups cups-client cups-bsd printer-driver-cups-pdf
+  # printing; the tests' own schedulers turn jobs into PDF files with Ghostscript
+  cups cups-client cups-bsd printer-driver-cups-pdf ghostscript
   # headless GUI runs and looking at output
   xvfb xauth xdotool x11-utils x11-apps imagemagick poppler-utils
   # install and package: the icon's pixel sizes, checks of the menu entry, metadata and manuals

@@ -3,6 +3,7 @@
 // list of doubtful rows before paper is used.
 #include "addresses/address_grid.h"
 #include "app/main_window.h"
+#include "tests/support/print_helpers.h"
 #include "tests/support/test_support.h"
 #include "widgets/address_grid_view.h"
 
@@ -26,22 +27,10 @@ QString dataFile(const char* name) {
     return QStringLiteral(RINOVA_SOURCE_DIR "/tests/data/") + QLatin1String(name);
 }
 
-// Points the print system at nothing, so there is no default printer.
-struct NoPrinters {
-    QByteArray saved = qgetenv("CUPS_SERVER");
-    NoPrinters() { qputenv("CUPS_SERVER", "/nonexistent/rinova-test.sock"); }
-    ~NoPrinters() {
-        if (saved.isEmpty())
-            qunsetenv("CUPS_SERVER");
-        else
-            qputenv("CUPS_SERVER", saved);
-    }
-};
-
 class OpenAndPrintCheck : public ::testing::Test {
 protected:
     QTemporaryDir dir;
-    NoPrinters none;
+    rinova::testing::NoPrintService noPrinters; // whatever printers the machine has
     ScriptedPrompts prompts;
 
     QString ini() const { return dir.filePath(QStringLiteral("rinova.ini")); }

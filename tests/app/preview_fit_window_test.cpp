@@ -1,5 +1,6 @@
 // The preview in a maximised window on a desktop screen: the whole card, 100 : 148.
 #include "app/main_window.h"
+#include "tests/support/print_helpers.h"
 #include "tests/support/test_support.h"
 
 #include <QProcess>
@@ -33,7 +34,7 @@ TEST(MaximisedWindow, ThePreviewShowsTheWholeCard) {
         return;
     }
     // No print system: start-up says so and goes on.
-    qputenv("CUPS_SERVER", "/nonexistent/rinova-test.sock");
+    testing::NoPrintService noPrinters;
     QTemporaryDir dir;
     testing::ScriptedPrompts prompts;
     app::MainWindow form(dir.filePath(QStringLiteral("rinova.ini")));

@@ -1,6 +1,7 @@
 // The program's start-up and rinova-cli build their settings the same way: after start-up the
 // main window's model holds exactly what a reader that never writes builds from the same file.
 #include "app/main_window.h"
+#include "tests/support/print_helpers.h"
 #include "tests/support/test_support.h"
 #include "widgets/prompts.h"
 
@@ -11,6 +12,7 @@
 using namespace rinova;
 
 TEST(ProgramAndCliSettings, StartUpAndTheReaderAgreeOnEveryFile) {
+    rinova::testing::NoPrintService noPrinters; // whatever printers the machine has
     const char* files[] = {
         "",
         "[SET]\r\nEdit1Value0=+12\r\nEdit2Value0=$1A\r\nEdit3Value01=5\r\n",

@@ -82,7 +82,7 @@ surface::LogFont vertical(std::int32_t height, const char16_t* face) {
 
 using Pairs = std::vector<std::pair<int, QString>>;
 
-TEST(renderCard, PreviewStartsWithWhiteBackgroundThenUprightPostalFont) {
+TEST(CardRenderer, PreviewStartsWithWhiteBackgroundThenUprightPostalFont) {
     CardInputs in = inputs();
     in.postalCode = "1234567";
     const CardPicture p = renderCard(in);
@@ -110,7 +110,7 @@ TEST(renderCard, PreviewStartsWithWhiteBackgroundThenUprightPostalFont) {
     EXPECT_TRUE(opsOf<LineOp>(other).empty());
 }
 
-TEST(renderCard, PostalCodeDigitsGoAroundABlank) {
+TEST(CardRenderer, PostalCodeDigitsGoAroundABlank) {
     const Pairs seven = {{455, "1"}, {525, "2"}, {595, "3"}, {595, " "},
                          {665, "4"}, {735, "5"}, {805, "6"}, {875, "7"}};
     CardInputs in = inputs();
@@ -132,7 +132,7 @@ TEST(renderCard, PostalCodeDigitsGoAroundABlank) {
     EXPECT_EQ(postal(renderCard(in)), seven);
 }
 
-TEST(renderCard, AddressLinesAreConvertedAtTheirLayoutPlaces) {
+TEST(CardRenderer, AddressLinesAreConvertedAtTheirLayoutPlaces) {
     CardInputs in = inputs();
     in.faceIndex = 1;
     in.address1 = sjis(u"東京都千代田区1-2-3");
@@ -153,7 +153,7 @@ TEST(renderCard, AddressLinesAreConvertedAtTheirLayoutPlaces) {
     EXPECT_EQ(textsAtY(empty, -500).size(), 1u);
 }
 
-TEST(renderCard, NameOneIsDrawnUnconvertedUnlessEmpty) {
+TEST(CardRenderer, NameOneIsDrawnUnconvertedUnlessEmpty) {
     CardInputs in = inputs();
     in.name1 = sjis(u"abc太郎");
     CardPicture p = renderCard(in);
@@ -171,7 +171,7 @@ TEST(renderCard, NameOneIsDrawnUnconvertedUnlessEmpty) {
         EXPECT_FALSE(t.text.endsWith(QString::fromUtf16(u"様"))) << t.text.toStdString();
 }
 
-TEST(renderCard, NameTwoConditions) {
+TEST(CardRenderer, NameTwoConditions) {
     CardInputs in = inputs();
     in.name1 = sjis(u"山田太郎");
     for (const std::string& name2 : {std::string(" "), std::string("")}) {
@@ -197,7 +197,7 @@ TEST(renderCard, NameTwoConditions) {
     }
 }
 
-TEST(renderCard, NameTwoEndsLevelWithNameOne) {
+TEST(CardRenderer, NameTwoEndsLevelWithNameOne) {
     struct Case {
         const char16_t* name1;
         const char16_t* name2;
@@ -246,7 +246,7 @@ CardInputs withSender(int cardType) {
     return in;
 }
 
-TEST(renderCard, SenderBlockForEachCardType) {
+TEST(CardRenderer, SenderBlockForEachCardType) {
     for (int cardType : {0, 1, -1, 7}) {
         SCOPED_TRACE(cardType);
         const std::int32_t o = cardType == 0 ? 0 : -150;
@@ -291,7 +291,7 @@ TEST(renderCard, SenderBlockForEachCardType) {
     EXPECT_EQ(opsOf<TextOp>(renderCard(off)).size(), 1u + 2u);
 }
 
-TEST(renderCard, SenderPostalCodeIsPlacedByItsIndexInTheJoinedText) {
+TEST(CardRenderer, SenderPostalCodeIsPlacedByItsIndexInTheJoinedText) {
     CardInputs in = withSender(0);
     in.sender[0] = "12";
     in.sender[1] = "34567";
@@ -309,7 +309,7 @@ TEST(renderCard, SenderPostalCodeIsPlacedByItsIndexInTheJoinedText) {
     EXPECT_EQ(opsOf<TextOp>(p).size(), 1u + 2u + 5u);
 }
 
-TEST(renderCard, FaceIndexOutsideTheListLeavesTheFaceEmpty) {
+TEST(CardRenderer, FaceIndexOutsideTheListLeavesTheFaceEmpty) {
     const char16_t* faces[] = {u"@ＤＦ行書体", u"@ＭＳ 明朝", u"@ＭＳ ゴシック", u"@HG行書体",
                                u"@HG創英角ﾎﾟｯﾌﾟ体"};
     for (int index = -1; index <= 5; ++index) {
@@ -328,7 +328,7 @@ TEST(renderCard, FaceIndexOutsideTheListLeavesTheFaceEmpty) {
     EXPECT_EQ(sjis(u"@HG創英角ﾎﾟｯﾌﾟ体").size(), 16u) << "fits the 31 usable bytes";
 }
 
-TEST(renderCard, GuidesOnThePreviewOnlyAndByCardType) {
+TEST(CardRenderer, GuidesOnThePreviewOnlyAndByCardType) {
     const std::vector<std::array<std::int32_t, 4>> postalBoxes = {
         {437, -110, 500, -195}, {508, -110, 569, -195}, {577, -110, 637, -195},
         {652, -111, 712, -194}, {720, -111, 780, -194}, {789, -111, 849, -194},
@@ -389,7 +389,7 @@ TEST(renderCard, GuidesOnThePreviewOnlyAndByCardType) {
     }
 }
 
-TEST(renderCard, ExtremeLayoutValuesWrapAroundIn32Bits) {
+TEST(CardRenderer, ExtremeLayoutValuesWrapAroundIn32Bits) {
     EXPECT_EQ(card::NameShift(8, 4, 130), 260);
     EXPECT_EQ(card::NameShift(8, 4, INT32_MAX), -2); // 4 x INT32_MAX wraps to -4
     EXPECT_EQ(card::NameShift(0, 1, INT32_MIN), INT32_MIN / 2);

@@ -7,7 +7,7 @@ using rinova::card::toVerticalText;
 
 namespace {
 
-TEST(toVerticalText, DigitsBecomeKanjiAndZeroStaysFullWidth) {
+TEST(ToVerticalText, DigitsBecomeKanjiAndZeroStaysFullWidth) {
     EXPECT_EQ(toVerticalText(u"0123456789"), QStringView(u"０一二三四五六七八九"));
     EXPECT_EQ(toVerticalText(u"1-2-3"), QStringView(u"一-二-三"));
     EXPECT_EQ(toVerticalText(u"10"), QStringView(u"一０"));
@@ -15,14 +15,14 @@ TEST(toVerticalText, DigitsBecomeKanjiAndZeroStaysFullWidth) {
     EXPECT_EQ(toVerticalText(u""), QString());
 }
 
-TEST(toVerticalText, BothLetterCasesBecomeFullWidthCapitals) {
+TEST(ToVerticalText, BothLetterCasesBecomeFullWidthCapitals) {
     const QStringView capitals(u"ＡＢＣＤＥＦＧＨＩＪＫＬＭＮＯＰＱＲＳＴＵＶＷＸＹＺ");
     EXPECT_EQ(toVerticalText(u"abcdefghijklmnopqrstuvwxyz"), capitals);
     EXPECT_EQ(toVerticalText(u"ABCDEFGHIJKLMNOPQRSTUVWXYZ"), capitals);
     EXPECT_EQ(toVerticalText(u"aBc"), QStringView(u"ＡＢＣ"));
 }
 
-TEST(toVerticalText, EveryOtherUnitIsCopied) {
+TEST(ToVerticalText, EveryOtherUnitIsCopied) {
     const QStringView kept(u"Ａ１０あア漢ｶﾀｶﾅ様 -#.〇ー、");
     EXPECT_EQ(toVerticalText(kept), kept);
     // Every unit outside the 62 ASCII digits and letters passes unchanged, lone surrogates too.
@@ -35,7 +35,7 @@ TEST(toVerticalText, EveryOtherUnitIsCopied) {
     EXPECT_EQ(toVerticalText(all), all);
 }
 
-TEST(toVerticalText, KeepsLengthAndInputAndIsIdempotent) {
+TEST(ToVerticalText, KeepsLengthAndInputAndIsIdempotent) {
     const QString input = QString::fromUtf16(u"𠮷野家3号館b");
     const QString copy = input;
     const QString once = toVerticalText(input);

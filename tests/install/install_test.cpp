@@ -1,5 +1,7 @@
 // Rinova as a user gets it: `cmake --install` into a prefix of the test's own and the Debian
 // package made by cpack. The installed programs run from that prefix.
+#include "tests/support/print_helpers.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
@@ -218,26 +220,6 @@ TEST_F(Installed, CommandLinesAnswerAsProgramsUsuallyDo) {
     }
 }
 
-// A print scheduler of the test's own gives the program a default printer, so that start-up
-// shows no box and runs on to the settings window.
-class PrivatePrinter {
-public:
-    explicit PrivatePrinter(const QString& dir) : dir_(dir) {
-        const Outcome r = run("bash", {script(), "start", dir_, "RinovaInstall"});
-        status_ = r.exit;
-        log_ = r.out + r.err;
-    }
-    ~PrivatePrinter() { run("bash", {script(), "stop", dir_}); }
-    int status() const { return status_; }
-    const QString& log() const { return log_; }
-    QString socket() const { return dir_ + "/cups.sock"; }
-
-private:
-    static QString script() { return QStringLiteral(RINOVA_SOURCE_DIR "/scripts/cups-private.sh"); }
-    QString dir_, log_;
-    int status_ = -1;
-};
-
 // Sets a folder's mode for the life of the object.
 class FolderMode {
 public:
@@ -252,9 +234,10 @@ private:
 
 TEST_F(Installed, ChangedSettingsLandWhereTheUserCanWriteThem) {
     QTemporaryDir work;
-    PrivatePrinter printer(work.filePath("cups"));
-    if (printer.status() == 3) GTEST_SKIP() << qPrintable(printer.log());
-    ASSERT_EQ(printer.status(), 0) << qPrintable(printer.log());
+    // A print scheduler of the test's own gives the program a default printer, so that start-up
+    // shows no box and runs on to the settings window; the programs started below reach it.
+    rinova::testing::PrivateScheduler printer(QStringLiteral("RinovaInstall"));
+    RINOVA_REQUIRE_SCHEDULER(printer);
 
     const QString home = work.filePath("home");
     ASSERT_TRUE(QDir().mkpath(home));
@@ -288,7 +271,6 @@ TEST_F(Installed, ChangedSettingsLandWhereTheUserCanWriteThem) {
         const FolderMode mode(path("bin"), c.binMode);
         QProcessEnvironment env = offscreen();
         env.insert("HOME", home);
-        env.insert("CUPS_SERVER", printer.socket());
         env.remove("XDG_CONFIG_HOME");
         if (c.xdgConfigHome) env.insert("XDG_CONFIG_HOME", *c.xdgConfigHome);
         QProcess program;

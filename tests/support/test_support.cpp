@@ -24,15 +24,23 @@ void writeBytes(const QString& path, const std::string& bytes) {
         f.write(bytes.data(), static_cast<qint64>(bytes.size()));
 }
 
-CliRun runCli(const QStringList& args) {
+CliRun runProgram(const QString& program, const QStringList& args, int limitMs) {
     QProcess p;
-    p.start(QStringLiteral(RINOVA_BINARY_DIR "/cli/rinova-cli"), args);
+    p.start(program, args);
     CliRun r;
-    if (!p.waitForFinished(60000)) return r;
+    if (!p.waitForFinished(limitMs)) {
+        p.kill();
+        p.waitForFinished(5000);
+        return r;
+    }
     r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
     r.out = p.readAllStandardOutput();
     r.err = p.readAllStandardError();
     return r;
+}
+
+CliRun runCli(const QStringList& args) {
+    return runProgram(QStringLiteral(RINOVA_BINARY_DIR "/cli/rinova-cli"), args);
 }
 
 ScriptedPrompts::ScriptedPrompts() {

@@ -22,12 +22,14 @@ std::string sjis(const char16_t* text);
 std::string readBytes(const QString& path);
 void writeBytes(const QString& path, const std::string& bytes);
 
-// One run of the built rinova-cli with the given arguments; exit code -1 when it crashed or
-// did not finish in time.
+// One run of a program, its output and errors apart; exit code -1 when it crashed, could not
+// start or did not finish within the limit. It inherits this process's environment.
 struct CliRun {
     int exitCode = -1;
     QByteArray out, err;
 };
+CliRun runProgram(const QString& program, const QStringList& args, int limitMs = 120000);
+// The built rinova-cli.
 CliRun runCli(const QStringList& args);
 
 // widgets::Prompts that answer from queues and record what was shown. Installed while it lives.

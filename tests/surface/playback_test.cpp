@@ -164,28 +164,78 @@ TEST(Playback, PenIsOneUnitButAtLeastOnePixel) {
     EXPECT_EQ(e[3] - e[2], 5);
 }
 
+// Pixels of the image that are not blank outside `area`.
+int paintedOutside(const QImage& image, const QRect& area) {
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            n += !area.contains(x, y) && image.pixel(x, y) != kBlank;
+    return n;
+}
+
 TEST(Playback, WildCoordinatesAndTextsNeitherCrashNorPaintOutsideReason) {
+    // Shapes and texts at the ends of the int range, fonts of absurd heights and broken UTF-16,
+    // none of them near the card or drawable; then the card's frame, which must land as always.
     RecordingCanvas c;
-    c.rectangle(INT_MIN, INT_MAX, INT_MAX, INT_MIN);
-    c.moveTo(INT_MIN, INT_MIN);
-    c.lineTo(INT_MAX, INT_MAX);
-    c.lineTo(INT_MAX, 5);
+    c.rectangle(INT_MAX - 10, INT_MIN + 10, INT_MAX, INT_MIN); // far right and below
+    c.rectangle(INT_MIN, INT_MAX, INT_MIN + 10, INT_MAX - 10); // far left and above
+    c.moveTo(INT_MIN, INT_MAX);
+    c.lineTo(INT_MIN, INT_MIN); // far left, from far above to far below
+    c.lineTo(INT_MAX, INT_MIN); // far below, from far left to far right
+    c.lineTo(INT_MAX, INT_MAX); // far right
     LogFont f = defaultCanvasFont();
-    f.height = INT_MAX;
+    f.height = 40;
     f.escapement = 900;
     c.selectFont(f);
-    c.textOut(INT_MAX, INT_MIN, QStringLiteral("huge"));
+    c.textOut(INT_MAX, INT_MIN, QStringLiteral(u"遠い"));
+    c.textOut(INT_MIN, INT_MAX, QStringLiteral(u"遠い"));
+    f.height = INT_MAX;
+    c.selectFont(f);
+    c.textOut(500, -740, QStringLiteral("huge"));
     f.height = INT_MIN;
     f.escapement = -2700;
     c.selectFont(f);
-    c.textOut(500, -500, QString(QChar(0xD800)) + QChar(0xDFFF) + QStringLiteral("x"));
-    QImage image = blankImage(105, 155);
-    QPainter p(&image);
-    playStretched(c.picture(), p, 0, 0, 105, 155);
-    playStretched(c.picture(), p, 105, 155, 0, 0); // mirrored
-    playStretched(c.picture(), p, 5, 5, 5, 5);     // empty
-    playNatural(c.picture(), p, INT_MAX, INT_MIN, 1e300, -1e300);
-    SUCCEED();
+    c.textOut(500, -740, QString(QChar(0xD800)) + QChar(0xDFFF) + QStringLiteral("x"));
+    c.setBrushClear();
+    c.rectangle(0, 0, 1000, -1480);
+
+    // Each playback into an image with a 20-pixel margin around the card's place.
+    constexpr int M = 20;
+    const struct {
+        const char* name;
+        int left, top, right, bottom;
+    } boxes[] = {
+        {"stretched", M, M, M + 105, M + 155},
+        {"mirrored", M + 105, M + 155, M, M},
+        {"empty", M + 5, M + 5, M + 5, M + 5},
+    };
+    for (const auto& b : boxes) {
+        SCOPED_TRACE(b.name);
+        QImage image = blankImage(105 + 2 * M, 155 + 2 * M);
+        {
+            QPainter p(&image);
+            playStretched(c.picture(), p, b.left, b.top, b.right, b.bottom);
+        }
+        const CardMapping m(b.left, b.top, b.right, b.bottom);
+        const int x0 = m.pixelX(0), x1 = m.pixelX(1000), y0 = m.pixelY(0), y1 = m.pixelY(-1480);
+        const QRect card(QPoint(std::min(x0, x1), std::min(y0, y1)),
+                         QPoint(std::max(x0, x1), std::max(y0, y1)));
+        EXPECT_EQ(paintedOutside(image, card), 0);
+        if (card.width() > 2 && card.height() > 2) {
+            // The frame's corners: nothing before it turned or moved the painter.
+            EXPECT_EQ(image.pixel(card.left(), card.top()), 0xFF000000u);
+            EXPECT_EQ(image.pixel(card.right() - 1, card.bottom() - 1), 0xFF000000u);
+        }
+    }
+
+    // The whole card far off the target at an absurd resolution: nothing at all.
+    QImage image = blankImage(105 + 2 * M, 155 + 2 * M);
+    {
+        QPainter p(&image);
+        playNatural(c.picture(), p, INT_MAX, INT_MIN, 1e300, -1e300);
+        playNatural(c.picture(), p, INT_MIN, INT_MAX, -1e300, 1e300);
+    }
+    EXPECT_EQ(paintedOutside(image, QRect()), 0);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // The dialogs a user meets speak Japanese whatever the desktop's locale (the tests run under
 // C.UTF-8), and the file list cuts none of its texts.
+#include "tests/support/print_helpers.h"
 #include "tests/support/test_support.h"
 #include "widgets/file_dialogs.h"
 #include "widgets/japanese_locale.h"
@@ -66,6 +67,8 @@ TEST(JapaneseDialogs, TheFileListIsJapaneseAndCutsNothing) {
 }
 
 TEST(JapaneseDialogs, TheToolkitsPrintDialogHasNoEnglishLeft) {
+    // The machine's printers would bring their drivers' own names into the dialog.
+    testing::NoPrintService noPrinters;
     widgets::useJapanese();
     QPrinter printer(QPrinter::HighResolution); // a file printer: no driver brings texts of its own
     printer.setOutputFormat(QPrinter::PdfFormat);

@@ -1,7 +1,7 @@
 // The printer surface on PDF printers: where a card lands on the sheet, the job's life cycle,
 // and copies of a printer's settings.
-#include "print_helpers.h"
 #include "surface/printer_surface.h"
+#include "tests/support/print_helpers.h"
 #include "text/failure.h"
 
 #include <QFile>

@@ -1,5 +1,5 @@
 // The spin edit driven with real key and mouse events.
-#include "tests/widgets/typing.h"
+#include "tests/support/typing.h"
 #include "widgets/spin_edit.h"
 
 #include <QApplication>

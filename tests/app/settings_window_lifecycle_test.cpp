@@ -1,6 +1,6 @@
 // loadFromSettings from the stored texts and saveOnClose back to the file, checked on the file's
 // bytes.
-#include "tests/settings_window/settings_window_fixture.h"
+#include "tests/app/settings_window_fixture.h"
 
 #include <QFile>
 
@@ -67,7 +67,7 @@ TEST_F(SettingsWindowTest, ChoicesFromTheFileAndUnknownCodesStoredAsDefaults) {
     EXPECT_EQ(c().faceCombo->currentText(), u"@HG創英角ﾎﾟｯﾌﾟ体"_qs);
     EXPECT_FALSE(choices().printSender);
     EXPECT_EQ(choices().cardType, 1);
-    EXPECT_EQ(c().senderEdits()[2]->text(), u"東京都千代田区"_qs);
+    EXPECT_EQ(c().senderAddress1->text(), u"東京都千代田区"_qs);
     EXPECT_EQ(choices().senderTexts[2], sjis(u"東京都千代田区"));
 
     form->close();
@@ -111,7 +111,7 @@ TEST_F(SettingsWindowTest, ReadOnlyFileOnCloseKeepsTheWindowOpen) {
     const std::string stored = iniText({{"FontName", "1"}, {"SashiName1", sjis(u"山田")}});
     start(stored);
     show();
-    typeText(c().senderEdits()[4], u"太郎"_qs);
+    typeText(c().senderName1, u"太郎"_qs);
     QFile::setPermissions(ini, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
     QTest::mouseClick(c().closeButton, Qt::LeftButton);
     ASSERT_EQ(prompts.errors.size(), 1u);
@@ -139,7 +139,7 @@ TEST_F(SettingsWindowTest, AfterAFailedFontNameCloseKeepsTheFileUntilTheUserChan
     EXPECT_EQ(prompts.errors[0], u"'abc' は整数ではありません."_qs);
     // Steps after the font did not run.
     EXPECT_EQ(choices().cardType, 0);
-    EXPECT_EQ(c().senderEdits()[2]->text(), "");
+    EXPECT_EQ(c().senderAddress1->text(), "");
     EXPECT_EQ(c().xSpin->text(), "0");
     EXPECT_EQ(choices().fontIndex, 0);
 
@@ -150,7 +150,7 @@ TEST_F(SettingsWindowTest, AfterAFailedFontNameCloseKeepsTheFileUntilTheUserChan
     // What the user changes is stored; the rest stays as the file has it.
     show();
     QTest::mouseClick(c().printSenderCheck, Qt::LeftButton);
-    typeText(c().senderEdits()[4], u"佐藤"_qs);
+    typeText(c().senderName1, u"佐藤"_qs);
     form->close();
     EXPECT_EQ(file(), iniText({{"FontName", "abc"},
                                {"SashiPrint", "1"},
@@ -164,10 +164,10 @@ TEST_F(SettingsWindowTest, LongStoredTextIsShownWholeAndUntouchedTextsKeepTheirB
     const std::string address(60, 'a');
     const std::string broken = "\x81\x20\xff" + sjis(u"名"); // no character for 0x81 0x20, 0xFF
     start(iniText({{"SashiAdd1", address}, {"SashiName2", broken}}));
-    EXPECT_EQ(c().senderEdits()[2]->text().size(), 60);
-    c().senderEdits()[2]->end(false);
-    QTest::keyClicks(c().senderEdits()[2], "b");
-    EXPECT_EQ(c().senderEdits()[2]->text().size(), 60);
+    EXPECT_EQ(c().senderAddress1->text().size(), 60);
+    c().senderAddress1->end(false);
+    QTest::keyClicks(c().senderAddress1, "b");
+    EXPECT_EQ(c().senderAddress1->text().size(), 60);
     form->close();
     const std::string bytes = file();
     EXPECT_NE(bytes.find("SashiAdd1=" + address + "\r\n"), std::string::npos);
@@ -183,7 +183,7 @@ TEST_F(SettingsWindowTest, ChoicesRedrawAndWaitForCloseToBeStored) {
     EXPECT_EQ(redraws, 2);
     pick(c().faceCombo, 2);
     EXPECT_EQ(redraws, 3);
-    typeText(c().senderEdits()[0], u"100"_qs); // sender fields do not redraw
+    typeText(c().senderPostal1, u"100"_qs); // sender fields do not redraw
     EXPECT_EQ(redraws, 3);
     EXPECT_FALSE(QFile::exists(ini));
     EXPECT_TRUE(choices().printSender);

@@ -1,6 +1,6 @@
 // Saving cards as a PDF: a complete file replaces the old one, anything less leaves it alone.
-#include "print_helpers.h"
 #include "surface/pdf_export.h"
+#include "tests/support/print_helpers.h"
 #include "tests/support/test_support.h"
 #include "text/failure.h"
 

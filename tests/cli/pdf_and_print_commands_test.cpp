@@ -1,47 +1,37 @@
 // `rinova-cli pdf` and `rinova-cli print` as a user runs them: pages, page size, where the
 // cards land, and what bad arguments and unreadable files give.
-#include "print_helpers.h"
+#include "tests/support/print_helpers.h"
+#include "tests/support/test_support.h"
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace rinova {
 namespace {
 
-const QString kCli = QStringLiteral(RINOVA_BINARY_DIR "/cli/rinova-cli");
 const QString kAddresses = QStringLiteral(RINOVA_SOURCE_DIR "/tests/data/print_addresses.csv");
 
-struct CliRun {
-    int code = -1;
+// The exit code and the error text of one run.
+struct Outcome {
+    int code;
     QString err;
 };
-
-CliRun cli(const QStringList& args) {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    p.setProcessEnvironment(env);
-    p.start(kCli, args);
-    if (!p.waitForFinished(120000)) return {};
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAllStandardError())};
+Outcome cli(const QStringList& args) {
+    const testing::CliRun r = testing::runCli(args);
+    return {r.exitCode, QString::fromUtf8(r.err)};
 }
 
-class CliPdf : public ::testing::Test {
+class PdfAndPrintCommands : public ::testing::Test {
 protected:
-    void SetUp() override {
-        if (!QFile::exists(kCli)) GTEST_SKIP() << "rinova-cli is not built";
-    }
     QTemporaryDir dir;
     QString ini = dir.filePath(QStringLiteral("none.ini"));
 };
 
-TEST_F(CliPdf, RowsBecomeCardSizedPagesWithTheCardFromTheCorner) {
+TEST_F(PdfAndPrintCommands, RowsBecomeCardSizedPagesWithTheCardFromTheCorner) {
     const QString out = dir.filePath(QStringLiteral("cards.pdf"));
-    const CliRun r =
+    const Outcome r =
         cli({QStringLiteral("pdf"), kAddresses, QStringLiteral("--rows"), QStringLiteral("4-2"),
              QStringLiteral("--settings"), ini, QStringLiteral("-o"), out});
     ASSERT_EQ(r.code, 0) << qPrintable(r.err);
@@ -66,7 +56,7 @@ TEST_F(CliPdf, RowsBecomeCardSizedPagesWithTheCardFromTheCorner) {
     EXPECT_EQ(testing::pdfPageCount(out), 8);
 }
 
-TEST_F(CliPdf, BadArgumentsAndUnreadableFilesAreSaidWithTheirExitCodes) {
+TEST_F(PdfAndPrintCommands, BadArgumentsAndUnreadableFilesAreSaidWithTheirExitCodes) {
     const QString out = dir.filePath(QStringLiteral("x.pdf"));
     EXPECT_EQ(cli({QStringLiteral("pdf"), kAddresses}).code, 2); // no -o
     EXPECT_EQ(cli({QStringLiteral("pdf"), kAddresses, QStringLiteral("--rows"),
@@ -77,26 +67,27 @@ TEST_F(CliPdf, BadArgumentsAndUnreadableFilesAreSaidWithTheirExitCodes) {
                    QStringLiteral("a-b"), QStringLiteral("-o"), out})
                   .code,
               2);
-    const CliRun beyond = cli({QStringLiteral("pdf"), kAddresses, QStringLiteral("--rows"),
-                               QStringLiteral("5-9"), QStringLiteral("-o"), out});
+    const Outcome beyond = cli({QStringLiteral("pdf"), kAddresses, QStringLiteral("--rows"),
+                                QStringLiteral("5-9"), QStringLiteral("-o"), out});
     EXPECT_EQ(beyond.code, 2);
     EXPECT_TRUE(beyond.err.contains(QStringLiteral("行 9 はありません"))) << qPrintable(beyond.err);
 
     const QString missing = dir.filePath(QStringLiteral("missing.csv"));
-    const CliRun unreadable = cli({QStringLiteral("pdf"), missing, QStringLiteral("-o"), out});
+    const Outcome unreadable = cli({QStringLiteral("pdf"), missing, QStringLiteral("-o"), out});
     EXPECT_EQ(unreadable.code, 1);
     EXPECT_TRUE(unreadable.err.contains(QStringLiteral("は開けません")))
         << qPrintable(unreadable.err);
 
-    const CliRun unwritable = cli({QStringLiteral("pdf"), kAddresses, QStringLiteral("-o"),
-                                   dir.filePath(QStringLiteral("no/such/dir/x.pdf"))});
+    const Outcome unwritable = cli({QStringLiteral("pdf"), kAddresses, QStringLiteral("-o"),
+                                    dir.filePath(QStringLiteral("no/such/dir/x.pdf"))});
     EXPECT_EQ(unwritable.code, 1);
     EXPECT_TRUE(unwritable.err.contains(QStringLiteral("に書き込めません")));
     EXPECT_FALSE(QFile::exists(out));
 
     EXPECT_EQ(cli({QStringLiteral("print"), kAddresses, QStringLiteral("--bogus")}).code, 2);
-    const CliRun noQueue = cli({QStringLiteral("print"), kAddresses, QStringLiteral("--printer"),
-                                QStringLiteral("rinova-no-such-queue")});
+    testing::NoPrintService noPrinters; // whatever printers the machine has
+    const Outcome noQueue = cli({QStringLiteral("print"), kAddresses, QStringLiteral("--printer"),
+                                 QStringLiteral("rinova-no-such-queue")});
     EXPECT_EQ(noQueue.code, 1);
     EXPECT_TRUE(noQueue.err.contains(QStringLiteral("プリンタ rinova-no-such-queue はありません")));
 }

@@ -1,6 +1,7 @@
 // A shorter soak than bench_soak: a large file and a few thousand previews in one process;
 // resident memory must level off once the first few hundred redraws have warmed the caches.
-#include "tests/walkthrough/soak.h"
+#include "tests/app/soak.h"
+#include "tests/support/print_helpers.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -25,6 +26,10 @@ TEST(Soak, PreviewRedrawsOverALargeFileDoNotGrowMemory) {
 #else
     constexpr int lines = 100000, redraws = 3000;
 #endif
+    // The program's start-up lists the default printer's fonts: a scheduler of the test's own
+    // provides one.
+    testing::PrivateScheduler cups(QStringLiteral("RinovaSoak"));
+    RINOVA_REQUIRE_SCHEDULER(cups);
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const soak::Result r = soak::run(dir.path(), lines, redraws, 100);

@@ -1,5 +1,5 @@
 // Completion and change reports of the editable drop-down lists.
-#include "tests/widgets/typing.h"
+#include "tests/support/typing.h"
 #include "widgets/completing_combo_box.h"
 
 #include <QAbstractItemView>

@@ -2,7 +2,7 @@
 // is stopped.
 #include "app/job_status_bar.h"
 #include "app/main_window.h"
-#include "print_helpers.h"
+#include "tests/support/print_helpers.h"
 #include "tests/support/test_support.h"
 #include "widgets/address_grid_view.h"
 
@@ -20,6 +20,7 @@ namespace {
 // Jobs print to the printers the tests give, whatever the machine's own.
 class DeskJobs : public ::testing::Test {
 protected:
+    testing::NoPrintService noPrinters;
     QTemporaryDir dir;
     QString ini = dir.filePath(QStringLiteral("rinova.ini"));
     testing::ScriptedPrompts prompts;
@@ -28,8 +29,7 @@ protected:
     // Starts up, imports the file through the open command and selects rows first..last.
     void open(const QString& csv, int first, int last) {
         form.startUp();
-        prompts.messages.clear(); // what start-up said of this machine's printers
-        prompts.errors.clear();
+        prompts.errors.clear(); // no default printer
         prompts.openAnswers.push_back(csv);
         form.openAddressFile();
         form.grid().setCurrentRow(first);

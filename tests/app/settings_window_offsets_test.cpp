@@ -1,5 +1,5 @@
 // Element switching and the spin edits: what each change writes, sets and redraws.
-#include "tests/settings_window/settings_window_fixture.h"
+#include "tests/app/settings_window_fixture.h"
 
 #include <QFile>
 #include <QToolButton>

@@ -1,7 +1,7 @@
 // The print command on paper other than postcards: the user is told which paper is set before
 // the job starts, and chooses to go on or stop.
 #include "app/print_command.h"
-#include "print_helpers.h"
+#include "tests/support/print_helpers.h"
 #include "tests/support/test_support.h"
 
 #include <QFile>

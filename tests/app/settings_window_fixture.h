@@ -5,7 +5,7 @@
 #include "app/settings_window.h"
 #include "settings/settings_model.h"
 #include "tests/support/test_support.h"
-#include "tests/widgets/typing.h"
+#include "tests/support/typing.h"
 #include "widgets/byte_limited_edit.h"
 #include "widgets/completing_combo_box.h"
 #include "widgets/spin_edit.h"

@@ -1,6 +1,7 @@
 // The main window: start-up steps and their failures, the font check, the menu handlers.
 #include "addresses/address_grid.h"
 #include "app/main_window.h"
+#include "tests/support/print_helpers.h"
 #include "tests/support/test_support.h"
 #include "widgets/address_grid_view.h"
 
@@ -21,18 +22,6 @@ namespace {
 
 const QStringList kFaces = {u"@ＤＦ行書体"_qs, u"@ＭＳ 明朝"_qs, u"@ＭＳ ゴシック"_qs,
                             u"@HG行書体"_qs, u"@HG創英角ﾎﾟｯﾌﾟ体"_qs};
-
-// Points the print system at nothing, so there is no default printer.
-struct NoPrinters {
-    QByteArray saved = qgetenv("CUPS_SERVER");
-    NoPrinters() { qputenv("CUPS_SERVER", "/nonexistent/rinova-test.sock"); }
-    ~NoPrinters() {
-        if (saved.isEmpty())
-            qunsetenv("CUPS_SERVER");
-        else
-            qputenv("CUPS_SERVER", saved);
-    }
-};
 
 } // namespace
 
@@ -55,6 +44,7 @@ TEST(FontCheck, NamesEveryFaceNoEntryEqualsExactlyInOrder) {
 
 class MainWindowTest : public ::testing::Test {
 protected:
+    rinova::testing::NoPrintService noPrinters; // whatever printers the machine has
     QTemporaryDir dir;
     QString ini() const { return dir.filePath(QStringLiteral("rinova.ini")); }
 };
@@ -77,7 +67,6 @@ TEST_F(MainWindowTest, NonIntegerSettingStopsStartUpAtTheLayoutStep) {
 }
 
 TEST_F(MainWindowTest, WithoutADefaultPrinterTheFontListStaysEmpty) {
-    NoPrinters none;
     ScriptedPrompts prompts;
     app::MainWindow form(ini());
     form.startUp();
@@ -93,7 +82,6 @@ TEST_F(MainWindowTest, WithoutADefaultPrinterTheFontListStaysEmpty) {
 }
 
 TEST_F(MainWindowTest, NameTwoToggleFlipsTheMarkAndRedraws) {
-    NoPrinters none;
     ScriptedPrompts prompts;
     app::MainWindow form(ini());
     form.startUp();
@@ -109,7 +97,6 @@ TEST_F(MainWindowTest, NameTwoToggleFlipsTheMarkAndRedraws) {
 }
 
 TEST_F(MainWindowTest, OpenImportsCancelsAndReportsUnreadableFiles) {
-    NoPrinters none;
     ScriptedPrompts prompts;
     app::MainWindow form(ini());
     form.startUp();

@@ -4,19 +4,15 @@
 #include "card/card_inputs.h"
 #include "card/card_renderer.h"
 #include "settings/settings_model.h"
-#include "settings/settings_store.h"
-#include "surface/playback.h"
+#include "tests/support/print_helpers.h"
 #include "tests/support/test_support.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
-#include <QPainter>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
@@ -27,6 +23,9 @@
 namespace rinova {
 namespace {
 
+using testing::countPixels;
+using testing::darkDifference;
+using testing::isGuideRed;
 using testing::readBytes;
 using testing::sjis;
 
@@ -70,63 +69,6 @@ int runSession(const QString& program, const QStringList& args, int limitMs, QSt
     return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
 }
 
-int run(const QString& program, const QStringList& args, QString* out = nullptr) {
-    return runSession(program, args, 60000, out);
-}
-
-bool red(QRgb c) {
-    return qRed(c) > 160 && qGreen(c) < 110 && qBlue(c) < 110;
-}
-bool dark(QRgb c) {
-    return qGray(c) < 128;
-}
-int count(const QImage& img, const QRect& area, bool (*test)(QRgb)) {
-    int n = 0;
-    const QRect a = area.intersected(img.rect());
-    for (int y = a.top(); y <= a.bottom(); ++y)
-        for (int x = a.left(); x <= a.right(); ++x)
-            n += test(img.pixel(x, y));
-    return n;
-}
-// Pixels dark in one image and not in the other.
-int difference(const QImage& a, const QImage& b) {
-    int n = 0;
-    for (int y = 0; y < std::min(a.height(), b.height()); ++y)
-        for (int x = 0; x < std::min(a.width(), b.width()); ++x)
-            n += dark(a.pixel(x, y)) != dark(b.pixel(x, y));
-    return n;
-}
-
-// Which 1 mm squares of the card hold ink. Comparing squares rather than pixels lets the PDF's
-// rasteriser and the test's painter differ by a pixel along every thin stroke.
-std::vector<bool> inkSquares(const QImage& img) {
-    std::vector<bool> squares(100 * 148, false);
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x) {
-            const int sx = static_cast<int>(x / kPxPerMm), sy = static_cast<int>(y / kPxPerMm);
-            if (sx < 100 && sy < 148 && dark(img.pixel(x, y))) squares[sy * 100 + sx] = true;
-        }
-    return squares;
-}
-// Squares inked in one card with no ink in the same or a neighbouring square of the other.
-int squareDifference(const std::vector<bool>& a, const std::vector<bool>& b) {
-    auto near = [](const std::vector<bool>& in, int x, int y) {
-        for (int dy = -1; dy <= 1; ++dy)
-            for (int dx = -1; dx <= 1; ++dx) {
-                const int nx = x + dx, ny = y + dy;
-                if (nx >= 0 && nx < 100 && ny >= 0 && ny < 148 && in[ny * 100 + nx]) return true;
-            }
-        return false;
-    };
-    int n = 0;
-    for (int y = 0; y < 148; ++y)
-        for (int x = 0; x < 100; ++x) {
-            n += a[y * 100 + x] && !near(b, x, y);
-            n += b[y * 100 + x] && !near(a, x, y);
-        }
-    return n;
-}
-
 // The settings file as KEY=VALUE lines, in order.
 std::vector<std::string> iniLines(const QString& path) {
     std::vector<std::string> lines;
@@ -144,95 +86,45 @@ std::vector<std::string> iniLines(const QString& path) {
 class WalkThrough : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (const char* tool : {"xvfb-run", "Xvfb", "xauth", "xdotool", "xwd", "import", "cupsd",
-                                 "lpadmin", "pdfinfo", "pdftoppm"})
+        for (const char* tool :
+             {"xvfb-run", "Xvfb", "xauth", "xdotool", "xwd", "import", "pdfinfo", "pdftoppm"})
             if (findTool(tool).isEmpty())
                 GTEST_SKIP() << tool << " is not installed (scripts/install-deps.sh installs it)";
+        RINOVA_REQUIRE_SCHEDULER(cups);
+        // The queue takes postcards, as the user's printer would.
+        const testing::CliRun paper = testing::runProgram(
+            QStringLiteral("lpadmin"), {QStringLiteral("-p"), cups.queue(), QStringLiteral("-o"),
+                                        QStringLiteral("PageSize=Custom.100x148mm")});
+        ASSERT_EQ(paper.exitCode, 0) << paper.err.toStdString();
+
         rinova = QStringLiteral(RINOVA_BINARY_DIR "/app/rinova");
         ASSERT_TRUE(QFileInfo(rinova).isExecutable()) << "build the rinova target first";
-
         ASSERT_TRUE(work.isValid());
         exeDir = work.filePath(QStringLiteral("program"));
-        outDir = work.filePath(QStringLiteral("pdf"));
         shots = QStringLiteral(RINOVA_BINARY_DIR "/walkthrough");
         QDir(shots).removeRecursively();
         ASSERT_TRUE(QDir().mkpath(exeDir));
         ASSERT_TRUE(QFile::copy(rinova, QDir(exeDir).filePath(QStringLiteral("rinova"))));
         ASSERT_TRUE(QFile::copy(sourcePath("samples/addresses.csv"),
                                 QDir(exeDir).filePath(QStringLiteral("addresses.csv"))));
-
-        // A queue of this test's own, on postcard paper, started by hand.
-        qputenv("RINOVA_CUPS_PIDFILE", work.filePath(QStringLiteral("cupsd.pid")).toLocal8Bit());
-        queue = QStringLiteral("RinovaWalk_%1").arg(QCoreApplication::applicationPid());
-        QString log;
-        queueStarted = true; // whatever part of it came up goes again in TearDown
-        ASSERT_EQ(
-            run(QStringLiteral("bash"), {sourcePath("scripts/cups-start.sh"), queue, outDir}, &log),
-            0)
-            << qPrintable(log);
-        ASSERT_EQ(run(QStringLiteral("lpadmin"),
-                      {QStringLiteral("-p"), queue, QStringLiteral("-o"),
-                       QStringLiteral("PageSize=Custom.100x148mm")},
-                      &log),
-                  0)
-            << qPrintable(log);
     }
 
-    void TearDown() override {
-        if (queueStarted) run(QStringLiteral("bash"), {sourcePath("scripts/cups-stop.sh"), queue});
-    }
-
-    // The PDF the queue wrote, once it is complete; empty after the time limit.
-    QString awaitPdf(int pages) const {
-        QElapsedTimer t;
-        t.start();
-        while (t.elapsed() < 90000) {
-            const QFileInfoList files =
-                QDir(outDir).entryInfoList({QStringLiteral("*.pdf")}, QDir::Files);
-            if (files.size() == 1) {
-                QString info;
-                const QString path = files[0].absoluteFilePath();
-                if (run(QStringLiteral("pdfinfo"), {path}, &info) == 0 &&
-                    info.contains(QRegularExpression(QStringLiteral("Pages:\\s+%1\\n").arg(pages))))
-                    return path;
-            }
-            QThread::msleep(200);
-        }
-        return {};
-    }
-
-    QImage page(const QString& pdf, int n) const {
-        const QString prefix = work.filePath(QStringLiteral("page%1").arg(n));
-        run(QStringLiteral("pdftoppm"),
-            {QStringLiteral("-r"), QString::number(kDpi), QStringLiteral("-f"), QString::number(n),
-             QStringLiteral("-l"), QString::number(n), QStringLiteral("-singlefile"), pdf, prefix});
-        return QImage(prefix + QStringLiteral(".ppm")).convertToFormat(QImage::Format_RGB32);
-    }
-
-    // The card of a row as the renderer draws it for the printer, at the test's resolution.
-    QImage reference(const card::CardInputs& in) const {
-        QImage img(qRound(100 * kPxPerMm), qRound(148 * kPxPerMm), QImage::Format_RGB32);
-        img.fill(Qt::white);
-        QPainter p(&img);
-        surface::playNatural(card::renderCard(in), p, 0, 0, kPxPerMm, kPxPerMm);
-        return img;
-    }
-
+    // The program prints to this scheduler's default queue: CUPS_SERVER reaches it through
+    // xvfb-run and the walk-through script.
+    testing::PrivateScheduler cups{QStringLiteral("RinovaWalk")};
     QTemporaryDir work;
-    QString rinova, exeDir, outDir, shots, queue;
-    bool queueStarted = false;
+    QString rinova, exeDir, shots;
 };
 
 TEST_F(WalkThrough, OpenMoveSetUpPrintRowsTwoToSixAndQuit) {
     QElapsedTimer clock;
     clock.start();
     QString log;
-    const int code =
-        runSession(QStringLiteral("xvfb-run"),
-                   {QStringLiteral("-a"), QStringLiteral("-s"),
-                    QStringLiteral("-screen 0 1280x1024x24"), QStringLiteral("bash"),
-                    sourcePath("tests/walkthrough/walkthrough.sh"), exeDir, shots, queue},
-                   150000, &log);
+    const int code = runSession(QStringLiteral("xvfb-run"),
+                                {QStringLiteral("-a"), QStringLiteral("-s"),
+                                 QStringLiteral("-screen 0 1280x1024x24"), QStringLiteral("bash"),
+                                 sourcePath("tests/app/walkthrough.sh"), exeDir, shots},
+                                150000, &log);
     std::printf("%s(walk-through %lld ms)\n", qPrintable(log), clock.elapsed());
     ASSERT_EQ(code, 0) << "the walk-through stopped; screenshots in " << qPrintable(shots);
 
@@ -252,19 +144,17 @@ TEST_F(WalkThrough, OpenMoveSetUpPrintRowsTwoToSixAndQuit) {
     const QImage row5(QDir(shots).filePath(QStringLiteral("04-row5.png")));
     ASSERT_FALSE(row3.isNull());
     ASSERT_EQ(row3.size(), row5.size());
-    EXPECT_GT(count(row3, row3.rect(), red), 500);
-    EXPECT_GT(difference(row3, row5), 2000);
+    EXPECT_GT(countPixels(row3, isGuideRed), 500);
+    EXPECT_GT(darkDifference(row3, row5), 2000);
 
     // The PDF: one job of five postcard pages without guides.
-    const QString pdf = awaitPdf(5);
-    ASSERT_FALSE(pdf.isEmpty()) << "no complete 5-page PDF came out of the queue";
-    QString info;
-    run(QStringLiteral("pdfinfo"), {pdf}, &info);
-    const QRegularExpressionMatch size =
-        QRegularExpression(QStringLiteral("Page size:\\s+([0-9.]+) x ([0-9.]+) pts")).match(info);
-    ASSERT_TRUE(size.hasMatch()) << qPrintable(info);
-    EXPECT_NEAR(size.captured(1).toDouble() / 72 * 25.4, 100, 0.5);
-    EXPECT_NEAR(size.captured(2).toDouble() / 72 * 25.4, 148, 0.5);
+    const QStringList pdfs = cups.printedPdfs();
+    ASSERT_EQ(pdfs.size(), 1) << "one job, one PDF out of the queue";
+    const QString pdf = pdfs[0];
+    ASSERT_EQ(testing::pdfPageCount(pdf), 5);
+    const QSizeF size = testing::pdfPageSizePt(pdf);
+    EXPECT_NEAR(size.width() / 72 * 25.4, 100, 0.5);
+    EXPECT_NEAR(size.height() / 72 * 25.4, 148, 0.5);
 
     // Each page against the cards the renderer makes from the file the program left: the page
     // is closest to its own row's card, drawn with the stored offsets and the sender block.
@@ -284,14 +174,14 @@ TEST_F(WalkThrough, OpenMoveSetUpPrintRowsTwoToSixAndQuit) {
     for (int n = 1; n <= 5; ++n) {
         SCOPED_TRACE(n);
         const int row = n + 1;
-        const QImage img = page(pdf, n);
+        const QImage img = testing::pdfPage(pdf, n, kDpi);
         ASSERT_FALSE(img.isNull());
-        EXPECT_EQ(count(img, img.rect(), red), 0);
-        EXPECT_GT(count(img, img.rect(), dark), 1000);
+        EXPECT_EQ(countPixels(img, isGuideRed), 0);
+        EXPECT_GT(countPixels(img, testing::isDark), 1000);
 
-        const std::vector<bool> printed = inkSquares(img);
         auto distance = [&](const card::CardInputs& in) {
-            return squareDifference(printed, inkSquares(reference(in)));
+            return testing::inkSquareDifference(
+                img, testing::cardImage(card::renderCard(in), kPxPerMm), kPxPerMm);
         };
         int best = 0, bestDiff = INT_MAX;
         for (int r = 1; r <= 6; ++r) {

@@ -1,5 +1,5 @@
 // Byte limits in Shift-JIS and the code-page filter of the sender edits.
-#include "tests/widgets/typing.h"
+#include "tests/support/typing.h"
 #include "widgets/byte_limited_edit.h"
 
 #include "text/cp932.h"
@@ -78,7 +78,7 @@ TEST_F(ByteLimitedEditTest, LongerTextFromCodeIsShownWholeAndTypingCannotGrowIt)
 TEST_F(ByteLimitedEditTest, CharactersTheCodePageCannotHoldAreRefused) {
     ASSERT_FALSE(rinova::text::canEncode(u"ä"));
     ASSERT_TRUE(rinova::text::canEncode(u"髙①"));
-    paste(u"a\U0001F600ä髙①\r\nb"_qs); // no limit, as Edit1 and Edit2
+    paste(u"a\U0001F600ä髙①\r\nb"_qs); // no limit, as the sender's postal code fields
     EXPECT_EQ(edit.text(), u"a髙①b"_qs);
     EXPECT_EQ(refusals.count(), 1);
     rinova::testing::typeText(&edit, u"€"_qs);

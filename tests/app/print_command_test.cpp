@@ -1,7 +1,7 @@
 // The print and printer set-up commands, with dialogs answered by script and a fake card
 // drawing that records which row went on which page.
 #include "app/print_command.h"
-#include "print_helpers.h"
+#include "tests/support/print_helpers.h"
 #include "tests/support/test_support.h"
 
 #include <QFile>
@@ -25,7 +25,7 @@ struct Drawn {
     bool operator==(const Drawn&) const = default;
 };
 
-class PrintJobTest : public ::testing::Test {
+class PrintCommandTest : public ::testing::Test {
 protected:
     QTemporaryDir dir;
     QString out = dir.filePath(QStringLiteral("job.pdf"));
@@ -47,7 +47,7 @@ protected:
     }
 };
 
-TEST_F(PrintJobTest, RangeIsConfirmedWithTheSheetCountAndPrintsOneCardPerPage) {
+TEST_F(PrintCommandTest, RangeIsConfirmedWithTheSheetCountAndPrintsOneCardPerPage) {
     prompts.confirmAnswers = {true};
     prompts.printDialogAnswers = {true};
     job.print(3, 7, recorder());
@@ -63,7 +63,7 @@ TEST_F(PrintJobTest, RangeIsConfirmedWithTheSheetCountAndPrintsOneCardPerPage) {
     EXPECT_TRUE(prompts.errors.empty());
 }
 
-TEST_F(PrintJobTest, RangeSelectedUpwardsPrintsInAscendingOrder) {
+TEST_F(PrintCommandTest, RangeSelectedUpwardsPrintsInAscendingOrder) {
     prompts.confirmAnswers = {true};
     prompts.printDialogAnswers = {true};
     job.print(12, 9, recorder());
@@ -72,7 +72,7 @@ TEST_F(PrintJobTest, RangeSelectedUpwardsPrintsInAscendingOrder) {
     EXPECT_EQ(testing::pdfPageCount(out), 4);
 }
 
-TEST_F(PrintJobTest, SingleRowAsksNothingAndPrintsOnePage) {
+TEST_F(PrintCommandTest, SingleRowAsksNothingAndPrintsOnePage) {
     bool dialogShown = false;
     prompts.onPrintDialog = [&](QPrinter&) { dialogShown = true; };
     prompts.printDialogAnswers = {true};
@@ -83,7 +83,7 @@ TEST_F(PrintJobTest, SingleRowAsksNothingAndPrintsOnePage) {
     EXPECT_EQ(testing::pdfPageCount(out), 1);
 }
 
-TEST_F(PrintJobTest, AnsweringNoOrCancellingTheDialogPrintsNothing) {
+TEST_F(PrintCommandTest, AnsweringNoOrCancellingTheDialogPrintsNothing) {
     bool dialogShown = false;
     prompts.onPrintDialog = [&](QPrinter& p) {
         dialogShown = true;
@@ -103,7 +103,7 @@ TEST_F(PrintJobTest, AnsweringNoOrCancellingTheDialogPrintsNothing) {
     EXPECT_EQ(job.surface().printer().copyCount(), 1);
 }
 
-TEST_F(PrintJobTest, DialogChoicesBecomeTheCurrentPrinter) {
+TEST_F(PrintCommandTest, DialogChoicesBecomeTheCurrentPrinter) {
     const QString other = dir.filePath(QStringLiteral("other.pdf"));
     prompts.onPrintDialog = [&](QPrinter& p) {
         p.setCopyCount(3);
@@ -122,7 +122,7 @@ TEST_F(PrintJobTest, DialogChoicesBecomeTheCurrentPrinter) {
     EXPECT_EQ(copiesSeen, 3);
 }
 
-TEST_F(PrintJobTest, SetupOkMakesTheChoiceCurrentAndCancelKeepsTheOld) {
+TEST_F(PrintCommandTest, SetupOkMakesTheChoiceCurrentAndCancelKeepsTheOld) {
     prompts.onSetup = [](QPrinter& p) { p.setPageOrientation(QPageLayout::Landscape); };
     prompts.setupAnswers = {false};
     job.setUp();
@@ -139,7 +139,7 @@ TEST_F(PrintJobTest, SetupOkMakesTheChoiceCurrentAndCancelKeepsTheOld) {
     EXPECT_FALSE(QFile::exists(out)); // the print dialog was cancelled
 }
 
-TEST_F(PrintJobTest, PrintAndSetupConfirmedDuringAJobAreRefusedAndTheJobGoesOn) {
+TEST_F(PrintCommandTest, PrintAndSetupConfirmedDuringAJobAreRefusedAndTheJobGoesOn) {
     const QString other = dir.filePath(QStringLiteral("other.pdf"));
     prompts.confirmAnswers = {true};
     prompts.printDialogAnswers = {true, true};
@@ -168,7 +168,7 @@ TEST_F(PrintJobTest, PrintAndSetupConfirmedDuringAJobAreRefusedAndTheJobGoesOn) 
     EXPECT_EQ(job.surface().printer().outputFileName(), out);
 }
 
-TEST_F(PrintJobTest, FailureMidJobDropsItAndTheNextJobPrints) {
+TEST_F(PrintCommandTest, FailureMidJobDropsItAndTheNextJobPrints) {
     prompts.confirmAnswers = {true, true};
     prompts.printDialogAnswers = {true, true};
     auto failing = [&](PrinterSurface& s, int row) {
@@ -188,7 +188,7 @@ TEST_F(PrintJobTest, FailureMidJobDropsItAndTheNextJobPrints) {
     EXPECT_EQ(testing::pdfPageCount(out), 3);
 }
 
-TEST(PrintJobNoPrinter, BothCommandsSayThereIsNoDefaultPrinter) {
+TEST(PrintCommandWithoutPrinter, BothCommandsSayThereIsNoDefaultPrinter) {
     ScriptedPrompts prompts;
     PrintCommand job{[] { return std::unique_ptr<QPrinter>(); }};
     prompts.printDialogAnswers = {true};
@@ -204,7 +204,7 @@ TEST(PrintJobNoPrinter, BothCommandsSayThereIsNoDefaultPrinter) {
     EXPECT_FALSE(job.printing());
 }
 
-TEST(PrintJobNoPrinter, AJobThatCannotBeginIsReportedAndLeavesTheStateIdle) {
+TEST(PrintCommandWithoutPrinter, AJobThatCannotBeginIsReportedAndLeavesTheStateIdle) {
     ScriptedPrompts prompts;
     PrintCommand job{[] { return testing::pdfPrinter(QStringLiteral("/nonexistent-dir/x.pdf")); }};
     prompts.printDialogAnswers = {true};

@@ -3,17 +3,21 @@
 # address file, moves through rows, changes a position and the sender block in 文字設定,
 # prints rows 2 to 6 and quits. Run it under xvfb-run; it leaves no process behind.
 #
-#   walkthrough.sh WORKDIR SHOTDIR PRINTER
+#   CUPS_SERVER=SOCKET walkthrough.sh WORKDIR SHOTDIR
 #
-# WORKDIR holds a copy of rinova and addresses.csv; screenshots go to SHOTDIR; PRINTER names the
-# queue the program starts with. Prints "walk: ..." lines and exits non-zero on the first step
-# that does not happen.
+# WORKDIR holds a copy of rinova and addresses.csv; screenshots go to SHOTDIR. The program
+# prints to the default queue of the print scheduler at SOCKET, one of the test's own
+# (scripts/cups-private.sh), never to the machine's. Prints "walk: ..." lines and exits
+# non-zero on the first step that does not happen.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 work=$1
 shots=$2
-printer=$3
+if [ ! -S "${CUPS_SERVER:-}" ]; then
+  echo "walk: FAILED: CUPS_SERVER must name the socket of a print scheduler of the test's own" >&2
+  exit 1
+fi
 mkdir -p "$shots"
 cd "$work"
 
@@ -81,7 +85,7 @@ if [ -n "${ASAN_OPTIONS:-}" ]; then
   export ASAN_OPTIONS="$ASAN_OPTIONS:strict_string_checks=0"
   export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$here/lsan-xcb.supp"
 fi
-QT_QPA_PLATFORM=xcb PRINTER="$printer" ./rinova >rinova.log 2>&1 &
+QT_QPA_PLATFORM=xcb ./rinova >rinova.log 2>&1 &
 pid=$!
 trap 'kill "$pid" 2>/dev/null || true' EXIT
 
@@ -126,41 +130,41 @@ before=$(visible_windows)
 click "$main" 91 8
 await_menu "$before"
 click "$main" 130 47
-form2=$(await_window "文字設定")
-xdotool windowfocus --sync "$form2"
+settings=$(await_window "文字設定")
+xdotool windowfocus --sync "$settings"
 settle
 shot 05-settings
 log "文字設定 open"
 
 # 左右 of 住所1: select the field's text and type 25.
-click "$form2" 128 54
+click "$settings" 128 54
 xdotool key ctrl+a
 xdotool type --delay 40 "25"
 await_key Edit1Value0 25
 # 上下 of 住所1: three clicks on its up button.
 for i in 1 2 3; do
-  click "$form2" 224 49
+  click "$settings" 224 49
   await_key Edit2Value0 "$i"
 done
 log "position changed"
 
 # Sender block: postal code, names (the second one typed in Japanese), then the box and the
 # card type, whose redraws show the texts typed before them.
-click "$form2" 69 234
+click "$settings" 69 234
 xdotool type --delay 30 "100"
-click "$form2" 125 234
+click "$settings" 125 234
 xdotool type --delay 30 "0001"
-click "$form2" 100 330
+click "$settings" 100 330
 xdotool type --delay 30 "Rinova Taro"
-click "$form2" 100 362
+click "$settings" 100 362
 xdotool type --delay 60 "見本花子"
-click "$form2" 45 192
-click "$form2" 188 218
+click "$settings" 45 192
+click "$settings" 188 218
 settle
 shot 06-settings-changed
 log "sender block filled"
 
-click "$form2" 172 444
+click "$settings" 172 444
 await_gone "文字設定"
 await_key CardType 1
 settle

@@ -120,42 +120,42 @@ inline Result run(const QString& dir, int lines, int redraws, int sampleEvery) {
             f.write("[SET]\r\nSashiPrint=1\r\nCardType=1\r\nSashiYuban3=100\r\nSashiYuban4=0001\r\n"
                     "SashiName1=Rinova\r\nSashiAdd1=Tokyo 1-2-3\r\n");
     }
-    app::MainWindow form1(ini);
-    form1.startUp();
-    form1.createSettingsWindow();
-    app::SettingsWindow* form2 = form1.settingsWindow();
-    form1.show();
+    app::MainWindow mainWindow(ini);
+    mainWindow.startUp();
+    mainWindow.createSettingsWindow();
+    app::SettingsWindow* settingsWindow = mainWindow.settingsWindow();
+    mainWindow.show();
     QCoreApplication::processEvents();
 
     QElapsedTimer timer;
     {
         const std::string content = addressLines(lines);
         timer.start();
-        form1.addressGrid().importContent(content);
+        mainWindow.addressGrid().importContent(content);
         result.importMs = static_cast<double>(timer.nsecsElapsed()) / 1e6;
     }
-    form1.redrawPreview();
+    mainWindow.redrawPreview();
     QCoreApplication::processEvents();
-    result.rows = form1.addressGrid().rowCountWithHeader() - 1;
+    result.rows = mainWindow.addressGrid().rowCountWithHeader() - 1;
     result.rssAfterImportKb = statusKb("VmRSS");
 
-    const int drawsBefore = form1.previewDraws();
+    const int drawsBefore = mainWindow.previewDraws();
     timer.restart();
     for (int i = 1; i <= redraws && result.rows > 0; ++i) {
-        form1.grid().setCurrentRow(rowFor(i, result.rows));
-        form1.redrawPreview();
+        mainWindow.grid().setCurrentRow(rowFor(i, result.rows));
+        mainWindow.redrawPreview();
         if (i % 10 == 0) QCoreApplication::processEvents();
         if (i % sampleEvery == 0 || i == redraws) result.samples.push_back({i, statusKb("VmRSS")});
     }
     result.redrawMs = static_cast<double>(timer.nsecsElapsed()) / 1e6;
-    result.previewDraws = form1.previewDraws() - drawsBefore;
+    result.previewDraws = mainWindow.previewDraws() - drawsBefore;
     result.rssEndKb = statusKb("VmRSS");
     result.peakKb = statusKb("VmHWM");
     result.errors = prompts.errors;
     result.messages = prompts.messages;
 
-    form2->hide();
-    form1.hide();
+    settingsWindow->hide();
+    mainWindow.hide();
     return result;
 }
 
