@@ -11,8 +11,8 @@ SettingsModel::SettingsModel(QString iniPath, QObject* parent)
     keepStored_.fill(true);
 }
 
-void SettingsModel::load() {
-    store_.startupLoad(raw_, layout_);
+QString SettingsModel::load() {
+    return store_.startupLoad(raw_, layout_);
 }
 
 void SettingsModel::takeWindowChoices() {
@@ -85,7 +85,7 @@ void SettingsModel::saveWindowChoices() {
 QStringList SettingsModel::loadWithoutWriting() {
     QStringList errors;
     try {
-        load();
+        if (const QString notice = load(); !notice.isEmpty()) errors << notice;
     } catch (const text::Failure& f) {
         errors << f.message();
     }

@@ -28,8 +28,9 @@ public:
     bool printName2() const { return printName2_; }
 
     // The main window's start-up load of all eighteen keys and the layout; throws the integer
-    // rule's failure with the values reached so far kept.
-    void load();
+    // rule's failure with the values reached so far kept. Returns the message for a file that
+    // cannot be a settings file; the load then goes on with the defaults.
+    QString load();
     // The settings window's choices taken from the raw texts, as its creation fills its
     // controls. Throws for a "FontName" that is not an integer; then nothing is taken.
     void takeWindowChoices();
