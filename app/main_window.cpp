@@ -163,8 +163,10 @@ void MainWindow::startUp() {
             if (QScreen* s = QGuiApplication::primaryScreen()) screen = s->geometry().size();
         move(centredPosition(screen, frameGeometry().size()));
 
-        // 2. Settings and card layout.
-        settings_->load();
+        // 2. Settings and card layout. A file that cannot be a settings file is reported and
+        // start-up goes on with the defaults.
+        if (const QString notice = settings_->load(); !notice.isEmpty())
+            widgets::showFailure(notice);
 
         // 3. The preview box fills what the grid leaves.
         previewBox_->alignedToClient = true;
@@ -201,8 +203,9 @@ void MainWindow::redrawPreview() {
 }
 
 void MainWindow::createSettingsWindow() {
+    // A failure while filling the window ends that only: the window exists and start-up goes on.
     settingsWindow_ = std::make_unique<SettingsWindow>(*settings_);
-    settingsWindow_->loadFromSettings();
+    widgets::guarded([this] { settingsWindow_->loadFromSettings(); });
 }
 
 card::CardInputs MainWindow::cardInputs(int row, card::Target target) const {
@@ -291,9 +294,10 @@ QWidget& MainWindow::previewBox() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    // Closing the main window ends the program; the settings window's close handler does not run.
+    // Closing the main window ends the program; the settings window's close handler does not
+    // run. quit() would first close every window, that one too; exit() only ends the loop.
     event->accept();
-    QCoreApplication::quit();
+    QCoreApplication::exit(0);
 }
 
 } // namespace rinova::app

@@ -28,42 +28,46 @@ QWidget* activeParent() {
     return QApplication::activeWindow();
 }
 
-// Before the main window is shown a box has no parent: centre it on the primary screen.
-void centreIfOrphan(QMessageBox& box) {
-    if (box.parentWidget()) return;
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        box.adjustSize();
-        const QRect s = screen->geometry();
-        box.move(s.width() / 2 - box.width() / 2, s.height() / 2 - box.height() / 2);
+// A message box. Before the main window is shown it has no parent and is centred on the
+// primary screen; that waits for the box being shown, as only then does it take its final size.
+class Box : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void showEvent(QShowEvent* event) override {
+        QMessageBox::showEvent(event);
+        if (parentWidget()) return;
+        if (QScreen* screen = QGuiApplication::primaryScreen()) {
+            const QRect s = screen->geometry();
+            const QSize outer = frameGeometry().size();
+            move(s.x() + s.width() / 2 - outer.width() / 2,
+                 s.y() + s.height() / 2 - outer.height() / 2);
+        }
     }
-}
+};
 
 class QtPrompts : public Prompts {
 public:
     void error(const QString& text) override {
-        QMessageBox box(QMessageBox::Critical, messageCaption(), text, QMessageBox::Ok,
-                        activeParent());
+        Box box(QMessageBox::Critical, messageCaption(), text, QMessageBox::Ok, activeParent());
         box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
-        centreIfOrphan(box);
         box.exec();
     }
 
     void message(const QString& text) override {
-        QMessageBox box(QMessageBox::NoIcon, messageCaption(), text, QMessageBox::Ok,
-                        activeParent());
+        Box box(QMessageBox::NoIcon, messageCaption(), text, QMessageBox::Ok, activeParent());
         box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
-        centreIfOrphan(box);
         box.exec();
     }
 
     bool confirm(const QString& text) override {
-        QMessageBox box(QMessageBox::Question, QStringLiteral("確認"), text, QMessageBox::NoButton,
-                        activeParent());
+        Box box(QMessageBox::Question, QStringLiteral("確認"), text, QMessageBox::NoButton,
+                activeParent());
         QPushButton* yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
         QPushButton* no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
         box.setDefaultButton(yes);
         box.setEscapeButton(no);
-        centreIfOrphan(box);
         box.exec();
         return box.clickedButton() == yes;
     }
