@@ -6,20 +6,25 @@
 #include "text/failure.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <csignal>
 #include <cstdint>
 #include <dirent.h>
 #include <fcntl.h>
+#include <memory>
+#include <mutex>
 #include <random>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace rinova::settings {
@@ -324,25 +329,51 @@ QByteArray finalTarget(QByteArray path) {
 }
 
 // Writers in any number of processes take turns through an advisory lock on the folder that
-// holds the file: it leaves no file behind, and works where the folder takes no new file. A
-// holder that hangs would stall every other writer, so the wait is short: after it the write
-// goes on unlocked, still atomic where the folder allows.
+// holds the file: it leaves no file behind, and works where the folder takes no new file.
+//
+// The wait is a blocking request, so the kernel hands the lock on as it is released; a writer
+// that only polled could starve behind one that writes back to back. It runs in a thread of its
+// own so that it can be given up: a holder that hangs would stall every other writer, so after
+// a moment the write goes on unlocked (still atomic where the folder allows). The request given
+// up stays queued until it is granted, and then lets go at once; while it waits, the lock counts
+// as stale and later writes do not wait for it again.
 class WriterLock {
 public:
     explicit WriterLock(const QByteArray& folder)
         : fd_(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
         if (fd_ < 0) return;
-        QElapsedTimer waited;
-        waited.start();
-        for (;;) {
-            if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) {
-                held_ = true;
+        if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) {
+            held_ = true;
+            return;
+        }
+        if (errno != EWOULDBLOCK || staleWaiter().load()) return;
+
+        auto request = std::make_shared<Request>();
+        request->fd = std::exchange(fd_, -1);
+        std::thread([request] {
+            int rc;
+            do
+                rc = ::flock(request->fd, LOCK_EX);
+            while (rc != 0 && errno == EINTR);
+            const std::lock_guard<std::mutex> guard(request->mutex);
+            if (request->givenUp) {
+                ::close(request->fd);
+                staleWaiter() = false;
                 return;
             }
-            if ((errno != EWOULDBLOCK && errno != EINTR) ||
-                waited.elapsed() >= ProfileFile::kLockWaitMs)
-                return;
-            ::usleep(2000);
+            request->granted = rc == 0;
+            request->answered = true;
+            request->answer.notify_all();
+        }).detach();
+
+        std::unique_lock<std::mutex> lock(request->mutex);
+        if (request->answer.wait_for(lock, std::chrono::milliseconds(ProfileFile::kLockWaitMs),
+                                     [&] { return request->answered; })) {
+            fd_ = request->fd;
+            held_ = request->granted;
+        } else {
+            request->givenUp = true;
+            staleWaiter() = true;
         }
     }
     WriterLock(const WriterLock&) = delete;
@@ -353,6 +384,19 @@ public:
     bool held() const { return held_; }
 
 private:
+    struct Request {
+        std::mutex mutex;
+        std::condition_variable answer;
+        int fd = -1;
+        bool answered = false;
+        bool granted = false;
+        bool givenUp = false;
+    };
+    static std::atomic<bool>& staleWaiter() {
+        static std::atomic<bool> waiting{false};
+        return waiting;
+    }
+
     int fd_ = -1;
     bool held_ = false;
 };
