@@ -64,8 +64,10 @@ int main(int argc, char** argv) {
 
     const QString settingsPath = settings::settingsFileFor(QCoreApplication::applicationFilePath());
     app::MainWindow mainWindow(settingsPath);
-    mainWindow.startUp();
-    mainWindow.createSettingsWindow();
+    // Whatever the settings file holds, a failure ends its own step only: the error box shows
+    // it, and both windows exist before the main window opens.
+    widgets::guarded([&] { mainWindow.startUp(); });
+    widgets::guarded([&] { mainWindow.createSettingsWindow(); });
 
     mainWindow.show();
     if (!line.file.isEmpty())

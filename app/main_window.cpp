@@ -184,10 +184,12 @@ void MainWindow::startUp() {
         move(centredPosition(centringScreen(), frameGeometry().size()));
 
         // 2. Settings and card layout. The fitting choice is read first, so its check mark is
-        // right even when a stored value stops the load.
+        // right even when a stored value stops the load. A file that cannot be a settings file
+        // is reported and start-up goes on with the defaults.
         const auto markFitText =
             qScopeGuard([this] { fitTextAction_->setChecked(settings_->fitText()); });
-        settings_->load();
+        if (const QString notice = settings_->load(); !notice.isEmpty())
+            widgets::showFailure(notice);
 
         // 3. The preview box fills what the grid leaves.
         previewBox_->alignedToClient = true;
@@ -256,8 +258,9 @@ void MainWindow::redrawPreview() {
 }
 
 void MainWindow::createSettingsWindow() {
+    // A failure while filling the window ends that only: the window exists and start-up goes on.
     settingsWindow_ = std::make_unique<SettingsWindow>(*settings_);
-    settingsWindow_->loadFromSettings();
+    widgets::guarded([this] { settingsWindow_->loadFromSettings(); });
 }
 
 card::CardInputs MainWindow::cardInputs(int row, card::Target target) const {
@@ -427,9 +430,10 @@ QWidget& MainWindow::previewBox() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    // Closing the main window ends the program; the settings window's close handler does not run.
+    // Closing the main window ends the program; the settings window's close handler does not
+    // run. quit() would first close every window, that one too; exit() only ends the loop.
     event->accept();
-    QCoreApplication::quit();
+    QCoreApplication::exit(0);
 }
 
 } // namespace rinova::app

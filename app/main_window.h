@@ -44,8 +44,8 @@ public:
 
     // Start-up steps; a failure ends them at that step and is shown in the error box.
     void startUp();
-    // Creates the hidden settings window over the same settings and fills it from them; throws
-    // what filling it throws (the window exists either way).
+    // Creates the hidden settings window over the same settings and fills it from them; a
+    // failure while filling it is shown in the error box, and the window exists either way.
     void createSettingsWindow();
     // The screen size the window centres on; the primary screen unless a test sets it.
     void setScreenSizeForCentring(QSize size) { screenForCentring_ = size; }

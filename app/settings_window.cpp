@@ -140,6 +140,43 @@ void SettingsWindow::build() {
         c.senderName2,   c.senderRemark,      c.cardTypeRadios[0], c.cardTypeRadios[1]};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
+    c.elementCombo->setFocus();
+}
+
+std::vector<QWidget*> SettingsWindow::tabStops() const {
+    const Controls& c = c_;
+    std::vector<QWidget*> stops = {c.elementCombo,         c.xSpin->lineEdit(), c.ySpin->lineEdit(),
+                                   c.sizeSpin->lineEdit(), c.faceCombo,         c.closeButton,
+                                   c.printSenderCheck};
+    for (QWidget* edit : c.senderEdits())
+        stops.push_back(edit);
+    QAbstractButton* checked = c.cardTypeButtons->checkedButton();
+    stops.push_back(checked ? checked : c.cardTypeRadios[0]);
+    return stops;
+}
+
+// Qt's chain holds the inner parts of the compound controls (the lists' edits, the spin edits'
+// frames) as entries of their own, and one entry per radio button; walking it skipped the
+// element selector after the first round and entered the card type at 年賀状 whatever was
+// checked. The window walks its stops itself.
+bool SettingsWindow::focusNextPrevChild(bool next) {
+    const std::vector<QWidget*> stops = tabStops();
+    const int count = static_cast<int>(stops.size());
+    QWidget* focus = focusWidget();
+    int at = -1;
+    for (int i = 0; i < count && focus; ++i)
+        if (stops[i] == focus || stops[i]->isAncestorOf(focus)) at = i;
+    for (QRadioButton* radio : c_.cardTypeRadios)
+        if (focus == radio) at = count - 1;
+    for (int step = 1; step <= count; ++step) {
+        const int i = at < 0 ? (next ? step - 1 : count - step)
+                             : ((at + (next ? step : -step)) % count + count) % count;
+        if (stops[i]->isEnabled() && stops[i]->isVisibleTo(this)) {
+            stops[i]->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return true;
+        }
+    }
+    return false;
 }
 
 void SettingsWindow::connectHandlers() {
@@ -211,7 +248,17 @@ void SettingsWindow::spinChanged(int spin) {
 // kept and thrown again once the setter has returned (it may not pass through Qt).
 void SettingsWindow::onSpinSignal(int spin) {
     if (nested_ == 0) {
-        widgets::guarded([&] { spinChanged(spin); });
+        // A held arrow button steps again every 100 ms; after a failed step it must stop, or
+        // every repeat would report the failure again (the box takes the button's release).
+        widgets::guarded([&] {
+            try {
+                spinChanged(spin);
+            } catch (...) {
+                widgets::SpinEdit* spins[] = {c_.xSpin, c_.ySpin, c_.sizeSpin};
+                spins[spin - 1]->stopRepeat();
+                throw;
+            }
+        });
         return;
     }
     if (nestedFailure_) return;

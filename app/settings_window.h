@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <exception>
+#include <vector>
 
 class QButtonGroup;
 class QCheckBox;
@@ -79,6 +80,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Tab and Shift+Tab go round the window's own stops, whatever Qt's focus chain holds.
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void build();
@@ -86,6 +89,8 @@ private:
     void spinChanged(int spin);
     void onSpinSignal(int spin);
     void setSpinNested(widgets::SpinEdit* spin, std::int32_t value);
+    // The controls Tab visits, in order; the card type is one stop, its checked button.
+    std::vector<QWidget*> tabStops() const;
 
     settings::SettingsModel& model_;
     Controls c_;

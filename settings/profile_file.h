@@ -12,14 +12,28 @@ namespace rinova::settings {
 class ProfileFile {
 public:
     static constexpr std::size_t kMaxValueBytes = 2047;
+    // A real settings file holds a few KB; anything larger is not taken for one.
+    static constexpr std::size_t kMaxFileBytes = 1 << 20;
+    // How long a writer waits for another one before it goes on without the lock.
+    static constexpr int kLockWaitMs = 1000;
 
     explicit ProfileFile(QString path);
     const QString& path() const { return path_; }
 
-    // The value, or "" when the file, the section or the key is missing.
+    // The file's bytes; "" when it is missing or cannot be opened. Opens without blocking and
+    // reads at most kMaxFileBytes: throws text::Failure naming the file when it is not a regular
+    // file or is larger than that.
+    std::string contents() const;
+    // The value of a key in a file's bytes; "" when the section or the key is missing.
+    static std::string valueIn(std::string_view contents, std::string_view section,
+                               std::string_view key);
+    // The value, or "" when the file, the section or the key is missing; throws as contents().
     std::string read(std::string_view section, std::string_view key) const;
-    // Creates the file and the section when missing; replaces the file atomically.
-    // Throws text::Failure "%s に書き込めません" when the file cannot be written.
+    // Creates the file and the section when missing. Links are followed to the file they end
+    // at. Writers in other processes take turns (a lock on its folder, held from the read to
+    // the write). The file is replaced atomically where its folder allows it, else written in
+    // place. Throws text::Failure "%s に書き込めません" when the file cannot be written, also
+    // when it is not a regular file or too large to be a settings file.
     void write(std::string_view section, std::string_view key, std::string_view value);
 
 private:

@@ -19,13 +19,18 @@ constexpr const char* kFitTextKey = "FitText";
 
 } // namespace
 
-void SettingsModel::load() {
-    // Read before the eighteen keys: a key that stops their load must not stop these.
-    fitText_ = store_.read(kFitTextKey) != "0";
-    const std::string type = store_.read(kOpenFileTypeKey);
-    openFileType_ =
-        type.size() == 1 && type[0] >= '0' && type[0] < '0' + kOpenFileTypes ? type[0] - '0' : 0;
-    store_.startupLoad(raw_, layout_);
+QString SettingsModel::load() {
+    // Read before the eighteen keys: a key that stops their load must not stop these. A file
+    // that cannot be a settings file leaves them at their defaults and is reported below.
+    try {
+        fitText_ = store_.read(kFitTextKey) != "0";
+        const std::string type = store_.read(kOpenFileTypeKey);
+        openFileType_ = type.size() == 1 && type[0] >= '0' && type[0] < '0' + kOpenFileTypes
+                            ? type[0] - '0'
+                            : 0;
+    } catch (const text::Failure&) {
+    }
+    return store_.startupLoad(raw_, layout_);
 }
 
 void SettingsModel::takeWindowChoices() {
@@ -110,7 +115,7 @@ void SettingsModel::saveWindowChoices() {
 QStringList SettingsModel::loadWithoutWriting() {
     QStringList errors;
     try {
-        load();
+        if (const QString notice = load(); !notice.isEmpty()) errors << notice;
     } catch (const text::Failure& f) {
         errors << f.message();
     }

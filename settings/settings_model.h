@@ -34,9 +34,10 @@ public:
     bool fitText() const { return fitText_; }
 
     // The main window's start-up load of all eighteen keys and the layout; throws the integer
-    // rule's failure with the values reached so far kept. The open dialog's file type is read
-    // first and never fails.
-    void load();
+    // rule's failure with the values reached so far kept. The open dialog's file type and the
+    // fitting switch are read first and never fail. Returns the message for a file that cannot
+    // be a settings file; the load then goes on with the defaults.
+    QString load();
     // The settings window's choices taken from the raw texts, as its creation fills its
     // controls. Throws for a "FontName" that is not an integer; then nothing is taken.
     void takeWindowChoices();

@@ -3,6 +3,7 @@
 
 #include "settings/int_text.h"
 #include "settings/profile_file.h"
+#include "text/failure.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -115,22 +116,32 @@ void SettingsStore::write(std::string_view key, std::string_view value) {
     ProfileFile(path_).write(kSection, key, value);
 }
 
-void SettingsStore::startupLoad(RawSettings& raw, CardLayout& layout) const {
+QString SettingsStore::startupLoad(RawSettings& raw, CardLayout& layout) const {
+    // One read of the file serves all eighteen keys.
+    std::string contents;
+    QString notice;
+    try {
+        contents = ProfileFile(path_).contents();
+    } catch (const text::Failure& f) {
+        notice = f.message();
+    }
     for (Key key : kLoadOrder)
-        raw[key] = read(key);
+        raw[key] = ProfileFile::valueIn(contents, kSection, keyName(key));
     for (int i = 0; i < kNumericKeys; ++i)
         if (raw[kLoadOrder[i]].empty()) raw[kLoadOrder[i]] = "0";
     for (const LayoutStep& step : kLayoutOrder) {
         const OffsetSlot slot = offsetSlot(step.element, step.spin);
         layout.*slot.field = wrapAdd(parseInt32(raw[slot.key]), slot.base);
     }
+    return notice;
 }
 
 void SettingsStore::rereadElement(int element, RawSettings& raw) const {
     if (!isElement(element)) return;
+    const std::string contents = ProfileFile(path_).contents();
     for (Spin spin : {Horizontal, Vertical, Size}) {
         const Key key = offsetSlot(element, spin).key;
-        raw[key] = read(key);
+        raw[key] = ProfileFile::valueIn(contents, kSection, keyName(key));
         if (raw[key].empty()) raw[key] = "0";
     }
 }

@@ -91,8 +91,10 @@ public:
 
     // Reads all eighteen keys, fills empty numeric ones with "0" and computes the layout.
     // Throws the integer rule's text::Failure at the first key that is not an integer; the values
-    // computed before it are kept, the rest stay as they were.
-    void startupLoad(RawSettings& raw, CardLayout& layout) const;
+    // computed before it are kept, the rest stay as they were. A file that cannot be a settings
+    // file (not a regular file, too large) is read as no file: the message saying so is
+    // returned, and the load goes on with the defaults.
+    QString startupLoad(RawSettings& raw, CardLayout& layout) const;
     // Reads the three keys of one element again into the raw values ("" becomes "0").
     void rereadElement(int element, RawSettings& raw) const;
     // Sets the layout value to value + base, then writes the key as decimal text.

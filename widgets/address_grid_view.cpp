@@ -48,7 +48,10 @@ AddressGridView::AddressGridView(QWidget* parent) : QTableView(parent) {
 
     // The corner holds the number column's title; QTableView makes it a button.
     corner_ = findChild<QAbstractButton*>(QString(), Qt::FindDirectChildrenOnly);
-    if (corner_) corner_->installEventFilter(this);
+    if (corner_) {
+        corner_->installEventFilter(this);
+        corner_->setMouseTracking(true); // the resize cursor over the number column's boundary
+    }
 }
 
 void AddressGridView::setModel(QAbstractItemModel* model) {
@@ -130,7 +133,27 @@ void AddressGridView::applySelection() {
                         QItemSelectionModel::NoUpdate);
 }
 
+void AddressGridView::fitNumberColumn() {
+    const int rows = addressRows();
+    if (rows == 0) return;
+    QHeaderView* numbers = verticalHeader();
+    QStyleOptionHeader opt;
+    opt.initFrom(numbers);
+    opt.orientation = Qt::Vertical;
+    opt.text = model()->headerData(rows - 1, Qt::Vertical).toString();
+    const QSize text = numbers->fontMetrics().size(0, opt.text);
+    const int needed =
+        numbers->style()->sizeFromContents(QStyle::CT_HeaderSection, &opt, text, numbers).width();
+    if (needed > numberWidth_) setNumberColumnWidth(needed);
+}
+
+bool AddressGridView::onNumberBoundary(int x) const {
+    const int grip = std::max(style()->pixelMetric(QStyle::PM_HeaderGripMargin, nullptr, this), 2);
+    return x >= corner_->width() - grip;
+}
+
 void AddressGridView::rowCountMayHaveChanged() {
+    fitNumberColumn();
     const int rows = addressRows();
     if (rows != knownRows_) {
         knownRows_ = rows;
@@ -267,10 +290,37 @@ bool AddressGridView::eventFilter(QObject* watched, QEvent* event) {
         style()->drawControl(QStyle::CE_Header, &opt, &painter, corner_);
         return true;
     }
-    if (watched == corner_ &&
-        (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease ||
-         event->type() == QEvent::MouseButtonDblClick))
-        return true; // the header's corner selects nothing
+    if (watched == corner_) {
+        // The corner selects nothing; its right edge is the number column's boundary, which
+        // drags as the other columns' boundaries do.
+        switch (event->type()) {
+        case QEvent::MouseButtonPress: {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            const int x = qRound(mouse->position().x());
+            if (mouse->button() == Qt::LeftButton && onNumberBoundary(x)) {
+                resizeFromX_ = x;
+                resizeFromWidth_ = numberWidth_;
+            }
+            return true;
+        }
+        case QEvent::MouseMove: {
+            const int x = qRound(static_cast<QMouseEvent*>(event)->position().x());
+            if (resizeFromX_ >= 0)
+                setNumberColumnWidth(std::max(horizontalHeader()->minimumSectionSize(),
+                                              resizeFromWidth_ + x - resizeFromX_));
+            else
+                corner_->setCursor(onNumberBoundary(x) ? Qt::SplitHCursor : Qt::ArrowCursor);
+            return true;
+        }
+        case QEvent::MouseButtonRelease:
+            resizeFromX_ = -1;
+            return true;
+        case QEvent::MouseButtonDblClick:
+            return true;
+        default:
+            break;
+        }
+    }
     return QTableView::eventFilter(watched, event);
 }
 

@@ -36,7 +36,8 @@ public:
     // notify.
     void setCurrentRow(int row);
 
-    // Width of the number column (the fixed first column).
+    // Width of the number column (the fixed first column). It widens by itself when rows arrive
+    // whose numbers it cannot show whole; the user drags its boundary in the header row.
     void setNumberColumnWidth(int width);
     int numberColumnWidth() const;
 
@@ -61,6 +62,8 @@ private:
     void dragTo(int y);
     void applySelection();
     void rowCountMayHaveChanged();
+    void fitNumberColumn();
+    bool onNumberBoundary(int x) const;
 
     std::vector<QMetaObject::Connection> modelLinks_;
     int numberWidth_ = 64;
@@ -71,6 +74,9 @@ private:
     int dragY_ = 0;
     QBasicTimer autoScroll_;
     QAbstractButton* corner_ = nullptr;
+    // A drag of the number column's boundary: where it began and the width then; -1 when none.
+    int resizeFromX_ = -1;
+    int resizeFromWidth_ = 0;
 };
 
 } // namespace rinova::widgets

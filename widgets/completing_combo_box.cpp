@@ -19,17 +19,25 @@ CompletingComboBox::CompletingComboBox(QWidget* parent) : QComboBox(parent) {
     connect(this, &QComboBox::activated, this, &CompletingComboBox::changed);
 }
 
+void CompletingComboBox::noteKey(const QKeyEvent* key) {
+    deleting_ = key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Delete ||
+                key->matches(QKeySequence::Cut) || key->matches(QKeySequence::DeleteStartOfWord) ||
+                key->matches(QKeySequence::DeleteEndOfWord) ||
+                key->matches(QKeySequence::DeleteEndOfLine) ||
+                key->matches(QKeySequence::DeleteCompleteLine);
+}
+
 bool CompletingComboBox::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == lineEdit() && event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        deleting_ = key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Delete ||
-                    key->matches(QKeySequence::Cut) ||
-                    key->matches(QKeySequence::DeleteStartOfWord) ||
-                    key->matches(QKeySequence::DeleteEndOfWord) ||
-                    key->matches(QKeySequence::DeleteEndOfLine) ||
-                    key->matches(QKeySequence::DeleteCompleteLine);
-    }
+    if (watched == lineEdit() && event->type() == QEvent::KeyPress)
+        noteKey(static_cast<QKeyEvent*>(event));
     return QComboBox::eventFilter(watched, event);
+}
+
+// The keys a user types arrive here, at the box that has the focus; the box hands them to its
+// edit directly, past the edit's event filters.
+void CompletingComboBox::keyPressEvent(QKeyEvent* event) {
+    noteKey(event);
+    QComboBox::keyPressEvent(event);
 }
 
 void CompletingComboBox::onTextEdited(const QString& text) {

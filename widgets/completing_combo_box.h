@@ -18,11 +18,15 @@ signals:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void onTextEdited(const QString& text);
     // Sets the position while the edit keeps its text, cursor and selection.
     void setIndexKeepingText(int index);
+
+    // Whether a key removes text: the edit it makes is never completed.
+    void noteKey(const QKeyEvent* key);
 
     bool deleting_ = false; // the edit in progress removes text: never complete it
 };

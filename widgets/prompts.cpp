@@ -31,15 +31,24 @@ QWidget* activeParent() {
     return QApplication::activeWindow();
 }
 
-// Before the main window is shown a box has no parent: centre it on the primary screen.
-void centreIfOrphan(QMessageBox& box) {
-    if (box.parentWidget()) return;
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        box.adjustSize();
-        const QRect s = screen->geometry();
-        box.move(s.width() / 2 - box.width() / 2, s.height() / 2 - box.height() / 2);
+// A message box. Before the main window is shown it has no parent and is centred on the
+// primary screen; that waits for the box being shown, as only then does it take its final size.
+class Box : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void showEvent(QShowEvent* event) override {
+        QMessageBox::showEvent(event);
+        if (parentWidget()) return;
+        if (QScreen* screen = QGuiApplication::primaryScreen()) {
+            const QRect s = screen->geometry();
+            const QSize outer = frameGeometry().size();
+            move(s.x() + s.width() / 2 - outer.width() / 2,
+                 s.y() + s.height() / 2 - outer.height() / 2);
+        }
     }
-}
+};
 
 // A job prints every card it is given, so the print dialog offers no page range, current page,
 // selection or page set. The toolkit's dialog shows its range box again each time it is shown
@@ -58,29 +67,24 @@ public:
 class QtPrompts : public Prompts {
 public:
     void error(const QString& text) override {
-        QMessageBox box(QMessageBox::Critical, messageCaption(), text, QMessageBox::Ok,
-                        activeParent());
+        Box box(QMessageBox::Critical, messageCaption(), text, QMessageBox::Ok, activeParent());
         box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
-        centreIfOrphan(box);
         box.exec();
     }
 
     void message(const QString& text) override {
-        QMessageBox box(QMessageBox::NoIcon, messageCaption(), text, QMessageBox::Ok,
-                        activeParent());
+        Box box(QMessageBox::NoIcon, messageCaption(), text, QMessageBox::Ok, activeParent());
         box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
-        centreIfOrphan(box);
         box.exec();
     }
 
     bool confirm(const QString& text) override {
-        QMessageBox box(QMessageBox::Question, QStringLiteral("確認"), text, QMessageBox::NoButton,
-                        activeParent());
+        Box box(QMessageBox::Question, QStringLiteral("確認"), text, QMessageBox::NoButton,
+                activeParent());
         QPushButton* yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
         QPushButton* no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
         box.setDefaultButton(yes);
         box.setEscapeButton(no);
-        centreIfOrphan(box);
         box.exec();
         return box.clickedButton() == yes;
     }
@@ -124,14 +128,13 @@ public:
     }
 
     bool goOnWithPaper(const QString& text) override {
-        QMessageBox box(QMessageBox::Warning, QStringLiteral("確認"), text, QMessageBox::NoButton,
-                        activeParent());
+        Box box(QMessageBox::Warning, QStringLiteral("確認"), text, QMessageBox::NoButton,
+                activeParent());
         QPushButton* yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
         QPushButton* no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
         // Going on by habit would waste cards.
         box.setDefaultButton(no);
         box.setEscapeButton(no);
-        centreIfOrphan(box);
         box.exec();
         return box.clickedButton() == yes;
     }

@@ -56,6 +56,11 @@ void SpinEdit::stepBy(int steps) {
                                        static_cast<std::uint32_t>(steps)));
 }
 
+void SpinEdit::stopRepeat() {
+    up_->setDown(false);
+    down_->setDown(false);
+}
+
 QString SpinEdit::text() const {
     return edit_->text();
 }

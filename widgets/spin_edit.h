@@ -23,6 +23,9 @@ public:
     void setValue(std::int32_t v);
     // value() + steps in 32-bit two's complement: stepping past the end wraps round.
     void stepBy(int steps);
+    // Lets go of a held arrow button, so its auto-repeat stops (a step that failed must not be
+    // tried again and again while the button is down).
+    void stopRepeat();
 
     QString text() const;
     QLineEdit* lineEdit() const { return edit_; }

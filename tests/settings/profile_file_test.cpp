@@ -176,17 +176,17 @@ TEST_F(ProfileTest, ReadOnlyFileIsNeverModifiedEvenForRoot) {
     EXPECT_EQ(folderEntries(), QStringList{"card.ini"});
 }
 
-TEST_F(ProfileTest, FolderWithoutWriteBitIsNeverModifiedEvenForRoot) {
+TEST_F(ProfileTest, FolderWithoutWriteBitTakesNoNewFileEvenForRoot) {
     const QString folder = dir.filePath("locked");
     ASSERT_TRUE(QDir().mkdir(folder));
     path = folder + "/card.ini";
     writeBytes(path, "[SET]\r\nA=1\r\n");
     ASSERT_TRUE(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
-    EXPECT_EQ(failureOf("A", "2"), path + QStringLiteral(" に書き込めません"));
+    EXPECT_EQ(failureOf("A", "2"), QString()) << "the file itself is writable";
     path = folder + "/new.ini";
     EXPECT_EQ(failureOf("A", "2"), path + QStringLiteral(" に書き込めません"));
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    EXPECT_EQ(readBytes(folder + "/card.ini"), "[SET]\r\nA=1\r\n");
+    EXPECT_EQ(readBytes(folder + "/card.ini"), "[SET]\r\nA=2\r\n");
     EXPECT_FALSE(QFile::exists(path));
     EXPECT_EQ(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
               QStringList{"card.ini"});

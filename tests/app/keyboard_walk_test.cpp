@@ -1,0 +1,71 @@
+// 文字設定 of the real program driven by real X key events (keyboard_walk.sh under xvfb-run): the
+// settings file it leaves says which control took each key.
+#include "tests/support/test_support.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace rinova::testing {
+namespace {
+
+// Runs a program in a session of its own and ends the whole session (X server and program
+// under test included) when it is over or out of time. The exit code, or -1 when it was cut.
+int runSession(const QString& program, const QStringList& args, int limitMs, QString* out) {
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.setChildProcessModifier([] { ::setsid(); });
+    p.start(program, args);
+    if (!p.waitForStarted(10000)) return -1;
+    const pid_t session = static_cast<pid_t>(p.processId());
+    const bool finished = p.waitForFinished(limitMs);
+    ::kill(-session, SIGTERM);
+    if (!finished) p.waitForFinished(3000);
+    QElapsedTimer t;
+    t.start();
+    while (::kill(-session, 0) == 0 && t.elapsed() < 5000)
+        QThread::msleep(50);
+    if (::kill(-session, 0) == 0) ::kill(-session, SIGKILL);
+    *out = QString::fromUtf8(p.readAll());
+    return finished && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+TEST(KeyboardWalk, BackspaceChoosesNothingAndTwoTabCyclesReachEveryControl) {
+    for (const char* tool : {"xvfb-run", "Xvfb", "xauth", "xdotool", "import"})
+        if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
+            GTEST_SKIP() << tool << " is not installed (scripts/install-deps.sh installs it)";
+    const QString rinova = QStringLiteral(RINOVA_BINARY_DIR "/app/rinova");
+    ASSERT_TRUE(QFileInfo(rinova).isExecutable()) << "build the rinova target first";
+    QTemporaryDir work;
+    const QString program = work.filePath(QStringLiteral("program"));
+    const QString shots = QStringLiteral(RINOVA_BINARY_DIR "/keyboard_walk");
+    QDir(shots).removeRecursively();
+    ASSERT_TRUE(QDir().mkpath(program));
+    ASSERT_TRUE(QFile::copy(rinova, program + QStringLiteral("/rinova")));
+
+    QString log;
+    const int code = runSession(QStringLiteral("xvfb-run"),
+                                {QStringLiteral("-a"), QStringLiteral("-s"),
+                                 QStringLiteral("-screen 0 1280x1024x24"), QStringLiteral("bash"),
+                                 QStringLiteral(RINOVA_SOURCE_DIR "/tests/app/keyboard_walk.sh"),
+                                 program, shots},
+                                120000, &log);
+    std::printf("%s", qPrintable(log));
+    ASSERT_EQ(code, 0) << "the walk stopped; screenshots in " << qPrintable(shots);
+
+    EXPECT_EQ(readBytes(program + QStringLiteral("/rinova.ini")),
+              "[SET]\r\nEdit1Value0=0\r\nEdit1Value2=1\r\nEdit2Value2=1\r\nEdit3Value2=1\r\n"
+              "FontName=-1\r\nSashiPrint=1\r\nCardType=1\r\nSashiYuban3=1\r\nSashiYuban4=2\r\n"
+              "SashiAdd1=3\r\nSashiAdd2=4\r\nSashiName1=5\r\nSashiName2=6\r\nBikou=8\r\n");
+}
+
+} // namespace
+} // namespace rinova::testing
