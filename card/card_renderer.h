@@ -24,12 +24,12 @@ struct CardInputs {
     // Shift-JIS cells of the row: name 1, name 2, postal code, address 1, address 2.
     std::string name1, name2, postalCode, address1, address2;
     settings::CardLayout layout;
-    bool printName2 = true; // N21's check mark
+    bool printName2 = true; // 名前2を印刷する
     // The settings window's choices.
-    bool printSender = false; // CheckBox1
-    int cardType = 0;         // RadioGroup1's item index
-    int faceIndex = 0;        // ComboBox2's item index, -1 for none
-    // Edit1 .. Edit7: postal code parts, address 1, address 2, name 1, name 2, remark.
+    bool printSender = false; // 差出人印刷する
+    int cardType = 0;         // 0 年賀状, 1 官製はがき
+    int faceIndex = 0;        // position in the face list, -1 for none
+    // The sender block: postal code parts, address 1, address 2, name 1, name 2, remark.
     std::array<std::string, 7> sender;
     Target target = Target::Preview;
     // Long texts are set tighter and smaller to stay in their areas ("FitText").

@@ -31,7 +31,7 @@ bool printSenderFromRaw(const std::string& sashiPrint, bool current = false);
 // "0" 年賀状, "1" 官製はがき, anything else keeps `current`.
 int cardTypeFromRaw(const std::string& cardType, int current = 0);
 
-// The sender keys in the order of Edit1 .. Edit7.
+// The sender keys in the order of the settings window's sender fields.
 constexpr std::array<Key, 7> kSenderKeys = {Key::SashiYuban3, Key::SashiYuban4, Key::SashiAdd1,
                                             Key::SashiAdd2,   Key::SashiName1,  Key::SashiName2,
                                             Key::Bikou};

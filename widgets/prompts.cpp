@@ -64,6 +64,17 @@ public:
     }
 };
 
+// The question box captioned "確認": true only for "はい(&Y)"; Escape answers "いいえ(&N)".
+bool askYesNo(QMessageBox::Icon icon, const QString& text, bool yesByDefault) {
+    Box box(icon, QStringLiteral("確認"), text, QMessageBox::NoButton, activeParent());
+    QPushButton* yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
+    box.setDefaultButton(yesByDefault ? yes : no);
+    box.setEscapeButton(no);
+    box.exec();
+    return box.clickedButton() == yes;
+}
+
 class QtPrompts : public Prompts {
 public:
     void error(const QString& text) override {
@@ -79,14 +90,7 @@ public:
     }
 
     bool confirm(const QString& text) override {
-        Box box(QMessageBox::Question, QStringLiteral("確認"), text, QMessageBox::NoButton,
-                activeParent());
-        QPushButton* yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
-        QPushButton* no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
-        box.setDefaultButton(yes);
-        box.setEscapeButton(no);
-        box.exec();
-        return box.clickedButton() == yes;
+        return askYesNo(QMessageBox::Question, text, true);
     }
 
     std::optional<AddressFileChoice> openAddressFile(const QString& initialFolder,
@@ -128,15 +132,8 @@ public:
     }
 
     bool goOnWithPaper(const QString& text) override {
-        Box box(QMessageBox::Warning, QStringLiteral("確認"), text, QMessageBox::NoButton,
-                activeParent());
-        QPushButton* yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
-        QPushButton* no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
         // Going on by habit would waste cards.
-        box.setDefaultButton(no);
-        box.setEscapeButton(no);
-        box.exec();
-        return box.clickedButton() == yes;
+        return askYesNo(QMessageBox::Warning, text, false);
     }
 
     std::optional<QString> savePdfFile(const QString& suggested) override {
