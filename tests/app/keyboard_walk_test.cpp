@@ -3,40 +3,15 @@
 #include "tests/support/test_support.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QThread>
-#include <csignal>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 namespace rinova::testing {
 namespace {
-
-// Runs a program in a session of its own and ends the whole session (X server and program
-// under test included) when it is over or out of time. The exit code, or -1 when it was cut.
-int runSession(const QString& program, const QStringList& args, int limitMs, QString* out) {
-    QProcess p;
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    p.setChildProcessModifier([] { ::setsid(); });
-    p.start(program, args);
-    if (!p.waitForStarted(10000)) return -1;
-    const pid_t session = static_cast<pid_t>(p.processId());
-    const bool finished = p.waitForFinished(limitMs);
-    ::kill(-session, SIGTERM);
-    if (!finished) p.waitForFinished(3000);
-    QElapsedTimer t;
-    t.start();
-    while (::kill(-session, 0) == 0 && t.elapsed() < 5000)
-        QThread::msleep(50);
-    if (::kill(-session, 0) == 0) ::kill(-session, SIGKILL);
-    *out = QString::fromUtf8(p.readAll());
-    return finished && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-}
 
 TEST(KeyboardWalk, BackspaceChoosesNothingAndTwoTabCyclesReachEveryControl) {
     for (const char* tool : {"xvfb-run", "Xvfb", "xauth", "xdotool", "import"})

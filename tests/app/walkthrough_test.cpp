@@ -15,10 +15,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QThread>
-#include <csignal>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 namespace rinova {
 namespace {
@@ -27,6 +24,7 @@ using testing::countPixels;
 using testing::darkDifference;
 using testing::isGuideRed;
 using testing::readBytes;
+using testing::runSession;
 using testing::sjis;
 
 constexpr int kDpi = 100;
@@ -41,32 +39,6 @@ QString findTool(const char* name) {
         QLatin1String(name), {QStringLiteral("/usr/bin"), QStringLiteral("/bin"),
                               QStringLiteral("/usr/sbin"), QStringLiteral("/sbin"),
                               QStringLiteral("/usr/local/bin"), QStringLiteral("/usr/local/sbin")});
-}
-
-// Runs a program in a session of its own; when it outlives the limit, the whole session (the
-// X server and the program under test with it) is killed, so nothing is left behind.
-int runSession(const QString& program, const QStringList& args, int limitMs, QString* out) {
-    QProcess p;
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    p.setChildProcessModifier([] { ::setsid(); });
-    p.start(program, args);
-    if (!p.waitForStarted(10000)) return -1;
-    const pid_t session = static_cast<pid_t>(p.processId());
-    const bool finished = p.waitForFinished(limitMs);
-    if (!finished) {
-        ::kill(-session, SIGTERM);
-        if (!p.waitForFinished(3000)) ::kill(-session, SIGKILL);
-        p.waitForFinished(3000);
-    }
-    // What the session started may still be on its way out (an X server told to end).
-    QElapsedTimer t;
-    t.start();
-    while (::kill(-session, 0) == 0 && t.elapsed() < 5000)
-        QThread::msleep(50);
-    if (::kill(-session, 0) == 0) ::kill(-session, SIGKILL);
-    if (out) *out = QString::fromUtf8(p.readAll());
-    if (!finished) return -2;
-    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
 }
 
 // The settings file as KEY=VALUE lines, in order.

@@ -2,8 +2,12 @@
 
 #include "text/cp932.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QThread>
+#include <csignal>
+#include <unistd.h>
 
 namespace rinova::testing {
 
@@ -104,6 +108,30 @@ std::optional<QString> ScriptedPrompts::savePdfFile(const QString& suggested) {
     const QString a = saveAnswers.front();
     saveAnswers.pop_front();
     return a;
+}
+
+int runSession(const QString& program, const QStringList& args, int limitMs, QString* out) {
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.setChildProcessModifier([] { ::setsid(); });
+    p.start(program, args);
+    if (!p.waitForStarted(10000)) return -1;
+    const pid_t session = static_cast<pid_t>(p.processId());
+    const bool finished = p.waitForFinished(limitMs);
+    ::kill(-session, SIGTERM);
+    if (!finished && !p.waitForFinished(3000)) {
+        ::kill(-session, SIGKILL);
+        p.waitForFinished(3000);
+    }
+    // What the session started may still be on its way out (an X server told to end).
+    QElapsedTimer t;
+    t.start();
+    while (::kill(-session, 0) == 0 && t.elapsed() < 5000)
+        QThread::msleep(50);
+    if (::kill(-session, 0) == 0) ::kill(-session, SIGKILL);
+    if (out) *out = QString::fromUtf8(p.readAll());
+    if (!finished) return -2;
+    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
 }
 
 } // namespace rinova::testing

@@ -32,6 +32,12 @@ CliRun runProgram(const QString& program, const QStringList& args, int limitMs =
 // The built rinova-cli.
 CliRun runCli(const QStringList& args);
 
+// Runs a program in a session of its own and ends the whole session (an X server and the program
+// under test with it) once it is over or out of time, so nothing is left behind. The exit code;
+// -1 when it crashed, -2 when it ran out of time. Both output channels go to *out when given.
+int runSession(const QString& program, const QStringList& args, int limitMs,
+               QString* out = nullptr);
+
 // widgets::Prompts that answer from queues and record what was shown. Installed while it lives.
 class ScriptedPrompts : public widgets::Prompts {
 public:
