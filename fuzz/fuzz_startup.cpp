@@ -33,7 +33,10 @@ public:
     void error(const QString&) override {}
     void message(const QString&) override {}
     bool confirm(const QString&) override { return false; }
-    std::optional<QString> openAddressFile(const QString&) override { return std::nullopt; }
+    std::optional<rinova::widgets::AddressFileChoice>
+    openAddressFile(const QString&, rinova::addresses::FileFormat) override {
+        return std::nullopt;
+    }
     bool printDialog(QPrinter&) override { return false; }
     bool printerSetup(QPrinter&) override { return false; }
 };
