@@ -3,8 +3,10 @@
 # address file, moves through rows, changes a position and the sender block in 文字設定,
 # prints rows 2 to 6 and quits. Run it under xvfb-run; it leaves no process behind.
 #
-#   CUPS_SERVER=SOCKET walkthrough.sh WORKDIR SHOTDIR
+#   CUPS_SERVER=SOCKET [WALK_WM=openbox] walkthrough.sh WORKDIR SHOTDIR
 #
+# With WALK_WM the walk runs under that window manager, and the main window's frame must have
+# the window's outer size, centred on the screen.
 # WORKDIR holds a copy of rinova and addresses.csv; screenshots go to SHOTDIR. The program
 # prints to the default queue of the print scheduler at SOCKET, one of the test's own
 # (scripts/cups-private.sh), never to the machine's. Prints "walk: ..." lines and exits
@@ -85,13 +87,41 @@ if [ -n "${ASAN_OPTIONS:-}" ]; then
   export ASAN_OPTIONS="$ASAN_OPTIONS:strict_string_checks=0"
   export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$here/lsan-xcb.supp"
 fi
+wm=
+if [ -n "${WALK_WM:-}" ]; then
+  "$WALK_WM" >wm.log 2>&1 &
+  wm=$!
+  for _ in $(seq 1 100); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
+    sleep 0.1
+  done
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" || fail "$WALK_WM did not start"
+fi
 QT_QPA_PLATFORM=xcb ./rinova >rinova.log 2>&1 &
 pid=$!
-trap 'kill "$pid" 2>/dev/null || true' EXIT
+trap 'kill "$pid" 2>/dev/null || true; [ -z "$wm" ] || kill "$wm" 2>/dev/null || true' EXIT
 
 main=$(await_window "Rinova Ver1.2")
 xdotool windowfocus --sync "$main"
 settle
+
+# Under a window manager: the frame is the window's outer size (742 x 484), centred.
+if [ -n "$wm" ]; then
+  read -r fl fr ft fb < <(xprop -id "$main" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,/ /g')
+  info=$(xwininfo -id "$main")
+  x=$(sed -n 's/.*Absolute upper-left X: *//p' <<<"$info")
+  y=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$info")
+  w=$(sed -n 's/.*Width: *//p' <<<"$info")
+  h=$(sed -n 's/.*Height: *//p' <<<"$info")
+  root=$(xwininfo -root)
+  sw=$(sed -n 's/.*Width: *//p' <<<"$root")
+  sh=$(sed -n 's/.*Height: *//p' <<<"$root")
+  ow=$((w + fl + fr)) oh=$((h + ft + fb)) ox=$((x - fl)) oy=$((y - ft))
+  log "frame ${ow}x${oh} at ${ox},${oy} on ${sw}x${sh}"
+  [ "$ow" -eq 742 ] && [ "$oh" -eq 484 ] || fail "the frame is ${ow}x${oh}, not 742x484"
+  [ "$ox" -eq $((sw / 2 - ow / 2)) ] && [ "$oy" -eq $((sh / 2 - oh / 2)) ] ||
+    fail "the frame at ${ox},${oy} is not centred on ${sw}x${sh}"
+fi
 # The start-up font check speaks only when a face is missing: a box captioned "Rinova".
 if xdotool search --onlyvisible --name "^Rinova\$" >/dev/null 2>&1; then
   shot 00-startup-warning

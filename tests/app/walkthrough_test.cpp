@@ -88,6 +88,25 @@ protected:
     QString rinova, exeDir, shots;
 };
 
+// The same walk under a real window manager: the frame has the window's outer size and is
+// centred (the script checks it), and every step still happens with frames around the windows.
+TEST_F(WalkThrough, UnderAWindowManagerTheFrameIsCentredAndTheWalkStillWorks) {
+    if (findTool("openbox").isEmpty())
+        GTEST_SKIP() << "openbox is not installed (scripts/install-deps.sh installs it)";
+    qputenv("WALK_WM", "openbox");
+    QString log;
+    const int code = runSession(QStringLiteral("xvfb-run"),
+                                {QStringLiteral("-a"), QStringLiteral("-s"),
+                                 QStringLiteral("-screen 0 1280x1024x24"), QStringLiteral("bash"),
+                                 sourcePath("tests/app/walkthrough.sh"), exeDir, shots},
+                                150000, &log);
+    qunsetenv("WALK_WM");
+    std::printf("%s", qPrintable(log));
+    ASSERT_EQ(code, 0) << "the walk-through stopped; screenshots in " << qPrintable(shots);
+    EXPECT_TRUE(log.contains(QStringLiteral("frame 742x484 at 269,270 on 1280x1024")));
+    EXPECT_EQ(cups.printedPdfs().size(), 1);
+}
+
 TEST_F(WalkThrough, OpenMoveSetUpPrintRowsTwoToSixAndQuit) {
     QElapsedTimer clock;
     clock.start();
