@@ -91,11 +91,12 @@ wm=
 if [ -n "${WALK_WM:-}" ]; then
   "$WALK_WM" >wm.log 2>&1 &
   wm=$!
-  for _ in $(seq 1 100); do
+  for _ in $(seq 1 300); do
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
     sleep 0.1
   done
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" || fail "$WALK_WM did not start"
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" ||
+    fail "$WALK_WM did not start: $(cat wm.log)"
 fi
 QT_QPA_PLATFORM=xcb ./rinova >rinova.log 2>&1 &
 pid=$!
