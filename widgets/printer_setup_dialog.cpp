@@ -39,8 +39,8 @@ PrinterSetupDialog::PrinterSetupDialog(QPrinter& printer, QWidget* parent)
     properties_->setObjectName(QStringLiteral("properties"));
 
     fillPapers(printer.pageLayout().pageSize());
-    connect(printers_, &QComboBox::currentTextChanged, this,
-            [this] { fillPapers(papers_->currentData().value<QPageSize>()); });
+    // Another printer comes with the paper its owner set for it, as a postcard printer should.
+    connect(printers_, &QComboBox::currentTextChanged, this, [this] { fillPapers(QPageSize()); });
     connect(properties_, &QPushButton::clicked, this, &PrinterSetupDialog::showProperties);
 
     auto* printerBox = new QGroupBox(QStringLiteral("プリンタ"));
