@@ -5,6 +5,7 @@
 
 #include "card/card_geometry.h"
 #include "card/text_fit.h"
+#include "card/wrap_int.h"
 #include "surface/recording_canvas.h"
 #include "text/cp932.h"
 
@@ -19,18 +20,6 @@ const std::array<const char16_t*, 5> VerticalFaces = {
 };
 
 namespace {
-
-std::int32_t wrap32(std::int64_t v) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(v)));
-}
-
-std::int32_t wrapSub(std::int32_t a, std::int32_t b) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) - static_cast<std::uint32_t>(b));
-}
-
-std::int32_t wrapMul(std::int32_t a, std::int32_t b) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) * static_cast<std::uint32_t>(b));
-}
 
 // The faces as Shift-JIS, encoded once.
 const std::array<std::string, 5>& faceBytes() {

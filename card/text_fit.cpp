@@ -2,6 +2,7 @@
 
 #include "card/card_geometry.h"
 #include "card/to_vertical_text.h"
+#include "card/wrap_int.h"
 #include "surface/fonts.h"
 #include "surface/vertical_text.h"
 #include "text/cp932.h"
@@ -30,10 +31,6 @@ std::int32_t clamp32(double v) {
     if (!std::isfinite(v)) return 0;
     return static_cast<std::int32_t>(std::clamp(v, double(std::numeric_limits<std::int32_t>::min()),
                                                 double(std::numeric_limits<std::int32_t>::max())));
-}
-
-std::int32_t wrapSub(std::int32_t a, std::int32_t b) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) - static_cast<std::uint32_t>(b));
 }
 
 // The cell without its leading and trailing blanks (half-width and full-width spaces).
@@ -199,7 +196,7 @@ void placePair(Column* first, Column* second, const std::vector<Zone>& zones, bo
     Column* any = first ? first : second;
     if (!any) return;
     const std::int32_t x =
-        first ? first->placed.x : wrapSub(second->placed.x, -second->placed.height);
+        first ? first->placed.x : wrapAdd(second->placed.x, second->placed.height);
     const std::int32_t h = any->placed.height;
     const double cell = cellOf(h);
     bool asSet = true;

@@ -201,3 +201,19 @@ TEST(TextFit, PostalCodesGiveTheirDigitsWhateverTheirWidthAndSeparators) {
 }
 
 } // namespace
+
+// A name 2 without a name 1 is placed from name 2's own column; with the name size at the ends
+// of the 32-bit range that must wrap as the layout does, not overflow.
+TEST(TextFit, ALoneName2AtExtremeNameSizesIsDrawnAsSet) {
+    for (const std::int32_t size : {INT32_MIN, INT32_MIN + 1, INT32_MAX, -130}) {
+        SCOPED_TRACE(size);
+        CardInputs in = ::card({u"", u"花子", u"東京都", u""}, 0, 0, false);
+        in.layout.NameSize = size;
+        const std::vector<TextOp> cols = columns(card::renderCard(in));
+        const auto name2 = std::find_if(cols.begin(), cols.end(), [](const TextOp& t) {
+            return t.text.contains(QStringLiteral("花子"));
+        });
+        ASSERT_NE(name2, cols.end());
+        EXPECT_EQ(name2->x, std::int32_t(std::uint32_t(580) - std::uint32_t(size)));
+    }
+}
