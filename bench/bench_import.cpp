@@ -21,8 +21,9 @@ using Clock = std::chrono::steady_clock;
 namespace {
 
 // About 70 bytes a line, like a real address list: a space inside the name, full-width text,
-// a quoted remark now and then.
-std::string makeContent(int lines) {
+// a quoted remark now and then. As a spreadsheet saves it (`sheet`), now and then a building
+// is on a second line of its cell (Alt+Enter).
+std::string makeContent(int lines, bool sheet = false) {
     const auto sj = [](const char16_t* s) { return rinova::text::fromUnicode(s); };
     const std::vector<std::string> family = {sj(u"山田"), sj(u"鈴木"), sj(u"髙橋"), sj(u"佐藤")};
     const std::vector<std::string> given = {sj(u"太郎"), sj(u"花子"), sj(u"一郎")};
@@ -34,43 +35,25 @@ std::string makeContent(int lines) {
     out.reserve(static_cast<std::size_t>(lines) * 72);
     unsigned seed = 12345;
     const auto next = [&] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
+    const auto pick = [&](const std::vector<std::string>& from) {
+        return from[next() % from.size()];
+    };
+    const auto number = [&](unsigned base, unsigned range) {
+        return std::to_string(base + next() % range);
+    };
     for (int i = 0; i < lines; ++i) {
-        out +=
-            family[next() % family.size()] + " " + given[next() % given.size()] + "," + sama + ",";
-        out += std::to_string(100 + next() % 900) + "-" + std::to_string(1000 + next() % 9000);
-        out += "," + town[next() % town.size()] + std::to_string(1 + next() % 9) + "-" +
-               std::to_string(1 + next() % 30) + "," + room + std::to_string(next() % 999) + ",";
-        if (i % 8 == 0) out += note;
-        out += "\r\n";
-    }
-    return out;
-}
-
-// The same list as a spreadsheet saves it: a space only inside the name, blank cells as ",,",
-// the remark quoted with doubled quotes, and now and then a building on a second line of its
-// cell (Alt+Enter).
-std::string makeSheetContent(int lines) {
-    const auto sj = [](const char16_t* s) { return rinova::text::fromUnicode(s); };
-    const std::vector<std::string> family = {sj(u"山田"), sj(u"鈴木"), sj(u"髙橋"), sj(u"佐藤")};
-    const std::vector<std::string> given = {sj(u"太郎"), sj(u"花子"), sj(u"一郎")};
-    const std::vector<std::string> town = {sj(u"東京都千代田区丸の内"), sj(u"大阪府大阪市北区梅田"),
-                                           sj(u"北海道札幌市中央区")};
-    const std::string sama = sj(u"様"), room = sj(u"ハイツ表参道"),
-                      note = sj(u"\"取引先 \"\"A\"\"\"");
-    std::string out;
-    out.reserve(static_cast<std::size_t>(lines) * 72);
-    unsigned seed = 12345;
-    const auto next = [&] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
-    for (int i = 0; i < lines; ++i) {
-        out +=
-            family[next() % family.size()] + " " + given[next() % given.size()] + "," + sama + ",";
-        out += std::to_string(100 + next() % 900) + "-" + std::to_string(1000 + next() % 9000);
-        out += "," + town[next() % town.size()] + std::to_string(1 + next() % 9) + "-" +
-               std::to_string(1 + next() % 30) + ",";
-        if (i % 16 == 0)
-            out += "\"" + room + "\n" + std::to_string(next() % 999) + "\",";
+        out += pick(family);
+        out += " " + pick(given) + "," + sama + ",";
+        out += number(100, 900);
+        out += "-" + number(1000, 9000);
+        out += "," + pick(town);
+        out += number(1, 9);
+        out += "-" + number(1, 30) + ",";
+        const std::string roomNumber = number(0, 999);
+        if (sheet && i % 16 == 0)
+            out += "\"" + room + "\n" + roomNumber + "\",";
         else
-            out += room + std::to_string(next() % 999) + ",";
+            out += room + roomNumber + ",";
         if (i % 8 == 0) out += note;
         out += "\r\n";
     }
@@ -79,7 +62,7 @@ std::string makeSheetContent(int lines) {
 
 std::string contentFor(FileFormat format, int lines) {
     if (format == FileFormat::Plain) return makeContent(lines);
-    const std::string sheet = makeSheetContent(lines);
+    const std::string sheet = makeContent(lines, true);
     if (format == FileFormat::Sheet) return sheet;
     return "\xEF\xBB\xBF" + rinova::text::toUnicode(sheet).toStdString();
 }

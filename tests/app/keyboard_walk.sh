@@ -9,50 +9,18 @@
 # at the first step that does not happen.
 set -euo pipefail
 
+here=$(cd "$(dirname "$0")" && pwd)
 work=$1
 shots=$2
 mkdir -p "$shots"
 cd "$work"
 
+walk=keys
+source "$here/x_walk_steps.sh"
 log() { echo "keys: $*"; }
-fail() {
-  echo "keys: FAILED: $*" >&2
-  import -window root "$shots/failure.png" 2>/dev/null || true
-  exit 1
-}
-await_window() {
-  local id
-  id=$(timeout 20 xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | head -1) || true
-  [ -n "$id" ] || fail "no window \"$1\" appeared"
-  echo "$id"
-}
-await_gone() {
-  for _ in $(seq 1 100); do
-    xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
-    sleep 0.1
-  done
-  fail "window \"$1\" did not close"
-}
-# The settings file's lines without their CR.
-ini() { tr -d '\r' <rinova.ini 2>/dev/null || true; }
-await_key() {
-  for _ in $(seq 1 100); do
-    ini | grep -xF -- "$1=$2" >/dev/null && return 0
-    sleep 0.1
-  done
-  fail "rinova.ini never held $1=$2 (it holds: $(ini | tr '\n' ' '))"
-}
 key() { xdotool key --delay 60 "$@"; }
 type_text() { xdotool type --delay 80 "$1"; }
 
-# In a sanitizer build: the keyboard library of Qt's X platform copies a name with strndup from
-# a buffer that ends where the name ends, which the strict string check reports; and the session
-# bus library keeps a buffer for good when there is no bus. Neither is the program's.
-if [ -n "${ASAN_OPTIONS:-}" ]; then
-  printf 'leak:libdbus-1.so\n' >"$PWD/lsan.supp"
-  export ASAN_OPTIONS="$ASAN_OPTIONS:strict_string_checks=0"
-  export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$PWD/lsan.supp"
-fi
 # No print system: start-up reports the missing default printer in one box, then goes on.
 QT_QPA_PLATFORM=xcb CUPS_SERVER=/nonexistent/rinova-keys.sock ./rinova >rinova.log 2>&1 &
 pid=$!

@@ -25,11 +25,8 @@ cd "$work"
 
 start=$SECONDS
 log() { echo "walk: [$((SECONDS - start))s] $*"; }
-fail() {
-  echo "walk: FAILED: $*" >&2
-  import -window root "$shots/failure.png" 2>/dev/null || true
-  exit 1
-}
+walk=walk
+source "$here/x_walk_steps.sh"
 shot() { import -window root "$shots/$1.png" || fail "screenshot $1"; }
 # Lets a repaint land before a screenshot: waits until the screen stops changing, however
 # slow the machine is (at least 0.2 s, at most 10 s).
@@ -46,29 +43,6 @@ settle() {
   done
 }
 
-# The id of a visible window with exactly this title, once it is there.
-await_window() {
-  local id
-  id=$(timeout "${2:-20}" xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | head -1) ||
-    true
-  [ -n "$id" ] || fail "no window \"$1\" appeared"
-  echo "$id"
-}
-await_gone() {
-  for _ in $(seq 1 100); do
-    xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
-    sleep 0.1
-  done
-  fail "window \"$1\" did not close"
-}
-# Waits until the settings file holds the line KEY=VALUE (its lines end in CR LF).
-await_key() {
-  for _ in $(seq 1 100); do
-    tr -d '\r' <rinova.ini 2>/dev/null | grep -xF -- "$1=$2" >/dev/null && return 0
-    sleep 0.1
-  done
-  fail "rinova.ini never held $1=$2"
-}
 click() { xdotool mousemove --window "$1" "$2" "$3" click 1; }
 # Menus are windows of their own: a menu is open once the program shows one more window.
 visible_windows() { { xdotool search --onlyvisible --pid "$pid" 2>/dev/null || true; } | wc -l; }
@@ -80,13 +54,6 @@ await_menu() {
   fail "the menu did not open"
 }
 
-# In a sanitizer build: the keyboard library that Qt's X platform loads copies a name with
-# strndup from a buffer that ends where the name ends, which the strict string check reports;
-# and the X platform's system libraries keep a few blocks to the end (lsan-xcb.supp).
-if [ -n "${ASAN_OPTIONS:-}" ]; then
-  export ASAN_OPTIONS="$ASAN_OPTIONS:strict_string_checks=0"
-  export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$here/lsan-xcb.supp"
-fi
 wm=
 if [ -n "${WALK_WM:-}" ]; then
   "$WALK_WM" >wm.log 2>&1 &

@@ -1,0 +1,42 @@
+# Steps shared by the scripts that drive the real program with real X events. Sourced after
+# setting `walk` (the prefix of every line, "walk" or "keys") and `shots` (where a failure's
+# screenshot goes), from the folder holding the program's rinova.ini.
+
+fail() {
+  echo "$walk: FAILED: $*" >&2
+  import -window root "$shots/failure.png" 2>/dev/null || true
+  exit 1
+}
+# The id of a visible window with exactly this title, once it is there (within $2 s, default 20).
+await_window() {
+  local id
+  id=$(timeout "${2:-20}" xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | head -1) ||
+    true
+  [ -n "$id" ] || fail "no window \"$1\" appeared"
+  echo "$id"
+}
+await_gone() {
+  for _ in $(seq 1 100); do
+    xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
+    sleep 0.1
+  done
+  fail "window \"$1\" did not close"
+}
+# The settings file's lines without their CR.
+ini() { tr -d '\r' <rinova.ini 2>/dev/null || true; }
+# Waits until the settings file holds the line KEY=VALUE.
+await_key() {
+  for _ in $(seq 1 100); do
+    ini | grep -xF -- "$1=$2" >/dev/null && return 0
+    sleep 0.1
+  done
+  fail "rinova.ini never held $1=$2 (it holds: $(ini | tr '\n' ' '))"
+}
+
+# In a sanitizer build: the keyboard library that Qt's X platform loads copies a name with
+# strndup from a buffer that ends where the name ends, which the strict string check reports;
+# and the X platform's system libraries keep a few blocks to the end (lsan-xcb.supp).
+if [ -n "${ASAN_OPTIONS:-}" ]; then
+  export ASAN_OPTIONS="$ASAN_OPTIONS:strict_string_checks=0"
+  export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$(dirname "${BASH_SOURCE[0]}")/lsan-xcb.supp"
+fi
