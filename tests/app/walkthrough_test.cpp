@@ -73,7 +73,9 @@ protected:
         ASSERT_TRUE(QFileInfo(rinova).isExecutable()) << "build the rinova target first";
         ASSERT_TRUE(work.isValid());
         exeDir = work.filePath(QStringLiteral("program"));
-        shots = QStringLiteral(RINOVA_BINARY_DIR "/walkthrough");
+        // One folder per walk: the two may run at the same time.
+        shots = QStringLiteral(RINOVA_BINARY_DIR "/walkthrough/") +
+                QString::fromUtf8(::testing::UnitTest::GetInstance()->current_test_info()->name());
         QDir(shots).removeRecursively();
         ASSERT_TRUE(QDir().mkpath(exeDir));
         ASSERT_TRUE(QFile::copy(rinova, QDir(exeDir).filePath(QStringLiteral("rinova"))));
