@@ -2,6 +2,7 @@
 // the same bytes in the same run; the spreadsheet types against the plain import of the same
 // list; and the peak memory of a million-line import of each type.
 #include "addresses/address_grid.h"
+#include "tests/app/soak.h"
 #include "text/cp932.h"
 
 #include <QDir>
@@ -172,15 +173,6 @@ BENCHMARK(BM_SheetImportVsPlain)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 
-long statusKb(const char* key) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    const std::string prefix = std::string(key) + ":";
-    while (std::getline(status, line))
-        if (line.rfind(prefix, 0) == 0) return std::stol(line.substr(prefix.size()));
-    return 0;
-}
-
 // Peak resident memory of one import, from the memory in use just before it.
 void BM_ImportPeakMemory(benchmark::State& state) {
     QTemporaryDir dir;
@@ -197,10 +189,10 @@ void BM_ImportPeakMemory(benchmark::State& state) {
         AddressGrid grid;
         writeHeader(grid);
         std::ofstream("/proc/self/clear_refs") << "5"; // restart the peak from here
-        before = statusKb("VmRSS");
+        before = rinova::soak::statusKb("VmRSS");
         const std::string content = rinova::addresses::readAddressFile(path);
         grid.importContent(content, format);
-        peak = statusKb("VmHWM");
+        peak = rinova::soak::statusKb("VmHWM");
         benchmark::DoNotOptimize(grid.rowCountWithHeader());
     }
     const double fileMB = static_cast<double>(fileBytes) / (1 << 20);

@@ -83,6 +83,15 @@ protected:
                                 QDir(exeDir).filePath(QStringLiteral("addresses.csv"))));
     }
 
+    // The walk-through script on a screen of its own; its output goes to `log`.
+    int walk(QString* log) {
+        return runSession(QStringLiteral("xvfb-run"),
+                          {QStringLiteral("-a"), QStringLiteral("-s"),
+                           QStringLiteral("-screen 0 1280x1024x24"), QStringLiteral("bash"),
+                           sourcePath("tests/app/walkthrough.sh"), exeDir, shots},
+                          150000, log);
+    }
+
     // The program prints to this scheduler's default queue: CUPS_SERVER reaches it through
     // xvfb-run and the walk-through script.
     testing::PrivateScheduler cups{QStringLiteral("RinovaWalk")};
@@ -97,11 +106,7 @@ TEST_F(WalkThrough, UnderAWindowManagerTheFrameIsCentredAndTheWalkStillWorks) {
         GTEST_SKIP() << "openbox is not installed (scripts/install-deps.sh installs it)";
     qputenv("WALK_WM", "openbox");
     QString log;
-    const int code = runSession(QStringLiteral("xvfb-run"),
-                                {QStringLiteral("-a"), QStringLiteral("-s"),
-                                 QStringLiteral("-screen 0 1280x1024x24"), QStringLiteral("bash"),
-                                 sourcePath("tests/app/walkthrough.sh"), exeDir, shots},
-                                150000, &log);
+    const int code = walk(&log);
     qunsetenv("WALK_WM");
     std::printf("%s", qPrintable(log));
     ASSERT_EQ(code, 0) << "the walk-through stopped; screenshots in " << qPrintable(shots);
@@ -113,11 +118,7 @@ TEST_F(WalkThrough, OpenMoveSetUpPrintRowsTwoToSixAndQuit) {
     QElapsedTimer clock;
     clock.start();
     QString log;
-    const int code = runSession(QStringLiteral("xvfb-run"),
-                                {QStringLiteral("-a"), QStringLiteral("-s"),
-                                 QStringLiteral("-screen 0 1280x1024x24"), QStringLiteral("bash"),
-                                 sourcePath("tests/app/walkthrough.sh"), exeDir, shots},
-                                150000, &log);
+    const int code = walk(&log);
     std::printf("%s(walk-through %lld ms)\n", qPrintable(log), clock.elapsed());
     ASSERT_EQ(code, 0) << "the walk-through stopped; screenshots in " << qPrintable(shots);
 
