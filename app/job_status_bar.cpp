@@ -27,7 +27,7 @@ JobStatusBar::JobStatusBar(QWidget* parent) : QStatusBar(parent) {
     hide();
 }
 
-surface::CardDone JobStatusBar::watch(const QString& doing) {
+printing::CardDone JobStatusBar::watch(const QString& doing) {
     stopAsked_ = false;
     stop_->setEnabled(true);
     return [this, doing](int done, int total) {

@@ -2,7 +2,7 @@
 // are done, and the command that stops the job. Hidden when no such job runs.
 #pragma once
 
-#include "surface/printer_surface.h"
+#include "printing/printer_surface.h"
 
 #include <QStatusBar>
 
@@ -18,7 +18,7 @@ public:
 
     // The watcher of one job, `doing` naming the work ("印刷中"): it shows the bar once a job of
     // more than one card is under way, keeps the count and answers false once stop() was asked.
-    surface::CardDone watch(const QString& doing);
+    printing::CardDone watch(const QString& doing);
     // The job is over: the bar goes.
     void finish();
     // The stop command.

@@ -2,8 +2,8 @@
 // address file named on the command line is opened once the windows are up.
 #include "app/command_line.h"
 #include "app/main_window.h"
+#include "drawing/fonts.h"
 #include "settings/settings_location.h"
-#include "surface/fonts.h"
 #include "widgets/japanese_locale.h"
 #include "widgets/prompts.h"
 
@@ -57,7 +57,7 @@ int main(int argc, char** argv) {
     widgets::useJapanese();
 
     // The faces the system names, the window font among them, mapped onto installed fonts.
-    surface::installFaceSubstitutions();
+    drawing::installFaceSubstitutions();
     QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
     font.setPixelSize(12);
     QApplication::setFont(font);

@@ -6,9 +6,9 @@
 #include "app/settings_window.h"
 #include "card/card_inputs.h"
 #include "card/text_fit.h"
-#include "surface/fonts.h"
-#include "surface/playback.h"
-#include "surface/printer_surface.h"
+#include "drawing/fonts.h"
+#include "drawing/playback.h"
+#include "printing/printer_surface.h"
 #include "text/cp932.h"
 #include "widgets/address_grid_view.h"
 #include "widgets/prompts.h"
@@ -202,7 +202,7 @@ void MainWindow::startUp() {
         // 5. The printer's font names, in the order reported.
         if (QPrinterInfo::defaultPrinter().isNull())
             throw text::Failure(QStringLiteral("デフォルト プリンタが存在しません"));
-        printerFonts_->addItems(surface::printerFontNames());
+        printerFonts_->addItems(drawing::printerFontNames());
 
         // 6. The faces the cards are drawn with.
         verticalFaces_.clear();
@@ -274,12 +274,12 @@ void MainWindow::drawCard(QPainter& target, int row) {
     else if (target.device() == previewBox_)
         kind = card::Target::Preview;
 
-    surface::CardPicture picture = card::renderCard(cardInputs(row, kind));
+    drawing::CardPicture picture = card::renderCard(cardInputs(row, kind));
     if (kind == card::Target::Printer) {
-        surface::playOnSheet(picture, target);
+        printing::playOnSheet(picture, target);
     } else {
-        const QRect card = surface::previewCardRect(previewBox_->size());
-        surface::playStretched(picture, target, card.left(), card.top(), card.right() + 1,
+        const QRect card = drawing::previewCardRect(previewBox_->size());
+        drawing::playStretched(picture, target, card.left(), card.top(), card.right() + 1,
                                card.bottom() + 1);
     }
     if (kind == card::Target::Preview) {
@@ -361,8 +361,8 @@ void MainWindow::printSelection() {
     JobShown shown{idle ? jobStatus_ : nullptr};
     printCommand_.print(
         top, bottom,
-        [this](surface::PrinterSurface& surface, int row) { drawCard(*surface.canvas(), row); },
-        idle ? jobStatus_->watch(QStringLiteral("印刷中")) : surface::CardDone());
+        [this](printing::PrinterSurface& surface, int row) { drawCard(*surface.canvas(), row); },
+        idle ? jobStatus_->watch(QStringLiteral("印刷中")) : printing::CardDone());
 }
 
 bool MainWindow::rowsLookRightOrUserGoesOn(int top, int bottom) {

@@ -88,7 +88,7 @@ public:
     JobStatusBar& jobStatus() { return *jobStatus_; }
     // How many previews were drawn, and the last card recorded: for tests and diagnostics.
     int previewDraws() const { return previewDraws_; }
-    const surface::CardPicture& lastPicture() const { return lastPicture_; }
+    const drawing::CardPicture& lastPicture() const { return lastPicture_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -131,7 +131,7 @@ private:
     QString addressFile_; // the last address file opened
     QString savedPdf_;    // the last PDF saved
     int previewDraws_ = 0;
-    surface::CardPicture lastPicture_;
+    drawing::CardPicture lastPicture_;
     QString lastPaintFailure_;
 };
 

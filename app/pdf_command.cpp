@@ -1,7 +1,7 @@
 #include "app/pdf_command.h"
 
 #include "app/print_command.h"
-#include "surface/pdf_export.h"
+#include "printing/pdf_export.h"
 #include "text/failure.h"
 #include "widgets/prompts.h"
 
@@ -12,7 +12,7 @@
 namespace rinova::app {
 
 std::optional<QString> PdfCommand::save(int rowA, int rowB, const QString& suggested,
-                                        const CardOf& cardOf, const surface::CardDone& afterCard) {
+                                        const CardOf& cardOf, const printing::CardDone& afterCard) {
     if (saving_) throw text::Failure(QStringLiteral("現在印刷中です"));
     const int first = std::max(std::min(rowA, rowB), 1);
     const int last = std::max(rowA, rowB);
@@ -26,9 +26,9 @@ std::optional<QString> PdfCommand::save(int rowA, int rowB, const QString& sugge
 
     saving_ = true;
     const bool existed = QFileInfo::exists(*target);
-    surface::JobEnd end = surface::JobEnd::Completed;
+    printing::JobEnd end = printing::JobEnd::Completed;
     try {
-        end = surface::writeCardPdf(*target, first, last, cardOf, [&](int done, int total) {
+        end = printing::writeCardPdf(*target, first, last, cardOf, [&](int done, int total) {
             QCoreApplication::processEvents();
             return !afterCard || afterCard(done, total);
         });
@@ -37,7 +37,7 @@ std::optional<QString> PdfCommand::save(int rowA, int rowB, const QString& sugge
         throw;
     }
     saving_ = false;
-    if (end == surface::JobEnd::Completed) return target;
+    if (end == printing::JobEnd::Completed) return target;
     QString told =
         stoppedMessage(QStringLiteral("PDFへの保存"), QStringLiteral("保存"), first, last);
     if (existed)

@@ -2,8 +2,8 @@
 // pages `rinova-cli pdf` makes, with the range rules and the question of the print command.
 #pragma once
 
-#include "surface/card_picture.h"
-#include "surface/printer_surface.h"
+#include "drawing/card_picture.h"
+#include "printing/printer_surface.h"
 
 #include <QString>
 #include <functional>
@@ -14,7 +14,7 @@ namespace rinova::app {
 class PdfCommand {
 public:
     // The card of one grid row as the printer gets it.
-    using CardOf = std::function<surface::CardPicture(int row)>;
+    using CardOf = std::function<drawing::CardPicture(int row)>;
 
     // Asks for the page count when more than one row is given, then for the file (the save
     // dialog opens on `suggested`), and writes rows min(a, b) .. max(a, b). afterCard hears of
@@ -22,7 +22,7 @@ public:
     // earlier file as it was and tells the user. Returns the file written; nothing when
     // cancelled or stopped. Failures are thrown.
     std::optional<QString> save(int rowA, int rowB, const QString& suggested, const CardOf& cardOf,
-                                const surface::CardDone& afterCard = {});
+                                const printing::CardDone& afterCard = {});
 
     bool saving() const { return saving_; }
 

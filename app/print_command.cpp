@@ -1,6 +1,6 @@
 #include "app/print_command.h"
 
-#include "surface/paper.h"
+#include "printing/paper.h"
 #include "text/failure.h"
 #include "widgets/prompts.h"
 
@@ -10,7 +10,7 @@
 
 namespace rinova::app {
 
-PrintCommand::PrintCommand(surface::PrinterSource source) : surface_(std::move(source)) {}
+PrintCommand::PrintCommand(printing::PrinterSource source) : surface_(std::move(source)) {}
 
 void PrintCommand::adopt(std::unique_ptr<QPrinter> chosen) {
     // The dialog may have run inside a job's event handling; the running job keeps its printer.
@@ -19,7 +19,7 @@ void PrintCommand::adopt(std::unique_ptr<QPrinter> chosen) {
 }
 
 void PrintCommand::print(int rowA, int rowB, const DrawRow& drawRow,
-                         const surface::CardDone& afterCard) {
+                         const printing::CardDone& afterCard) {
     const int top = std::min(rowA, rowB);
     const int bottom = std::max(rowA, rowB);
     if (bottom < 1) return;
@@ -33,18 +33,18 @@ void PrintCommand::print(int rowA, int rowB, const DrawRow& drawRow,
         if (!widgets::Prompts::current().confirm(question)) return;
     }
 
-    std::unique_ptr<QPrinter> chosen = surface::clonePrinter(surface_.printer());
+    std::unique_ptr<QPrinter> chosen = printing::clonePrinter(surface_.printer());
     if (!widgets::Prompts::current().printDialog(*chosen)) return;
     adopt(std::move(chosen));
 
     // Rinova never picks the paper, but a card on other paper is worth a word first.
-    const QString notice = surface::paperNotice(surface_.printer().pageLayout());
+    const QString notice = printing::paperNotice(surface_.printer().pageLayout());
     if (!notice.isEmpty() && !widgets::Prompts::current().goOnWithPaper(
                                  notice + QStringLiteral("。\nこのまま印刷しますか？")))
         return;
 
     QString waiting;
-    const surface::JobEnd end = surface::printCardJob(
+    const printing::JobEnd end = printing::printCardJob(
         surface_, first, last, [&](int row) { drawRow(surface_, row); },
         [&](int done, int total) {
             // Repaints, menus and the stop command stay alive while a long job spools.
@@ -52,7 +52,7 @@ void PrintCommand::print(int rowA, int rowB, const DrawRow& drawRow,
             return !afterCard || afterCard(done, total);
         },
         &waiting);
-    if (end == surface::JobEnd::Stopped)
+    if (end == printing::JobEnd::Stopped)
         widgets::Prompts::current().message(
             stoppedMessage(QStringLiteral("印刷"), QStringLiteral("印刷"), first, last));
     // The job waits in the queue of a stopped printer: the user must know to start it.
@@ -68,7 +68,7 @@ QString stoppedMessage(const QString& job, const QString& verb, int first, int l
 }
 
 void PrintCommand::setUp() {
-    std::unique_ptr<QPrinter> chosen = surface::clonePrinter(surface_.printer());
+    std::unique_ptr<QPrinter> chosen = printing::clonePrinter(surface_.printer());
     if (!widgets::Prompts::current().printerSetup(*chosen)) return;
     adopt(std::move(chosen));
 }

@@ -2,7 +2,7 @@
 // main window hands in the selected rows and a callback that draws one row's card.
 #pragma once
 
-#include "surface/printer_surface.h"
+#include "printing/printer_surface.h"
 
 #include <functional>
 
@@ -15,9 +15,9 @@ QString stoppedMessage(const QString& job, const QString& verb, int first, int l
 class PrintCommand {
 public:
     // Draws the card of one grid row on the surface's current page (its canvas()).
-    using DrawRow = std::function<void(surface::PrinterSurface& surface, int row)>;
+    using DrawRow = std::function<void(printing::PrinterSurface& surface, int row)>;
 
-    explicit PrintCommand(surface::PrinterSource source = surface::defaultPrinter);
+    explicit PrintCommand(printing::PrinterSource source = printing::defaultPrinter);
 
     // Asks for the sheet count when more than one row is given, shows the print
     // dialog on a copy of the current printer, says so when its paper is not a postcard's and
@@ -25,18 +25,19 @@ public:
     // page. afterCard hears of each card once pending events are handled; when it answers
     // false the job is dropped and the user is told that nothing was printed. Failures are
     // thrown; the job is then dropped and the state is idle again.
-    void print(int rowA, int rowB, const DrawRow& drawRow, const surface::CardDone& afterCard = {});
+    void print(int rowA, int rowB, const DrawRow& drawRow,
+               const printing::CardDone& afterCard = {});
     // The printer set-up dialog on a copy of the current printer; OK makes it current.
     void setUp();
 
     bool printing() const { return surface_.printing(); }
-    surface::PrinterSurface& surface() { return surface_; }
+    printing::PrinterSurface& surface() { return surface_; }
 
 private:
     // Refuses a dialog's choice while a job runs, else makes it the current printer.
     void adopt(std::unique_ptr<QPrinter> chosen);
 
-    surface::PrinterSurface surface_;
+    printing::PrinterSurface surface_;
 };
 
 } // namespace rinova::app

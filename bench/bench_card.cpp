@@ -1,7 +1,7 @@
 // A full card (address lines, two names, sender block): recording alone, playback alone into
 // a 400 px wide preview, and both, as every preview redraw does them.
 #include "card/card_renderer.h"
-#include "surface/playback.h"
+#include "drawing/playback.h"
 #include "text/cp932.h"
 
 #include <QImage>
@@ -44,12 +44,12 @@ void BM_Record(benchmark::State& state) {
 BENCHMARK(BM_Record)->Unit(benchmark::kMicrosecond);
 
 void BM_Play(benchmark::State& state) {
-    const surface::CardPicture picture = card::renderCard(fullCard());
+    const drawing::CardPicture picture = card::renderCard(fullCard());
     QImage image(kWidth, kHeight, QImage::Format_RGB32);
     for (auto _ : state) {
         image.fill(Qt::white);
         QPainter painter(&image);
-        surface::playStretched(picture, painter, 0, 0, kWidth, kHeight);
+        drawing::playStretched(picture, painter, 0, 0, kWidth, kHeight);
     }
 }
 BENCHMARK(BM_Play)->Unit(benchmark::kMicrosecond);
@@ -60,7 +60,7 @@ void BM_RecordAndPlay(benchmark::State& state) {
     for (auto _ : state) {
         image.fill(Qt::white);
         QPainter painter(&image);
-        surface::playStretched(card::renderCard(in), painter, 0, 0, kWidth, kHeight);
+        drawing::playStretched(card::renderCard(in), painter, 0, 0, kWidth, kHeight);
     }
 }
 BENCHMARK(BM_RecordAndPlay)->Unit(benchmark::kMicrosecond);
@@ -68,15 +68,15 @@ BENCHMARK(BM_RecordAndPlay)->Unit(benchmark::kMicrosecond);
 // Playback of the shapes alone (background and guides) against the whole card tells how much
 // of the playback is text shaping and drawing.
 void BM_PlayShapesOnly(benchmark::State& state) {
-    surface::CardPicture picture = card::renderCard(fullCard());
-    std::erase_if(picture.ops, [](const surface::PictureOp& op) {
-        return std::holds_alternative<surface::TextOp>(op);
+    drawing::CardPicture picture = card::renderCard(fullCard());
+    std::erase_if(picture.ops, [](const drawing::PictureOp& op) {
+        return std::holds_alternative<drawing::TextOp>(op);
     });
     QImage image(kWidth, kHeight, QImage::Format_RGB32);
     for (auto _ : state) {
         image.fill(Qt::white);
         QPainter painter(&image);
-        surface::playStretched(picture, painter, 0, 0, kWidth, kHeight);
+        drawing::playStretched(picture, painter, 0, 0, kWidth, kHeight);
     }
 }
 BENCHMARK(BM_PlayShapesOnly)->Unit(benchmark::kMicrosecond);

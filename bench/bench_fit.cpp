@@ -2,7 +2,7 @@
 // with fitting off and on, for a card whose texts fit as set and for one whose texts must be
 // set tighter and smaller.
 #include "card/card_renderer.h"
-#include "surface/playback.h"
+#include "drawing/playback.h"
 #include "text/cp932.h"
 
 #include <QImage>
@@ -49,7 +49,7 @@ void BM_PreviewRedraw(benchmark::State& state) {
     for (auto _ : state) {
         image.fill(Qt::white);
         QPainter painter(&image);
-        surface::playStretched(card::renderCard(in), painter, 0, 0, kWidth, kHeight);
+        drawing::playStretched(card::renderCard(in), painter, 0, 0, kWidth, kHeight);
     }
 }
 BENCHMARK(BM_PreviewRedraw)
@@ -77,7 +77,7 @@ void BM_PreviewRedrawOtherRow(benchmark::State& state) {
     for (auto _ : state) {
         image.fill(Qt::white);
         QPainter painter(&image);
-        surface::playStretched(card::renderCard(rows[i++ % rows.size()]), painter, 0, 0, kWidth,
+        drawing::playStretched(card::renderCard(rows[i++ % rows.size()]), painter, 0, 0, kWidth,
                                kHeight);
     }
 }

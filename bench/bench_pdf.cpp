@@ -1,7 +1,7 @@
 // PDF export of many cards: the whole `rinova-cli pdf` run for 3,000 addresses (start-up
 // included), and, in process, the parts one card costs (recording, playing onto a PDF page).
 #include "card/card_renderer.h"
-#include "surface/printer_surface.h"
+#include "printing/printer_surface.h"
 #include "text/cp932.h"
 
 #include <QFile>
@@ -102,12 +102,12 @@ BENCHMARK(BM_RecordCard)->Unit(benchmark::kMicrosecond);
 
 // Playing recorded cards page after page into one PDF job.
 void BM_PlayCardOnPdfPage(benchmark::State& state) {
-    std::vector<surface::CardPicture> pictures;
+    std::vector<drawing::CardPicture> pictures;
     for (int i = 0; i < 64; ++i)
         pictures.push_back(card::renderCard(inputs(i)));
     QTemporaryDir dir;
     const QString pdf = dir.filePath(QStringLiteral("play.pdf"));
-    surface::PrinterSurface surface([&] {
+    printing::PrinterSurface surface([&] {
         auto p = std::make_unique<QPrinter>(QPrinter::HighResolution);
         p->setOutputFormat(QPrinter::PdfFormat);
         p->setOutputFileName(pdf);

@@ -6,7 +6,7 @@
 #include "card/card_geometry.h"
 #include "card/text_fit.h"
 #include "card/wrap_int.h"
-#include "surface/recording_canvas.h"
+#include "drawing/recording_canvas.h"
 #include "text/cp932.h"
 
 #include <algorithm>
@@ -35,7 +35,7 @@ const std::array<std::string, 5>& faceBytes() {
 // Draws a text one character at a time (a surrogate pair counts as one character); character i
 // goes to x(i).
 template <typename XOf>
-void walkCharacters(surface::RecordingCanvas& canvas, const QString& s, std::int32_t y, XOf xOf) {
+void walkCharacters(drawing::RecordingCanvas& canvas, const QString& s, std::int32_t y, XOf xOf) {
     std::int64_t i = 0;
     for (qsizetype pos = 0; pos < s.size(); ++i) {
         const qsizetype n =
@@ -45,8 +45,8 @@ void walkCharacters(surface::RecordingCanvas& canvas, const QString& s, std::int
     }
 }
 
-void drawGuides(surface::RecordingCanvas& canvas, int cardType) {
-    canvas.setPenColor(surface::kRed);
+void drawGuides(drawing::RecordingCanvas& canvas, int cardType) {
+    canvas.setPenColor(drawing::kRed);
     static constexpr std::int32_t kPostalBoxes[7][4] = {
         {437, -110, 500, -195}, {508, -110, 569, -195}, {577, -110, 637, -195},
         {652, -111, 712, -194}, {720, -111, 780, -194}, {789, -111, 849, -194},
@@ -87,14 +87,14 @@ std::vector<QString> characters(const QString& s) {
 
 } // namespace
 
-surface::LogFont verticalFont(std::int32_t height, int faceIndex) {
-    surface::LogFont f; // every other field stays zero
+drawing::LogFont verticalFont(std::int32_t height, int faceIndex) {
+    drawing::LogFont f; // every other field stays zero
     f.height = height;
     f.escapement = 900;
     f.orientation = 900;
-    f.charSet = surface::kShiftJisCharset;
-    f.outPrecision = surface::kOutTtOnlyPrecis;
-    f.clipPrecision = surface::kClipLhAngles;
+    f.charSet = drawing::kShiftJisCharset;
+    f.outPrecision = drawing::kOutTtOnlyPrecis;
+    f.clipPrecision = drawing::kClipLhAngles;
     if (faceIndex >= 0 && faceIndex < static_cast<int>(VerticalFaces.size()))
         f.setFace(faceBytes()[static_cast<std::size_t>(faceIndex)]);
     return f;
@@ -121,12 +121,12 @@ std::int32_t NameShift(std::size_t len1, std::size_t len2, std::int32_t size) {
     return wrapMul(diff, size) / 2;
 }
 
-surface::CardPicture renderCard(const CardInputs& in) {
-    surface::RecordingCanvas canvas;
+drawing::CardPicture renderCard(const CardInputs& in) {
+    drawing::RecordingCanvas canvas;
 
     if (in.target != Target::Printer) {
-        canvas.setBrushColor(surface::kWhite);
-        canvas.rectangle(0, 0, surface::CardPicture::kWidth, -surface::CardPicture::kHeight);
+        canvas.setBrushColor(drawing::kWhite);
+        canvas.rectangle(0, 0, drawing::CardPicture::kWidth, -drawing::CardPicture::kHeight);
     }
 
     canvas.setFontHeight(70);

@@ -1,8 +1,8 @@
 // The renderer core: one address row and the settings in, one recorded card picture out.
 #pragma once
 
+#include "drawing/card_picture.h"
 #include "settings/settings_store.h"
-#include "surface/card_picture.h"
 
 #include <QString>
 #include <array>
@@ -46,7 +46,7 @@ std::int32_t NameShift(std::size_t len1, std::size_t len2, std::int32_t size);
 
 // The vertical font of the card's columns at a height, in the face of the font list's index
 // (none outside 0..4).
-surface::LogFont verticalFont(std::int32_t height, int faceIndex);
+drawing::LogFont verticalFont(std::int32_t height, int faceIndex);
 
 // What a postal-code cell gives to the seven boxes: its digits, half- or full-width, as
 // half-width digits in their order; 〒, blanks, hyphens and anything else are passed over. A
@@ -54,6 +54,6 @@ surface::LogFont verticalFont(std::int32_t height, int faceIndex);
 QString postalCharacters(std::string_view cell);
 
 // Records the card. Arithmetic on layout values wraps around in 32 bits.
-surface::CardPicture renderCard(const CardInputs& in);
+drawing::CardPicture renderCard(const CardInputs& in);
 
 } // namespace rinova::card

@@ -3,8 +3,8 @@
 #include "card/card_geometry.h"
 #include "card/to_vertical_text.h"
 #include "card/wrap_int.h"
-#include "surface/fonts.h"
-#include "surface/vertical_text.h"
+#include "drawing/fonts.h"
+#include "drawing/vertical_text.h"
 #include "text/cp932.h"
 
 #include <algorithm>
@@ -24,7 +24,7 @@ constexpr double kMinPitch = 0.75;
 // Below half its set size a text is no longer what the user laid out: it does not fit.
 constexpr double kMinScale = 0.5;
 // Sizes beyond the card are left as they are.
-constexpr std::int32_t kMaxFitHeight = surface::CardPicture::kHeight;
+constexpr std::int32_t kMaxFitHeight = drawing::CardPicture::kHeight;
 constexpr double kNoBottom = -std::numeric_limits<double>::infinity();
 
 std::int32_t clamp32(double v) {
@@ -75,7 +75,7 @@ double limitFor(const std::vector<Zone>& zones, double x, double width, double t
 // One text being placed: where it stands at its set size, and its measure there.
 struct Column {
     PlacedText placed;
-    surface::ColumnMetrics m; // at the set height; minPitch only once asked for
+    drawing::ColumnMetrics m; // at the set height; minPitch only once asked for
     std::int32_t setHeight = 0;
     QString face;
     double limit = kCardBottom;
@@ -84,7 +84,7 @@ struct Column {
     double minPitch() {
         if (!pitchMeasured) {
             const double cell = cellOf(setHeight);
-            m.minPitch = surface::measureColumn(placed.text, face, cell, kInkGap * cell).minPitch;
+            m.minPitch = drawing::measureColumn(placed.text, face, cell, kInkGap * cell).minPitch;
             pitchMeasured = true;
         }
         return m.minPitch;
@@ -100,7 +100,7 @@ struct Column {
         return lengthAt(placed.height, placed.advance == 0 ? placed.height : placed.advance);
     }
     bool fitsAsSet() const {
-        return !m.hasInk || surface::columnEndAt(placed.y, m.length) >= limit;
+        return !m.hasInk || drawing::columnEndAt(placed.y, m.length) >= limit;
     }
 };
 
@@ -113,7 +113,7 @@ Column makeColumn(CardText which, QString text, std::int32_t x, std::int32_t y, 
     if (!measure) return c;
     c.face = face;
     const double cell = cellOf(height);
-    c.m = surface::measureColumn(c.placed.text, c.face, cell, kInkGap * cell, false);
+    c.m = drawing::measureColumn(c.placed.text, c.face, cell, kInkGap * cell, false);
     return c;
 }
 
@@ -137,7 +137,7 @@ bool fitLevel(const std::vector<Column*>& cols, const std::vector<double>& tops,
         return end;
     };
     const auto fits = [&](std::int32_t h2, std::int32_t a2) {
-        return surface::columnEndAt(levelEnd(h2, a2), 0) >= limit;
+        return drawing::columnEndAt(levelEnd(h2, a2), 0) >= limit;
     };
 
     std::int32_t height = h, advance = h;
@@ -257,7 +257,7 @@ TextPlan placeTexts(const CardInputs& in, bool judge) {
     const bool measure = in.fitText || judge;
     const settings::CardLayout& L = in.layout;
     // The face the columns are drawn in, whatever their height.
-    const QString face = measure ? surface::faceOf(verticalFont(1, in.faceIndex)) : QString();
+    const QString face = measure ? drawing::faceOf(verticalFont(1, in.faceIndex)) : QString();
     TextPlan plan;
     std::vector<Zone> zones = lotteryZones(in.cardType);
 

@@ -64,11 +64,11 @@ void keepFreedMemory() {
     mallopt(M_MMAP_THRESHOLD, 256 << 20);
 }
 
-QString printCards(surface::PrinterSurface& surface, const addresses::AddressGrid& grid,
+QString printCards(printing::PrinterSurface& surface, const addresses::AddressGrid& grid,
                    const settings::SettingsModel& settings, RowRange rows, const QString& what) {
     TerminalProgress progress(what);
     QString waiting;
-    surface::printCardJob(
+    printing::printCardJob(
         surface, rows.first, rows.last,
         [&](int row) {
             surface.playCard(

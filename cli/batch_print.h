@@ -3,7 +3,7 @@
 #pragma once
 
 #include "cli/card_source.h"
-#include "surface/printer_surface.h"
+#include "printing/printer_surface.h"
 
 #include <optional>
 
@@ -44,7 +44,7 @@ void keepFreedMemory();
 // it (no background, no guides) at the sheet's corner, and ends the job. A long job shows how
 // far it has got on a terminal, under the name `what`. Returns the notice of a job that waits in
 // the queue of a stopped printer.
-QString printCards(surface::PrinterSurface& surface, const addresses::AddressGrid& grid,
+QString printCards(printing::PrinterSurface& surface, const addresses::AddressGrid& grid,
                    const settings::SettingsModel& settings, RowRange rows, const QString& what);
 
 } // namespace rinova::cli

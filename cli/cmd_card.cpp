@@ -3,7 +3,7 @@
 #include "cli/card_source.h"
 #include "cli/commands.h"
 #include "cli/output.h"
-#include "surface/vertical_text.h"
+#include "drawing/vertical_text.h"
 #include "text/cp932.h"
 
 #include <QByteArray>
@@ -35,7 +35,7 @@ void appendJsonString(QByteArray& out, const QString& s) {
     out += '"';
 }
 
-QByteArray colour(surface::Rgb rgb) {
+QByteArray colour(drawing::Rgb rgb) {
     return "\"#" + QByteArray::number(rgb & 0xFFFFFFu, 16).rightJustified(6, '0') + '"';
 }
 
@@ -43,9 +43,9 @@ QByteArray num(std::int32_t v) {
     return QByteArray::number(v);
 }
 
-QByteArray toJson(const surface::PictureOp& op) {
+QByteArray toJson(const drawing::PictureOp& op) {
     QByteArray out;
-    if (const auto* t = std::get_if<surface::TextOp>(&op)) {
+    if (const auto* t = std::get_if<drawing::TextOp>(&op)) {
         out = "{\"op\":\"text\",\"x\":" + num(t->x) + ",\"y\":" + num(t->y) + ",\"text\":";
         appendJsonString(out, t->text);
         out += ",\"face\":";
@@ -54,15 +54,15 @@ QByteArray toJson(const surface::PictureOp& op) {
                ",\"vertical\":" + (t->font.isVertical() ? "true" : "false");
         // For a checker: where the column ends and its pitch, both in card units.
         if (t->font.isVertical())
-            out += ",\"end\":" + num(surface::columnEnd(*t)) + ",\"advance\":" +
+            out += ",\"end\":" + num(drawing::columnEnd(*t)) + ",\"advance\":" +
                    (t->advance > 0 ? num(t->advance)
-                                   : QByteArray::number(surface::cellUnits(*t), 'f', 0));
+                                   : QByteArray::number(drawing::cellUnits(*t), 'f', 0));
         out += "}";
-    } else if (const auto* r = std::get_if<surface::RectOp>(&op)) {
+    } else if (const auto* r = std::get_if<drawing::RectOp>(&op)) {
         out = "{\"op\":\"rect\",\"x1\":" + num(r->x1) + ",\"y1\":" + num(r->y1) +
               ",\"x2\":" + num(r->x2) + ",\"y2\":" + num(r->y2) + ",\"pen\":" + colour(r->pen) +
               ",\"fill\":" + (r->fill ? colour(*r->fill) : QByteArray("null")) + "}";
-    } else if (const auto* l = std::get_if<surface::LineOp>(&op)) {
+    } else if (const auto* l = std::get_if<drawing::LineOp>(&op)) {
         out = "{\"op\":\"line\",\"x1\":" + num(l->x1) + ",\"y1\":" + num(l->y1) +
               ",\"x2\":" + num(l->x2) + ",\"y2\":" + num(l->y2) + ",\"pen\":" + colour(l->pen) +
               "}";
@@ -100,10 +100,10 @@ int cmdCard(const QStringList& args) {
     addresses::AddressGrid grid;
     importAddressFile(grid, file, *format);
     if (const std::optional<int> code = requireRow(grid, *row)) return *code;
-    const surface::CardPicture picture =
+    const drawing::CardPicture picture =
         card::renderCard(rowInputs(grid, settingsPath, *row, !noName2, target));
     QByteArray out;
-    for (const surface::PictureOp& op : picture.ops) {
+    for (const drawing::PictureOp& op : picture.ops) {
         out += toJson(op);
         out += '\n';
     }

@@ -3,7 +3,7 @@
 #include "cli/batch_print.h"
 #include "cli/commands.h"
 #include "cli/output.h"
-#include "surface/pdf_export.h"
+#include "printing/pdf_export.h"
 #include "text/failure.h"
 #include <QPrinter>
 #include <QRegularExpression>
@@ -76,8 +76,8 @@ int cmdPdf(const QStringList& args) {
     // file, and an older file of that name stays as it was.
     AtomicFile out(output, {file, settingsPath});
 
-    std::unique_ptr<QPrinter> printer = surface::cardPdfPrinter(out.writerPath());
-    surface::PrinterSurface surface([&printer] { return std::move(printer); });
+    std::unique_ptr<QPrinter> printer = printing::cardPdfPrinter(out.writerPath());
+    printing::PrinterSurface surface([&printer] { return std::move(printer); });
 
     printCards(surface, grid, *settings, rows, QStringLiteral("PDF 作成中"));
     // The PDF writer does not report failed writes: a file cut short does not end where its

@@ -3,7 +3,7 @@
 #include "cli/card_source.h"
 #include "cli/commands.h"
 #include "cli/output.h"
-#include "surface/playback.h"
+#include "drawing/playback.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -48,10 +48,10 @@ int cmdPng(const QStringList& args) {
     importAddressFile(grid, file, *format);
     if (const std::optional<int> code = requireRow(grid, *row)) return *code;
     AtomicFile out(output, {file, settingsPath});
-    const surface::CardPicture picture =
+    const drawing::CardPicture picture =
         card::renderCard(rowInputs(grid, settingsPath, *row, !noName2, card::Target::Preview));
 
-    const QRect card = surface::previewCardRect(QSize(*width, INT_MAX));
+    const QRect card = drawing::previewCardRect(QSize(*width, INT_MAX));
     const int w = card.width();
     const int h = card.height();
     QImage image(w, h, QImage::Format_RGB32);
@@ -62,7 +62,7 @@ int cmdPng(const QStringList& args) {
     image.fill(Qt::white);
     {
         QPainter painter(&image);
-        surface::playStretched(picture, painter, 0, 0, w, h);
+        drawing::playStretched(picture, painter, 0, 0, w, h);
     }
     // Encoded in memory, so that every write of the file itself is checked.
     QByteArray png;

@@ -2,7 +2,7 @@
 #include "cli/args.h"
 #include "cli/batch_print.h"
 #include "cli/commands.h"
-#include "surface/paper.h"
+#include "printing/paper.h"
 #include "text/failure.h"
 
 #include <QPrinter>
@@ -23,13 +23,13 @@ int usage() {
 // Puts the printer on the paper of that name; says which papers it has when it has none such.
 bool choosePaper(QPrinter& printer, const QString& name) {
     const QPrinterInfo info = QPrinterInfo::printerInfo(printer.printerName());
-    if (const std::optional<QPageSize> paper = surface::findPaper(info, name)) {
+    if (const std::optional<QPageSize> paper = printing::findPaper(info, name)) {
         printer.setPageSize(*paper);
         return true;
     }
     QStringList known;
-    for (const QPageSize& size : surface::papersForList(info.supportedPageSizes()))
-        known << QStringLiteral("  %1 (%2)").arg(size.key(), surface::paperLabel(size));
+    for (const QPageSize& size : printing::papersForList(info.supportedPageSizes()))
+        known << QStringLiteral("  %1 (%2)").arg(size.key(), printing::paperLabel(size));
     printError(QStringLiteral("プリンタ %1 に用紙 %2 はありません。使える用紙:\n%3")
                    .arg(printer.printerName(), name, known.join(u'\n')));
     return false;
@@ -68,19 +68,19 @@ int cmdPrint(const QStringList& args) {
             checkRowsToPrint(grid, rows, *settings, parsed->has(QStringLiteral("--strict"))))
         return *code;
 
-    surface::PrinterSource source = surface::defaultPrinter;
+    printing::PrinterSource source = printing::defaultPrinter;
     if (!printerName.isEmpty()) {
         const QPrinterInfo info = QPrinterInfo::printerInfo(printerName);
         if (info.isNull()) {
             printError(QStringLiteral("プリンタ %1 はありません").arg(printerName));
             return 1;
         }
-        source = [info] { return surface::printerFor(info); };
+        source = [info] { return printing::printerFor(info); };
     }
-    surface::PrinterSurface surface(source);
+    printing::PrinterSurface surface(source);
     QPrinter& printer = surface.printer(); // no default printer: said before anything is drawn
     if (!paperName.isEmpty() && !choosePaper(printer, paperName)) return 2;
-    const QString paper = surface::paperNotice(printer.pageLayout());
+    const QString paper = printing::paperNotice(printer.pageLayout());
     if (!paper.isEmpty()) printError(QStringLiteral("注意: ") + paper);
 
     // A job waiting for a stopped printer is handed over, but the user is told.

@@ -18,7 +18,7 @@ TerminalProgress::~TerminalProgress() {
     std::fflush(out_);
 }
 
-surface::CardDone TerminalProgress::watcher() {
+printing::CardDone TerminalProgress::watcher() {
     return [this](int done, int total) {
         if (terminal_ && total >= kLongJob &&
             (!shown_ || done == total || sinceShown_.elapsed() >= kIntervalMs))

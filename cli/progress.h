@@ -2,7 +2,7 @@
 // place ("印刷中 120 / 1000 枚"), ended when the job ends however it ends.
 #pragma once
 
-#include "surface/printer_surface.h"
+#include "printing/printer_surface.h"
 
 #include <QElapsedTimer>
 #include <QString>
@@ -23,7 +23,7 @@ public:
     TerminalProgress& operator=(const TerminalProgress&) = delete;
 
     // The job's watcher: shows the count now and then, never stops the job.
-    surface::CardDone watcher();
+    printing::CardDone watcher();
 
 private:
     void show(int done, int total);

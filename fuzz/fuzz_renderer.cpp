@@ -1,7 +1,7 @@
 // The renderer core with arbitrary cells, sender texts, choices and layout values (32-bit
 // extremes included) for every target, played into small images stretched and at natural size.
 #include "card/card_renderer.h"
-#include "surface/playback.h"
+#include "drawing/playback.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -56,9 +56,9 @@ int pickChoice(FuzzedDataProvider& in) {
 // RINOVA_FUZZ_DUMP=1 lists the recorded texts of each input, to see what a finding drew.
 const bool dump = std::getenv("RINOVA_FUZZ_DUMP") != nullptr;
 
-void dumpPicture(const surface::CardPicture& picture) {
-    for (const surface::PictureOp& op : picture.ops)
-        if (const auto* t = std::get_if<surface::TextOp>(&op))
+void dumpPicture(const drawing::CardPicture& picture) {
+    for (const drawing::PictureOp& op : picture.ops)
+        if (const auto* t = std::get_if<drawing::TextOp>(&op))
             std::fprintf(stderr, "text at (%d, %d) height %d escapement %d face \"%s\": %s\n", t->x,
                          t->y, t->font.height, t->font.escapement, t->font.face().c_str(),
                          t->text.toUtf8().constData());
@@ -94,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::string& s : c.sender)
         s = in.ConsumeRandomLengthString(64);
 
-    const surface::CardPicture picture = card::renderCard(c);
+    const drawing::CardPicture picture = card::renderCard(c);
     if (dump) dumpPicture(picture);
     if (picture.ops.empty() && c.target != card::Target::Printer) fail("no background");
 
@@ -102,14 +102,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     preview.fill(Qt::gray);
     {
         QPainter painter(&preview);
-        surface::playStretched(picture, painter, 0, 0, 30, 44);
+        drawing::playStretched(picture, painter, 0, 0, 30, 44);
     }
     // One pixel per millimetre, placed off the corner as a printer's margins would.
     QImage page(90, 140, QImage::Format_ARGB32_Premultiplied);
     page.fill(Qt::white);
     {
         QPainter painter(&page);
-        surface::playNatural(picture, painter, -4, -5, 1.0, 1.0);
+        drawing::playNatural(picture, painter, -4, -5, 1.0, 1.0);
     }
     return 0;
 }

@@ -2,10 +2,10 @@
 // combining marks, variation selectors, characters no face has) and arbitrary font records,
 // drawn into a small image.
 #include "card/card_renderer.h"
-#include "surface/card_picture.h"
-#include "surface/fonts.h"
-#include "surface/playback.h"
-#include "surface/vertical_text.h"
+#include "drawing/card_picture.h"
+#include "drawing/fonts.h"
+#include "drawing/playback.h"
+#include "drawing/vertical_text.h"
 #include "text/cp932.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -52,10 +52,10 @@ std::string pickFace(FuzzedDataProvider& in) {
     return in.ConsumeRandomLengthString(31);
 }
 
-void checkLayout(const surface::TextLayout& lay, const QString& text) {
+void checkLayout(const drawing::TextLayout& lay, const QString& text) {
     if (!std::isfinite(lay.advance) || !std::isfinite(lay.cell) || lay.advance < 0)
         fail("a layout measure is not a finite size");
-    for (const surface::GlyphRunPart& run : lay.runs) {
+    for (const drawing::GlyphRunPart& run : lay.runs) {
         if (run.positions.size() != run.glyphs.size() || run.clusters.size() != run.glyphs.size())
             fail("a run's glyphs, positions and clusters differ in number");
         for (int c : run.clusters)
@@ -73,7 +73,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider in(data, size);
-    surface::TextOp op;
+    drawing::TextOp op;
     op.font.height = pickHeight(in);
     switch (in.ConsumeIntegralInRange(0, 3)) {
     case 0:
@@ -90,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         break;
     }
     op.font.orientation = op.font.escapement;
-    op.font.charSet = surface::kShiftJisCharset;
+    op.font.charSet = drawing::kShiftJisCharset;
     op.font.setFace(pickFace(in));
     if (in.ConsumeBool()) op.background = in.ConsumeIntegral<std::uint32_t>() & 0xFFFFFF;
     op.color = in.ConsumeIntegral<std::uint32_t>() & 0xFFFFFF;
@@ -101,21 +101,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 0; i + 1 < units.size(); i += 2)
         op.text.append(QChar(static_cast<char16_t>(units[i] | (units[i + 1] << 8))));
 
-    const QString face = surface::faceOf(op.font);
-    checkLayout(surface::layoutColumn(op.text, face, cellPx), op.text);
-    checkLayout(surface::layoutLine(op.text, face, cellPx), op.text);
+    const QString face = drawing::faceOf(op.font);
+    checkLayout(drawing::layoutColumn(op.text, face, cellPx), op.text);
+    checkLayout(drawing::layoutLine(op.text, face, cellPx), op.text);
 
     QImage image(40, 60, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::white);
     {
         QPainter painter(&image);
-        surface::drawTextOp(painter, op, QPointF(20, 5), 0.04);
+        drawing::drawTextOp(painter, op, QPointF(20, 5), 0.04);
     }
-    surface::CardPicture picture;
+    drawing::CardPicture picture;
     picture.ops.push_back(op);
     {
         QPainter painter(&image);
-        surface::playStretched(picture, painter, 0, 0, 40, 60);
+        drawing::playStretched(picture, painter, 0, 0, 40, 60);
     }
     return 0;
 }

@@ -1,7 +1,7 @@
 #include "widgets/printer_setup_dialog.h"
 
-#include "surface/paper.h"
-#include "surface/printer_surface.h"
+#include "printing/paper.h"
+#include "printing/printer_surface.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -75,8 +75,8 @@ PrinterSetupDialog::PrinterSetupDialog(QPrinter& printer, QWidget* parent)
 void PrinterSetupDialog::fillPapers(const QPageSize& keep) {
     const QPrinterInfo info = QPrinterInfo::printerInfo(printers_->currentText());
     papers_->clear();
-    for (const QPageSize& size : surface::papersForList(info.supportedPageSizes()))
-        papers_->addItem(surface::paperLabel(size), QVariant::fromValue(size));
+    for (const QPageSize& size : printing::papersForList(info.supportedPageSizes()))
+        papers_->addItem(printing::paperLabel(size), QVariant::fromValue(size));
     int at = -1;
     for (const QPageSize& wanted : {keep, info.defaultPageSize()})
         for (int i = 0; i < papers_->count() && at < 0; ++i)
@@ -94,7 +94,7 @@ void PrinterSetupDialog::applyTo(QPrinter& printer) const {
 
 void PrinterSetupDialog::showProperties() {
     // The properties work on a copy; OK in this dialog keeps what they chose.
-    std::unique_ptr<QPrinter> work = surface::clonePrinter(printer_);
+    std::unique_ptr<QPrinter> work = printing::clonePrinter(printer_);
     applyTo(*work);
     bool chosen = false;
     {
@@ -114,7 +114,7 @@ void PrinterSetupDialog::showProperties() {
         }
     }
     if (!chosen) return;
-    surface::copyPrinterSettings(*work, printer_);
+    printing::copyPrinterSettings(*work, printer_);
     (work->pageLayout().orientation() == QPageLayout::Landscape ? landscape_ : portrait_)
         ->setChecked(true);
     fillPapers(work->pageLayout().pageSize());

@@ -47,8 +47,8 @@ TEST(FitTextMenu, CheckItemAfterTheOthersFollowsTheFileAndRedrawsFitted) {
     form.redrawPreview();
     const auto address1 = [&] {
         for (const auto& op : form.lastPicture().ops)
-            if (const auto* t = std::get_if<surface::TextOp>(&op); t && t->x >= 900) return *t;
-        return surface::TextOp{};
+            if (const auto* t = std::get_if<drawing::TextOp>(&op); t && t->x >= 900) return *t;
+        return drawing::TextOp{};
     };
     EXPECT_EQ(address1().advance, 0) << "drawn as set";
 

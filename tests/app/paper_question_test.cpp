@@ -38,7 +38,7 @@ TEST(PaperQuestion, AJobOnOtherPaperIsAnnouncedBeforeItStarts) {
             return printer;
         }};
         std::vector<size_t> toldBeforeCard;
-        job.print(2, 2, [&](surface::PrinterSurface& s, int) {
+        job.print(2, 2, [&](printing::PrinterSurface& s, int) {
             toldBeforeCard.push_back(prompts.paperNotices.size());
             s.canvas()->drawRect(10, 10, 100, 100);
         });

@@ -15,7 +15,7 @@ namespace rinova {
 namespace {
 
 using app::PrintCommand;
-using surface::PrinterSurface;
+using printing::PrinterSurface;
 using testing::ScriptedPrompts;
 
 struct Drawn {

@@ -69,7 +69,7 @@ TEST_F(PrintE2E, RowsThreeToSevenLandOnTheDefaultQueueOneCardPerPageInRowOrder) 
     prompts.confirmAnswers = {true};
     prompts.printDialogAnswers = {true};
     app::PrintCommand job; // on the default printer: the scheduler's one queue
-    job.print(7, 3, [this](surface::PrinterSurface& s, int row) {
+    job.print(7, 3, [this](printing::PrinterSurface& s, int row) {
         s.playCard(card::renderCard(inputs(row)));
     });
     EXPECT_EQ(prompts.questions.at(0), QStringLiteral("用紙枚数は5枚です。印刷しますね。"));
@@ -137,7 +137,7 @@ TEST_F(PrintE2E, QueueThatRefusesJobsIsReported) {
     prompts.printDialogAnswers = {true};
     app::PrintCommand job([this] { return queuePrinter(cups.queue()); });
     int drawn = 0;
-    widgets::guarded([&] { job.print(2, 2, [&](surface::PrinterSurface&, int) { ++drawn; }); });
+    widgets::guarded([&] { job.print(2, 2, [&](printing::PrinterSurface&, int) { ++drawn; }); });
     EXPECT_EQ(drawn, 1);
     ASSERT_EQ(prompts.errors.size(), 1u);
     EXPECT_TRUE(prompts.errors[0].startsWith(QStringLiteral("印刷に失敗しました: ")))
@@ -149,7 +149,7 @@ TEST_F(PrintE2E, QueueThatRefusesJobsIsReported) {
 TEST_F(PrintE2E, QueueRemovedAfterItWasChosenIsInvalid) {
     const QString gone = QStringLiteral("RinovaGone");
     ASSERT_TRUE(cups.addQueue(gone));
-    surface::PrinterSurface s([&] { return queuePrinter(gone); });
+    printing::PrinterSurface s([&] { return queuePrinter(gone); });
     ASSERT_EQ(s.printer().printerName(), gone);
     ASSERT_TRUE(cups.removeQueue(gone));
     QString m;

@@ -1,7 +1,7 @@
 // Printing on a scheduler of the test's own: `rinova-cli print` uses the paper the queue's owner
 // set and announces another one; a stopped job never reaches the queue.
 #include "app/print_command.h"
-#include "surface/paper.h"
+#include "printing/paper.h"
 #include "tests/support/print_helpers.h"
 #include "tests/support/test_support.h"
 
@@ -65,9 +65,9 @@ TEST(Queue, PrintUsesTheQueuesOwnPaperAndAStoppedJobNeverArrives) {
     prompts.confirmAnswers = {true};
     prompts.printDialogAnswers = {true};
     app::PrintCommand job{
-        [] { return surface::printerFor(QPrinterInfo::printerInfo(u"CardQueue"_qs)); }};
+        [] { return printing::printerFor(QPrinterInfo::printerInfo(u"CardQueue"_qs)); }};
     job.print(
-        1, 1000, [](surface::PrinterSurface& s, int) { s.canvas()->drawRect(100, 100, 500, 500); },
+        1, 1000, [](printing::PrinterSurface& s, int) { s.canvas()->drawRect(100, 100, 500, 500); },
         [](int done, int) { return done < 400; });
     EXPECT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(jobsEver(), before);

@@ -6,7 +6,7 @@
 #include "addresses/address_grid.h"
 #include "app/main_window.h"
 #include "app/settings_window.h"
-#include "surface/fonts.h"
+#include "drawing/fonts.h"
 #include "text/cp932.h"
 #include "widgets/address_grid_view.h"
 #include "widgets/prompts.h"
@@ -111,7 +111,7 @@ inline int rowFor(int i, int rows) {
 inline Result run(const QString& dir, int lines, int redraws, int sampleEvery) {
     Result result;
     QuietPrompts prompts;
-    surface::installFaceSubstitutions();
+    drawing::installFaceSubstitutions();
     const QString ini = QDir(dir).filePath(QStringLiteral("rinova.ini"));
     {
         // The sender block on, so every card carries all the fonts the renderer makes.

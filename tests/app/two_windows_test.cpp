@@ -20,10 +20,10 @@ using rinova::testing::writeBytes;
 
 namespace {
 
-int countTexts(const surface::CardPicture& p) {
+int countTexts(const drawing::CardPicture& p) {
     int n = 0;
     for (const auto& op : p.ops)
-        n += std::holds_alternative<surface::TextOp>(op);
+        n += std::holds_alternative<drawing::TextOp>(op);
     return n;
 }
 
@@ -67,7 +67,7 @@ TEST_F(TwoWindows, SettingsWindowChangesRedrawThePreviewWithTheirValues) {
     EXPECT_NE(readBytes(ini).find("Edit1Value0=15"), std::string::npos);
     bool found = false;
     for (const auto& op : mainWindow.lastPicture().ops)
-        if (const auto* t = std::get_if<surface::TextOp>(&op))
+        if (const auto* t = std::get_if<drawing::TextOp>(&op))
             found |= t->x == 945 && t->font.isVertical();
     EXPECT_TRUE(found);
 }

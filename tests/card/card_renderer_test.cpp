@@ -15,11 +15,11 @@ using namespace rinova;
 using card::CardInputs;
 using card::renderCard;
 using card::Target;
+using drawing::CardPicture;
+using drawing::LineOp;
+using drawing::RectOp;
+using drawing::TextOp;
 using rinova::testing::sjis;
-using surface::CardPicture;
-using surface::LineOp;
-using surface::RectOp;
-using surface::TextOp;
 
 settings::CardLayout defaultLayout() {
     settings::CardLayout l;
@@ -68,8 +68,8 @@ const TextOp* findText(const CardPicture& p, const QString& text) {
     return nullptr;
 }
 
-surface::LogFont vertical(std::int32_t height, const char16_t* face) {
-    surface::LogFont f;
+drawing::LogFont vertical(std::int32_t height, const char16_t* face) {
+    drawing::LogFont f;
     f.height = height;
     f.escapement = 900;
     f.orientation = 900;
@@ -89,7 +89,7 @@ TEST(CardRenderer, PreviewStartsWithWhiteBackgroundThenUprightPostalFont) {
     ASSERT_GE(p.ops.size(), 9u);
     const RectOp* bg = std::get_if<RectOp>(&p.ops[0]);
     ASSERT_NE(bg, nullptr);
-    EXPECT_EQ(*bg, (RectOp{0, 0, 1000, -1480, surface::kBlack, surface::kWhite}));
+    EXPECT_EQ(*bg, (RectOp{0, 0, 1000, -1480, drawing::kBlack, drawing::kWhite}));
     const TextOp* first = std::get_if<TextOp>(&p.ops[1]);
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first->font.height, 70);
@@ -336,12 +336,12 @@ TEST(CardRenderer, GuidesOnThePreviewOnlyAndByCardType) {
     auto red = [](std::vector<std::array<std::int32_t, 4>> boxes) {
         std::vector<RectOp> rects;
         for (const auto& b : boxes)
-            rects.push_back(RectOp{b[0], b[1], b[2], b[3], surface::kRed, std::nullopt});
+            rects.push_back(RectOp{b[0], b[1], b[2], b[3], drawing::kRed, std::nullopt});
         return rects;
     };
     auto redLines = [](std::vector<LineOp> lines) {
         for (LineOp& l : lines)
-            l.pen = surface::kRed;
+            l.pen = drawing::kRed;
         return lines;
     };
 

@@ -2,8 +2,8 @@
 #include "card/card_renderer.h"
 #include "card/text_fit.h"
 
-#include "surface/playback.h"
-#include "surface/vertical_text.h"
+#include "drawing/playback.h"
+#include "drawing/vertical_text.h"
 #include "tests/support/test_support.h"
 
 #include <QImage>
@@ -15,8 +15,8 @@ namespace {
 using namespace rinova;
 using card::CardInputs;
 using card::CardText;
+using drawing::TextOp;
 using rinova::testing::sjis;
-using surface::TextOp;
 
 struct Row {
     const char16_t *name1, *name2, *address1, *address2;
@@ -43,7 +43,7 @@ CardInputs card(const Row& r, int face, int cardType, bool sender) {
     return in;
 }
 
-std::vector<TextOp> columns(const surface::CardPicture& p) {
+std::vector<TextOp> columns(const drawing::CardPicture& p) {
     std::vector<TextOp> out;
     for (const auto& op : p.ops)
         if (const TextOp* t = std::get_if<TextOp>(&op); t && t->font.isVertical())
@@ -63,12 +63,12 @@ int limitOf(const TextOp& t, int cardType, bool senderBoxes) {
 }
 
 // Dark pixels below the margin or in the New Year card's lottery area, at 5 pixels per mm.
-int inkOutside(const surface::CardPicture& p, int cardType) {
-    QImage image(surface::naturalWidth(5), surface::naturalHeight(5), QImage::Format_RGB32);
+int inkOutside(const drawing::CardPicture& p, int cardType) {
+    QImage image(drawing::naturalWidth(5), drawing::naturalHeight(5), QImage::Format_RGB32);
     image.fill(Qt::white);
     {
         QPainter painter(&image);
-        surface::playNatural(p, painter, 0, 0, 5, 5);
+        drawing::playNatural(p, painter, 0, 0, 5, 5);
     }
     int stray = 0;
     for (int py = 0; py < image.height(); ++py)
@@ -100,12 +100,12 @@ TEST(TextFit, LongTextsEndInsideTheirAreasInEveryFaceCardTypeAndSenderChoice) {
                                               std::to_string(type) + " sender " +
                                               std::to_string(sender);
                     EXPECT_TRUE(card::textsFit(in)) << where;
-                    const surface::CardPicture picture = card::renderCard(in);
+                    const drawing::CardPicture picture = card::renderCard(in);
                     std::vector<TextOp> names;
                     for (const TextOp& t : columns(picture)) {
                         const bool recipient = t.x > 300, name = t.text.endsWith(u'様');
                         const int set = !recipient ? t.font.height : name ? 130 : 57;
-                        EXPECT_GE(surface::columnEnd(t), limitOf(t, type, sender && recipient))
+                        EXPECT_GE(drawing::columnEnd(t), limitOf(t, type, sender && recipient))
                             << where << ": " << t.text.toStdString();
                         EXPECT_GE(2 * t.font.height, set) << where;
                         EXPECT_TRUE(t.advance == 0 || (t.advance < t.font.height &&
@@ -115,7 +115,7 @@ TEST(TextFit, LongTextsEndInsideTheirAreasInEveryFaceCardTypeAndSenderChoice) {
                     ASSERT_FALSE(names.empty()) << where;
                     if (names.size() == 2) {
                         EXPECT_LE(names[1].y, -195) << where;
-                        EXPECT_NEAR(surface::columnEnd(names[0]), surface::columnEnd(names[1]), 1)
+                        EXPECT_NEAR(drawing::columnEnd(names[0]), drawing::columnEnd(names[1]), 1)
                             << where << ": honorifics level";
                         EXPECT_EQ(names[1].x, names[0].x - names[0].font.height);
                     }
@@ -158,7 +158,7 @@ TEST(TextFit, TighterPitchFirstThenSmallerSizeThenReportedAsUnfitted) {
             continue;
         }
         EXPECT_FALSE(gaveUp) << n << " fits, a shorter text did not";
-        EXPECT_GE(surface::columnEnd(a1), -1430) << n;
+        EXPECT_GE(drawing::columnEnd(a1), -1430) << n;
         EXPECT_LE(a1.font.height, lastHeight);
         if (a1.font.height == 57) {
             EXPECT_FALSE(sizeReduced) << n << ": the size went back up";

@@ -1,5 +1,5 @@
 // rinova-cli card and png, run as a user runs them, on the sample address file.
-#include "surface/playback.h"
+#include "drawing/playback.h"
 #include "tests/support/test_support.h"
 
 #include <QImage>
@@ -227,7 +227,7 @@ TEST_F(CardCommand, PngIsThePreviewAtTheGivenWidth) {
         0);
     const QImage image = QImage(out).convertToFormat(QImage::Format_RGB32);
     ASSERT_EQ(image.size(), QSize(400, 592));
-    const rinova::surface::CardMapping m(0, 0, 400, 592);
+    const rinova::drawing::CardMapping m(0, 0, 400, 592);
     auto at = [&](int x, int y) { return QColor(image.pixel(m.pixelX(x), m.pixelY(y))); };
     EXPECT_EQ(at(437, -150), QColor(Qt::red)) << "left edge of the first postal-code box";
     EXPECT_EQ(at(100, -300), QColor(Qt::white)) << "blank card";

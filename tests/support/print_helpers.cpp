@@ -1,6 +1,6 @@
 #include "tests/support/print_helpers.h"
 
-#include "surface/playback.h"
+#include "drawing/playback.h"
 #include "tests/support/test_support.h"
 
 #include <QDir>
@@ -153,12 +153,12 @@ QImage pdfPage(const QString& path, int page, int dpi) {
     return QImage(prefix + QStringLiteral(".ppm")).convertToFormat(QImage::Format_RGB32);
 }
 
-QImage cardImage(const surface::CardPicture& picture, double pxPerMm) {
-    QImage image(surface::naturalWidth(pxPerMm), surface::naturalHeight(pxPerMm),
+QImage cardImage(const drawing::CardPicture& picture, double pxPerMm) {
+    QImage image(drawing::naturalWidth(pxPerMm), drawing::naturalHeight(pxPerMm),
                  QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter p(&image);
-    surface::playNatural(picture, p, 0, 0, pxPerMm, pxPerMm);
+    drawing::playNatural(picture, p, 0, 0, pxPerMm, pxPerMm);
     return image;
 }
 

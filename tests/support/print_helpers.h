@@ -3,7 +3,7 @@
 // No test uses the machine's own printing system.
 #pragma once
 
-#include "surface/card_picture.h"
+#include "drawing/card_picture.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -97,7 +97,7 @@ QSizeF pdfPageSizePt(const QString& path);
 QImage pdfPage(const QString& path, int page, int dpi);
 
 // A card drawn at natural size on white at the given resolution, as the printer gets it.
-QImage cardImage(const surface::CardPicture& picture, double pxPerMm);
+QImage cardImage(const drawing::CardPicture& picture, double pxPerMm);
 
 bool isDark(QRgb c);
 // The red of the preview's guides, which never reach paper.

@@ -2,7 +2,7 @@
 // the chosen printer's own paper, and the printer changed only by OK.
 #include "widgets/printer_setup_dialog.h"
 
-#include "surface/paper.h"
+#include "printing/paper.h"
 #include "tests/support/print_helpers.h"
 #include "tests/support/test_support.h"
 
@@ -42,7 +42,7 @@ TEST(PrinterSetupDialog, AnotherPrinterBringsItsOwnPaperAndOnlyOkWritesTheChoice
         ok ? dialog.accept() : dialog.reject();
         EXPECT_EQ(printer.printerName(),
                   ok ? QStringLiteral("CardQueue") : QStringLiteral("PlainQueue"));
-        EXPECT_EQ(surface::isPostcardPage(printer.pageLayout()), ok);
+        EXPECT_EQ(printing::isPostcardPage(printer.pageLayout()), ok);
     }
 }
 
