@@ -68,7 +68,8 @@ QString printCards(printing::PrinterSurface& surface, const addresses::AddressGr
                    const settings::SettingsModel& settings, RowRange rows, const QString& what) {
     TerminalProgress progress(what);
     QString waiting;
-    printing::printCardJob(
+    printing::CardJob job;
+    job.run(
         surface, rows.first, rows.last,
         [&](int row) {
             surface.playCard(

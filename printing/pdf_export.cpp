@@ -1,5 +1,6 @@
 #include "printing/pdf_export.h"
 
+#include "printing/printer_surface.h"
 #include "text/failure.h"
 
 #include <QDir>
@@ -82,9 +83,10 @@ std::unique_ptr<QPrinter> cardPdfPrinter(const QString& file) {
     return printer;
 }
 
-JobEnd writeCardPdf(const QString& target, int first, int last,
+JobEnd writeCardPdf(CardJob& job, const QString& target, int first, int last,
                     const std::function<drawing::CardPicture(int row)>& cardOf,
                     const CardDone& afterCard) {
+    job.refuseWhileRunning();
     QFileInfo file(target);
     // Through a link to the file it names, so the link stays a link.
     if (file.isSymLink() && !file.symLinkTarget().isEmpty()) file = QFileInfo(file.symLinkTarget());
@@ -102,7 +104,7 @@ JobEnd writeCardPdf(const QString& target, int first, int last,
     bool drawing = false;
     JobEnd end = JobEnd::Completed;
     try {
-        end = printCardJob(
+        end = job.run(
             surface, first, last,
             [&](int row) {
                 drawing = true;

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "drawing/card_picture.h"
-#include "printing/printer_surface.h"
+#include "printing/card_job.h"
 
 #include <QString>
 #include <functional>
@@ -17,10 +17,11 @@ namespace rinova::printing {
 std::unique_ptr<QPrinter> cardPdfPrinter(const QString& file);
 
 // Writes the cards of rows first..last, each played at the page's corner as the printer gets
-// it, through printCardJob. The file is written beside `target` and renamed over it only when
-// complete, so a failure or a stop leaves any earlier file as it was and nothing behind.
+// it, as a run of `job` (refused with "現在印刷中です" while it runs). The file is written
+// beside `target` and renamed over it only when complete, so a failure or a stop leaves any
+// earlier file as it was and nothing behind.
 // A link is written through to the file it names. Failures are thrown in Japanese.
-JobEnd writeCardPdf(const QString& target, int first, int last,
+JobEnd writeCardPdf(CardJob& job, const QString& target, int first, int last,
                     const std::function<drawing::CardPicture(int row)>& cardOf,
                     const CardDone& afterCard = {});
 

@@ -23,7 +23,6 @@ const auto kCupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
 const QString kNoDefaultPrinter = QStringLiteral("デフォルト プリンタが存在しません");
 const QString kInvalidPrinter = QStringLiteral("選択したプリンタは有効ではありません");
 const QString kCannotStart = QStringLiteral("印刷を開始できません");
-const QString kBusy = QStringLiteral("現在印刷中です");
 
 text::Failure printFailed(const QString& detail) {
     return text::Failure(QStringLiteral("印刷に失敗しました: ") + detail);
@@ -151,12 +150,11 @@ QPrinter& PrinterSurface::printer() {
 }
 
 void PrinterSurface::setPrinter(std::unique_ptr<QPrinter> printer) {
-    if (printing()) throw text::Failure(kBusy);
     if (printer) current_ = std::move(printer);
 }
 
 void PrinterSurface::beginDoc() {
-    if (printing()) throw text::Failure(kBusy);
+    if (job_) throw text::Failure(kCannotStart);
     QPrinter& current = printer();
     auto job = std::make_unique<Job>();
     job->printer = clonePrinter(current);
@@ -234,33 +232,6 @@ int PrinterSurface::pageNumber() const {
 
 QPainter* PrinterSurface::canvas() const {
     return job_ ? &job_->painter : nullptr;
-}
-
-JobEnd printCardJob(PrinterSurface& surface, int first, int last,
-                    const std::function<void(int row)>& drawCard, const CardDone& afterCard,
-                    QString* waitingNotice) {
-    const int total = last - first + 1;
-    surface.beginDoc();
-    try {
-        for (int row = first;; ++row) {
-            drawCard(row);
-            const bool goOn = !afterCard || afterCard(row - first + 1, total);
-            if (!surface.printing())
-                throw text::Failure(QStringLiteral("印刷に失敗しました: ジョブが中断されました"));
-            if (!goOn) {
-                surface.abortDoc();
-                return JobEnd::Stopped;
-            }
-            if (row == last) break;
-            surface.newPage();
-        }
-    } catch (...) {
-        surface.abortDoc();
-        throw;
-    }
-    const QString notice = surface.endDoc();
-    if (waitingNotice) *waitingNotice = notice;
-    return JobEnd::Completed;
 }
 
 } // namespace rinova::printing

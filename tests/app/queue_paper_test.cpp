@@ -64,11 +64,14 @@ TEST(Queue, PrintUsesTheQueuesOwnPaperAndAStoppedJobNeverArrives) {
     testing::ScriptedPrompts prompts;
     prompts.confirmAnswers = {true};
     prompts.printDialogAnswers = {true};
+    printing::CardJob cardJob;
     app::PrintCommand job{
-        [] { return printing::printerFor(QPrinterInfo::printerInfo(u"CardQueue"_qs)); }};
+        cardJob, [] { return printing::printerFor(QPrinterInfo::printerInfo(u"CardQueue"_qs)); }};
     job.print(
         1, 1000, [](printing::PrinterSurface& s, int) { s.canvas()->drawRect(100, 100, 500, 500); },
-        [](int done, int) { return done < 400; });
+        [&](int done, int) {
+            if (done == 400) cardJob.stop();
+        });
     EXPECT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(jobsEver(), before);
 }
