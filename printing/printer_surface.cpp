@@ -78,6 +78,13 @@ SpoolOptions spoolerOptions(const QPrinter& printer) {
     return options;
 }
 
+QPrinterInfo printerNamed(const QString& name) {
+    for (const QString& listed : QPrinterInfo::availablePrinterNames())
+        if (listed.compare(name, Qt::CaseInsensitive) == 0)
+            return QPrinterInfo::printerInfo(listed);
+    return {};
+}
+
 std::unique_ptr<QPrinter> defaultPrinter() {
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (info.isNull() || info.printerName().isEmpty()) return nullptr;
@@ -161,8 +168,7 @@ void PrinterSurface::beginDoc() {
     if (spools(current)) {
         // A queue that has gone away, or a copy that could not take the queue's name, would
         // silently print elsewhere.
-        if (current.printerName().isEmpty() ||
-            QPrinterInfo::printerInfo(current.printerName()).isNull() ||
+        if (current.printerName().isEmpty() || printerNamed(current.printerName()).isNull() ||
             job->printer->printerName() != current.printerName() || !job->printer->isValid())
             throw text::Failure(kInvalidPrinter);
         // The job is written to a file of ours and spooled when it ends, so that the spooler's

@@ -13,12 +13,18 @@
 
 class QPainter;
 class QPrinter;
+class QPrinterInfo;
 
 namespace rinova::printing {
 
 // A printer for the system's default destination, on its own default paper; nullptr when there
 // is none.
 std::unique_ptr<QPrinter> defaultPrinter();
+
+// The queue or instance ("QUEUE/INSTANCE") of that name as the print service lists it, in any
+// letter case; null when it lists none such. The toolkit alone takes an instance that does not
+// exist for its queue.
+QPrinterInfo printerNamed(const QString& name);
 
 // Where the current printer comes from when nobody has chosen one yet.
 using PrinterSource = std::function<std::unique_ptr<QPrinter>()>;
