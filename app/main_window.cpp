@@ -201,7 +201,7 @@ void MainWindow::startUp() {
         grid_->setNumberColumnWidth(30);
 
         // 5. The printer's font names, in the order reported.
-        if (QPrinterInfo::defaultPrinter().isNull())
+        if (printing::defaultPrinterInfo().isNull())
             throw text::Failure(QStringLiteral("デフォルト プリンタが存在しません"));
         printerFonts_->addItems(drawing::printerFontNames());
 

@@ -85,9 +85,16 @@ QPrinterInfo printerNamed(const QString& name) {
     return {};
 }
 
-std::unique_ptr<QPrinter> defaultPrinter() {
+QPrinterInfo defaultPrinterInfo() {
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    if (info.isNull() || info.printerName().isEmpty()) return nullptr;
+    if (!info.isNull() && !info.printerName().isEmpty()) return info;
+    const QString name = defaultDestination();
+    return name.isEmpty() ? QPrinterInfo() : printerNamed(name);
+}
+
+std::unique_ptr<QPrinter> defaultPrinter() {
+    const QPrinterInfo info = defaultPrinterInfo();
+    if (info.isNull()) return nullptr;
     return printerFor(info);
 }
 

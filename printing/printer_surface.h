@@ -17,6 +17,9 @@ class QPrinterInfo;
 
 namespace rinova::printing {
 
+// The system's default destination; null when there is none. The toolkit alone finds none when
+// LPDEST or PRINTER names an instance, or a queue that has instances.
+QPrinterInfo defaultPrinterInfo();
 // A printer for the system's default destination, on its own default paper; nullptr when there
 // is none.
 std::unique_ptr<QPrinter> defaultPrinter();

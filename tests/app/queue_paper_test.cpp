@@ -80,9 +80,10 @@ TEST(Queue, PrintUsesTheQueuesOwnPaperAndAStoppedJobNeverArrives) {
 }
 
 // A queue, or an instance of one, is printed on when the print service lists it, in any letter
-// case; any other name is refused by name and nothing prints, whether rinova-cli is given it or a
-// printer the program chose before has it. The toolkit alone takes a missing instance for its
-// queue.
+// case; any other name is refused by name and nothing prints, whether rinova-cli is given it, it
+// is the default destination, or a printer the program chose before has it. The toolkit alone
+// takes a missing instance for its queue, and finds no default when LPDEST names an instance or
+// a queue that has one.
 TEST(Queue, OnlyPrintersThePrintServiceListsArePrintedOn) {
     testing::PrivateScheduler cups(QStringLiteral("NameQueue"));
     RINOVA_REQUIRE_SCHEDULER(cups);
@@ -101,17 +102,31 @@ TEST(Queue, OnlyPrintersThePrintServiceListsArePrintedOn) {
         const QString name = QString::fromUtf8(c.name);
         EXPECT_EQ(printing::printerNamed(name).isNull(), !c.listed);
 
-        const testing::CliRun r = testing::runCli(
-            {QStringLiteral("print"),
-             QStringLiteral(RINOVA_SOURCE_DIR "/tests/data/print_addresses.csv"),
-             QStringLiteral("--rows"), QStringLiteral("2"), QStringLiteral("--printer"), name,
-             QStringLiteral("--settings"), work.filePath(QStringLiteral("none.ini"))});
-        const QString err = QString::fromUtf8(r.err);
-        EXPECT_EQ(r.exitCode, c.listed ? 0 : 1) << err.toStdString();
-        EXPECT_EQ(err.contains(QStringLiteral("プリンタ %1 はありません").arg(name)), !c.listed)
-            << err.toStdString();
-        printed += c.listed;
-        EXPECT_EQ(cups.printedPdfs().size(), printed);
+        for (const bool asDefault : {false, true}) {
+            SCOPED_TRACE(asDefault ? "as the default" : "as --printer");
+            QStringList args{QStringLiteral("print"),
+                             QStringLiteral(RINOVA_SOURCE_DIR "/tests/data/print_addresses.csv"),
+                             QStringLiteral("--rows"),
+                             QStringLiteral("2"),
+                             QStringLiteral("--settings"),
+                             work.filePath(QStringLiteral("none.ini"))};
+            if (asDefault) {
+                qputenv("LPDEST", name.toUtf8());
+                EXPECT_EQ(printing::defaultPrinterInfo().isNull(), !c.listed);
+            } else {
+                args << QStringLiteral("--printer") << name;
+            }
+            const testing::CliRun r = testing::runCli(args);
+            qputenv("LPDEST", cups.queue().toUtf8());
+            const QString err = QString::fromUtf8(r.err);
+            EXPECT_EQ(r.exitCode, c.listed ? 0 : 1) << err.toStdString();
+            const QString refusal = asDefault
+                                        ? u"デフォルト プリンタが存在しません"_qs
+                                        : QStringLiteral("プリンタ %1 はありません").arg(name);
+            EXPECT_EQ(err.contains(refusal), !c.listed) << err.toStdString();
+            printed += c.listed;
+            EXPECT_EQ(cups.printedPdfs().size(), printed);
+        }
 
         // Of a name the toolkit knows nothing of, it makes no printer at all.
         if (QPrinterInfo::printerInfo(name).isNull()) continue;
