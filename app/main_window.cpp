@@ -207,7 +207,7 @@ void MainWindow::startUp() {
 
         // 6. The faces the cards are drawn with.
         verticalFaces_.clear();
-        for (const char16_t* face : card::VerticalFaces)
+        for (const char16_t* face : drawing::VerticalFaces)
             verticalFaces_ << QString::fromUtf16(face);
 
         // 7. Warn about faces the printer cannot draw.

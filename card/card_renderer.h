@@ -36,9 +36,6 @@ struct CardInputs {
     bool fitText = true;
 };
 
-// The five vertical faces, in the order of the font list.
-extern const std::array<const char16_t*, 5> VerticalFaces;
-
 // How far a second text starts below the first so that both end level: ((len1 - len2) x size) / 2
 // with the lengths in bytes. The difference and the product wrap around in 32 bits, then the
 // product is halved toward zero.

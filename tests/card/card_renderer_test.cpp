@@ -1,6 +1,7 @@
 // The recorded card: what is drawn, where, with which font, in which order.
 #include "card/card_renderer.h"
 #include "card/to_vertical_text.h"
+#include "drawing/fonts.h"
 
 #include "tests/support/test_support.h"
 #include "text/cp932.h"
@@ -322,7 +323,7 @@ TEST(CardRenderer, FaceIndexOutsideTheListLeavesTheFaceEmpty) {
             EXPECT_EQ(t.font.face(), face) << index << " " << t.text.toStdString();
         }
         if (index >= 0 && index < 5) {
-            EXPECT_EQ(text::toUnicode(face), QString::fromUtf16(card::VerticalFaces[index]));
+            EXPECT_EQ(text::toUnicode(face), QString::fromUtf16(drawing::VerticalFaces[index]));
         }
     }
     EXPECT_EQ(sjis(u"@HG創英角ﾎﾟｯﾌﾟ体").size(), 16u) << "fits the 31 usable bytes";

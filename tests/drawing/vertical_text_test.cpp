@@ -15,8 +15,7 @@ namespace rinova::drawing {
 namespace {
 
 const QString kMincho = QStringLiteral(u"@ＭＳ 明朝");
-const char16_t* const kFaces[] = {u"@ＤＦ行書体", u"@ＭＳ 明朝", u"@ＭＳ ゴシック", u"@HG行書体",
-                                  u"@HG創英角ﾎﾟｯﾌﾟ体"};
+const auto& kFaces = VerticalFaces;
 
 struct Ink {
     int left = INT_MAX, right = -1, top = INT_MAX, bottom = -1;
