@@ -22,22 +22,9 @@ using drawing::RectOp;
 using drawing::TextOp;
 using rinova::testing::sjis;
 
-settings::CardLayout defaultLayout() {
-    settings::CardLayout l;
-    l.NameSize = 130;
-    l.NameX = 580;
-    l.NameY = -320;
-    l.AddressSize = 57;
-    l.Address1X = 930;
-    l.Address1Y = -230;
-    l.Address2X = 830;
-    l.Address2Y = -500;
-    return l;
-}
-
 CardInputs inputs() {
     CardInputs in;
-    in.layout = defaultLayout();
+    in.layout = settings::defaultLayout();
     return in;
 }
 
