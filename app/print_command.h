@@ -29,15 +29,16 @@ public:
 
     // Prints rows min(a, b) .. max(a, b) (rows before 1 left out; nothing when none is left) as
     // one job, one card per page: asks for the sheet count when there is more than one row,
-    // shows the print dialog on a copy of the current printer and makes the choice current
-    // (refused with "現在印刷中です" while a job prints on it), says so when the paper is not a
-    // postcard's and asks whether to go on. afterCard hears of each card once pending events
-    // are handled. A job stopped with CardJob::stop() is dropped and the user is told that
-    // nothing was printed; a job left waiting by a stopped printer is told too. Failures are
-    // thrown, the job dropped.
+    // shows the print dialog on a copy of the current printer and makes the choice current,
+    // says so when the paper is not a postcard's and asks whether to go on. "現在印刷中です"
+    // refuses the choice while a job prints on this printer, and the job while any job runs.
+    // afterCard hears of each card once pending events are handled. A job stopped with
+    // CardJob::stop() is dropped and the user is told that nothing was printed; a job left
+    // waiting by a stopped printer is told too. Failures are thrown, the job dropped.
     void print(int rowA, int rowB, const DrawRow& drawRow,
                const printing::CardDone& afterCard = {});
-    // The printer set-up dialog on a copy of the current printer; OK makes it current.
+    // The printer set-up dialog on a copy of the current printer; OK makes it current, refused
+    // with "現在印刷中です" while a job prints on it.
     void setUp();
 
     printing::PrinterSurface& surface() { return surface_; }
