@@ -189,7 +189,8 @@ TEST_F(Export, RefusesItsOwnInputsReadOnlyFilesAndNonFiles) {
 }
 
 // Through a link the file it names is replaced and the link stays; a replaced file keeps its
-// permissions, a new one gets those of any new file.
+// permissions, a new one gets those of any new file; in a folder that takes no new file the file
+// is written in place.
 TEST_F(Export, ReplacesThroughLinksAndKeepsPermissions) {
     ASSERT_EQ(::symlink("real.out", at("out.link").constData()), 0);
     const mode_t mask = ::umask(0);
@@ -207,6 +208,25 @@ TEST_F(Export, ReplacesThroughLinksAndKeepsPermissions) {
         EXPECT_EQ(state("out.link").substr(0, 7), "120777 ");
     }
     EXPECT_EQ(listing(), "addresses.csv\nnew.out\nout.link\nreal.out\n");
+
+    // A folder that takes no new file: the file itself is written in place, the same file.
+    ASSERT_EQ(::mkdir(at("locked").constData(), 0755), 0);
+    for (const QList<QByteArray>& args : exports("locked/old.out")) {
+        SCOPED_TRACE(args[0].toStdString());
+        put("locked/old.out", previous);
+        struct stat before {
+        }, after{};
+        ::stat(at("locked/old.out").constData(), &before);
+        ::chmod(at("locked").constData(), 0555);
+        const Outcome r = cli(args);
+        ::chmod(at("locked").constData(), 0755);
+        EXPECT_EQ(r.code, 0) << qPrintable(r.err);
+        ::stat(at("locked/old.out").constData(), &after);
+        EXPECT_EQ(after.st_ino, before.st_ino);
+        EXPECT_NE(state("locked/old.out").find(args[0] == "pdf" ? "%PDF" : "PNG"),
+                  std::string::npos);
+        EXPECT_EQ(listing(QStringLiteral("/locked")), "old.out\n");
+    }
 }
 
 // Every valid name is written, up to the longest one a folder takes: the hidden temporary name
