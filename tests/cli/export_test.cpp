@@ -301,8 +301,8 @@ TEST_F(Export, InterruptedRunsLeaveNoTemporaryFiles) {
     EXPECT_EQ(interrupt(print, tmp, SIGTERM), "");
 }
 
-// Standard output that takes nothing is a failure; a row past the end is refused by every
-// command that takes rows, with the same words and exit code, and nothing is written.
+// Standard output that takes nothing, or is closed, is a failure; a row past the end is refused by
+// every command that takes rows, with the same words and exit code, and nothing is written.
 TEST_F(Export, FullStandardOutputAndRowsPastTheEndAreRefused) {
     How full;
     full.stdoutFile = QStringLiteral("/dev/full");
@@ -327,6 +327,10 @@ TEST_F(Export, FullStandardOutputAndRowsPastTheEndAreRefused) {
         EXPECT_EQ(r.err.toStdString(), c.said.toStdString()) << c.args.join(' ').data();
         EXPECT_TRUE(r.out.isEmpty());
     }
+    // A closed standard output is said in Japanese, and nothing lands in a file opened later.
+    const Outcome closed = sh(dir.path(), cliCommand({"grid", "addresses.csv"}) + " >&-");
+    EXPECT_EQ(closed.code, 1);
+    EXPECT_EQ(closed.err.toStdString(), "標準出力に書き込めません (ファイルが開かれていません)\n");
     EXPECT_EQ(listing(), "addresses.csv\n");
 }
 
