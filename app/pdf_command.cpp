@@ -12,7 +12,8 @@
 namespace rinova::app {
 
 std::optional<QString> PdfCommand::save(int rowA, int rowB, const QString& suggested,
-                                        const CardOf& cardOf, const printing::CardDone& afterCard) {
+                                        const CardOf& cardOf, const printing::CardDone& afterCard,
+                                        const QStringList& inputs) {
     if (saving_) throw text::Failure(QStringLiteral("現在印刷中です"));
     const int first = std::max(std::min(rowA, rowB), 1);
     const int last = std::max(rowA, rowB);
@@ -28,10 +29,13 @@ std::optional<QString> PdfCommand::save(int rowA, int rowB, const QString& sugge
     const bool existed = QFileInfo::exists(*target);
     printing::JobEnd end = printing::JobEnd::Completed;
     try {
-        end = printing::writeCardPdf(*target, first, last, cardOf, [&](int done, int total) {
-            QCoreApplication::processEvents();
-            return !afterCard || afterCard(done, total);
-        });
+        end = printing::writeCardPdf(
+            *target, first, last, cardOf,
+            [&](int done, int total) {
+                QCoreApplication::processEvents();
+                return !afterCard || afterCard(done, total);
+            },
+            inputs);
     } catch (...) {
         saving_ = false;
         throw;

@@ -6,6 +6,7 @@
 #include "printing/printer_surface.h"
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <optional>
 
@@ -20,9 +21,11 @@ public:
     // dialog opens on `suggested`), and writes rows min(a, b) .. max(a, b). afterCard hears of
     // each card once pending events are handled; answering false stops the job, leaves any
     // earlier file as it was and tells the user. Returns the file written; nothing when
-    // cancelled or stopped. Failures are thrown.
+    // cancelled or stopped. Failures are thrown; `inputs`, the files the cards are made from,
+    // are never written over.
     std::optional<QString> save(int rowA, int rowB, const QString& suggested, const CardOf& cardOf,
-                                const printing::CardDone& afterCard = {});
+                                const printing::CardDone& afterCard = {},
+                                const QStringList& inputs = {});
 
     bool saving() const { return saving_; }
 
