@@ -4,20 +4,18 @@
 #include "addresses/address_grid.h"
 
 #include "addresses/comma_text.h"
+#include "files/file_name.h"
+#include "files/file_read.h"
 #include "text/cp932.h"
 #include "text/failure.h"
-#include "text/file_name.h"
 
 #include <QDir>
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <climits>
 #include <cstdint>
 #include <cstring>
-#include <fcntl.h>
 #include <optional>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace rinova::addresses {
@@ -374,41 +372,27 @@ std::string readAddressFile(const QString& path) {
     QString full = path;
     if (!full.startsWith(u'/')) {
         char cwd[PATH_MAX];
-        if (::getcwd(cwd, sizeof cwd)) full = text::fileNameFromBytes(cwd) + u'/' + full;
+        if (::getcwd(cwd, sizeof cwd)) full = files::fileNameFromBytes(cwd) + u'/' + full;
     }
     full = QDir::cleanPath(full);
-    const auto fail = [&] {
-        return text::Failure(
-            QStringLiteral("ファイル %1 は開けません").arg(text::displayFileName(full)));
-    };
-    // Non-blocking open, so a named pipe with no writer cannot hold the program up.
-    const int fd =
-        ::open(text::existingFileName(full).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) throw fail();
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) throw fail();
-
-    // One byte more than the file holds, so reaching its end needs no second allocation.
-    std::string content;
-    content.resize(static_cast<std::size_t>(std::max<off_t>(st.st_size, 0)) + 1);
-    std::size_t got = 0;
-    for (;;) {
-        if (got == content.size()) // the file may have grown since fstat
-            content.resize(content.size() + 65536);
-        const ssize_t n = ::read(fd, content.data() + got, content.size() - got);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            throw fail();
-        }
-        if (n == 0) break;
-        got += static_cast<std::size_t>(n);
+    const QString shown = files::displayFileName(full);
+    // The grid needs about twice the file's size beside the file's own bytes.
+    const std::uint64_t memoryBound = files::availableMemory() / 3;
+    files::FileContent file = files::readRegularFile(files::existingFileName(full),
+                                                     std::min(kMaxAddressFileBytes, memoryBound));
+    switch (file.outcome) {
+    case files::ReadOutcome::Read:
+        return std::move(file.bytes);
+    case files::ReadOutcome::TooLarge:
+    case files::ReadOutcome::NoMemory:
+        if (static_cast<std::uint64_t>(file.st.st_size) > kMaxAddressFileBytes)
+            throw text::Failure(
+                QStringLiteral("ファイル %1 は 2 GiB を超えているため読み込めません").arg(shown));
+        throw text::Failure(
+            QStringLiteral("ファイル %1 を読み込むにはメモリが足りません").arg(shown));
+    default:
+        throw text::Failure(QStringLiteral("ファイル %1 は開けません").arg(shown));
     }
-    content.resize(got);
-    return content;
 }
 
 } // namespace rinova::addresses

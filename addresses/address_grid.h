@@ -6,6 +6,7 @@
 #include "addresses/sheet_csv.h"
 
 #include <QAbstractTableModel>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -72,8 +73,13 @@ private:
     std::unique_ptr<Storage> s_;
 };
 
+// The largest address file read; a smaller bound holds where memory would not take the grid.
+constexpr std::uint64_t kMaxAddressFileBytes = std::uint64_t(2) << 30;
+
 // Reads a whole address file; throws text::Failure "ファイル %s は開けません" with the full path.
 // Only regular files are read: a folder, device or pipe gives the same failure instead of a hang.
+// A file past the bound is named in its own message and not read; one that grows meanwhile is
+// read as large as it was when opened.
 std::string readAddressFile(const QString& path);
 
 } // namespace rinova::addresses

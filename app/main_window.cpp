@@ -396,7 +396,7 @@ void MainWindow::saveSelectionAsPdf() {
     const std::optional<QString> saved = pdfCommand_.save(
         grid_->selectionTop(), grid_->selectionBottom(), suggested,
         [this](int row) { return card::renderCard(cardInputs(row, card::Target::Printer)); },
-        jobStatus_->watch(QStringLiteral("PDFに保存中")));
+        jobStatus_->watch(QStringLiteral("PDFに保存中")), {addressFile_, settings_->path()});
     if (saved) savedPdf_ = *saved;
 }
 

@@ -10,7 +10,8 @@
 namespace rinova::app {
 
 std::optional<QString> PdfCommand::save(int rowA, int rowB, const QString& suggested,
-                                        const CardOf& cardOf, const printing::CardDone& afterCard) {
+                                        const CardOf& cardOf, const printing::CardDone& afterCard,
+                                        const QStringList& inputs) {
     job_.refuseWhileRunning();
     const int first = std::max(std::min(rowA, rowB), 1);
     const int last = std::max(rowA, rowB);
@@ -24,7 +25,7 @@ std::optional<QString> PdfCommand::save(int rowA, int rowB, const QString& sugge
 
     const bool existed = QFileInfo::exists(*target);
     const printing::JobEnd end =
-        printing::writeCardPdf(job_, *target, first, last, cardOf, withEvents(afterCard));
+        printing::writeCardPdf(job_, *target, first, last, cardOf, withEvents(afterCard), inputs);
     if (end == printing::JobEnd::Completed) return target;
     QString told =
         stoppedMessage(QStringLiteral("PDFへの保存"), QStringLiteral("保存"), first, last);

@@ -6,6 +6,7 @@
 #include "printing/card_job.h"
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <optional>
 
@@ -24,9 +25,10 @@ public:
     // rows min(a, b) .. max(a, b). afterCard hears of each card once pending events are
     // handled; a job stopped with CardJob::stop() leaves any earlier file as it was and the
     // user is told. Returns the file written; nothing when cancelled or stopped. Failures are
-    // thrown.
+    // thrown; `inputs`, the files the cards are made from, are never written over.
     std::optional<QString> save(int rowA, int rowB, const QString& suggested, const CardOf& cardOf,
-                                const printing::CardDone& afterCard = {});
+                                const printing::CardDone& afterCard = {},
+                                const QStringList& inputs = {});
 
 private:
     printing::CardJob& job_;

@@ -5,6 +5,7 @@
 #include "card/text_fit.h"
 #include "cli/commands.h"
 #include "cli/progress.h"
+#include "printing/card_job.h"
 #include "text/failure.h"
 
 #include <malloc.h>

@@ -3,7 +3,6 @@
 #pragma once
 
 #include "cli/card_source.h"
-#include "printing/card_job.h"
 #include "printing/printer_surface.h"
 
 #include <optional>

@@ -2,8 +2,9 @@
 #include "cli/args.h"
 #include "cli/card_source.h"
 #include "cli/commands.h"
-#include "cli/output.h"
 #include "drawing/playback.h"
+#include "files/file_name.h"
+#include "files/replacement.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -47,7 +48,9 @@ int cmdPng(const QStringList& args) {
     addresses::AddressGrid grid;
     importAddressFile(grid, file, *format);
     if (const std::optional<int> code = requireRow(grid, *row)) return *code;
-    AtomicFile out(output, {file, settingsPath});
+    files::Replacement out(files::fileNameToBytes(output), files::displayFileName(output),
+                           {files::existingFileName(file), files::existingFileName(settingsPath)});
+    out.open();
     const drawing::CardPicture picture =
         card::renderCard(rowInputs(grid, settingsPath, *row, !noName2, card::Target::Preview));
 

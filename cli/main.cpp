@@ -1,12 +1,15 @@
 // rinova-cli: the headless companion of the program, for batch work and for tests.
 #include "cli/card_source.h"
 #include "cli/commands.h"
+#include "files/file_name.h"
 #include "text/failure.h"
-#include "text/file_name.h"
 
 #include <QGuiApplication>
+#include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
 #include <map>
+#include <new>
 
 namespace rinova::cli {
 
@@ -65,6 +68,11 @@ QString helpText() {
 } // namespace
 
 int main(int argc, char** argv) {
+    // A standard channel the caller closed would otherwise be the first file opened, and output
+    // would land in it. Held by /dev/null opened the wrong way, a write there fails and is told.
+    for (int fd = 0; fd <= 2; ++fd)
+        if (::fcntl(fd, F_GETFD) < 0 && errno == EBADF)
+            ::open("/dev/null", (fd == 0 ? O_WRONLY : O_RDONLY) | O_CLOEXEC);
     // Fonts and painting need a GUI application, but never a display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
@@ -72,7 +80,7 @@ int main(int argc, char** argv) {
     // UTF-8, and the toolkit's decoding would lose its bytes.
     QStringList args;
     for (int i = 1; i < argc; ++i)
-        args << rinova::text::fileNameFromBytes(argv[i]);
+        args << rinova::files::fileNameFromBytes(argv[i]);
     // --help and --version anywhere before "--", after a command too, answer and end.
     const qsizetype end = args.indexOf(QStringLiteral("--"));
     const QStringList options = end < 0 ? args : args.first(end);
@@ -105,6 +113,9 @@ int main(int argc, char** argv) {
         return it->second(args);
     } catch (const rinova::text::Failure& f) {
         rinova::cli::printError(f.message());
+        return 1;
+    } catch (const std::bad_alloc&) {
+        rinova::cli::printError(QStringLiteral("メモリが不足しています"));
         return 1;
     } catch (const std::exception& e) {
         rinova::cli::printError(QString::fromLocal8Bit(e.what()));

@@ -1,17 +1,14 @@
 #include "printing/pdf_export.h"
 
+#include "files/file_name.h"
+#include "files/replacement.h"
 #include "printing/printer_surface.h"
 #include "text/failure.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QPageLayout>
 #include <QPrinter>
-#include <QTemporaryFile>
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
+#include <QRegularExpression>
+#include <algorithm>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,46 +22,30 @@ constexpr int kPdfResolution = 2540;
 constexpr int kPageWidthPt = 284;
 constexpr int kPageHeightPt = 420;
 
-const QString kUnfinished =
-    QStringLiteral("ファイルを最後まで書けませんでした。ディスクの空きを確かめてください");
+// The PDF writer does not report failed writes: a file cut short does not end where its own
+// cross-reference says it does.
+const QString kCutShort =
+    QStringLiteral("書き込んだ内容が途中で切れています。ディスクがいっぱいかもしれません");
 
-text::Failure cannotSave(const QString& target, const QString& why) {
-    return text::Failure(QStringLiteral("PDF を %1 に保存できません (%2)").arg(target, why));
-}
-
-QString systemReason(int error) {
-    switch (error) {
-    case ENOSPC:
-    case EDQUOT:
-    case EFBIG:
-        return QStringLiteral("ディスクに空きがありません");
-    case EACCES:
-    case EPERM:
-    case EROFS:
-        return QStringLiteral("書き込みが許可されていません");
-    default:
-        return QString::fromLocal8Bit(std::strerror(error));
-    }
-}
-
-// Reads the finished file back: a PDF ends with its end-of-file mark, and a write that the
-// disk refused leaves it short. The data is then flushed to the disk.
-void checkComplete(const QString& path, const QString& target) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw cannotSave(target, systemReason(errno));
+// True when the file ends with the trailer of a PDF whose cross-reference section starts where
+// the trailer says.
+bool pdfIsWhole(int fd) {
     struct stat st {};
-    char tail[1024] = {};
-    ssize_t got = -1;
-    if (::fstat(fd, &st) == 0 && st.st_size > 0) {
-        const off_t from = st.st_size > off_t(sizeof tail) ? st.st_size - off_t(sizeof tail) : 0;
-        got = ::pread(fd, tail, sizeof tail, from);
-    }
-    const bool synced = ::fsync(fd) == 0;
-    const int syncError = errno;
-    ::close(fd);
-    if (got <= 0 || !QByteArray(tail, int(got)).contains("%%EOF"))
-        throw cannotSave(target, kUnfinished);
-    if (!synced) throw cannotSave(target, systemReason(syncError));
+    if (::fstat(fd, &st) != 0 || st.st_size < 32) return false;
+    QByteArray tail(static_cast<qsizetype>(std::min<off_t>(st.st_size, 1024)), '\0');
+    if (::pread(fd, tail.data(), tail.size(), st.st_size - tail.size()) != tail.size())
+        return false;
+    const QRegularExpressionMatch m =
+        QRegularExpression(QStringLiteral("startxref\\s+(\\d+)\\s+%%EOF\\s*$"))
+            .match(QString::fromLatin1(tail));
+    if (!m.hasMatch()) return false;
+    const off_t xref = m.captured(1).toLongLong();
+    char at[16] = {};
+    if (xref <= 0 || xref >= st.st_size || ::pread(fd, at, sizeof at - 1, xref) <= 0) return false;
+    // A cross-reference table, or a cross-reference stream's object.
+    return QByteArray(at).startsWith("xref") || QRegularExpression(QStringLiteral("^\\d+ \\d+ obj"))
+                                                    .match(QString::fromLatin1(at))
+                                                    .hasMatch();
 }
 
 } // namespace
@@ -85,22 +66,15 @@ std::unique_ptr<QPrinter> cardPdfPrinter(const QString& file) {
 
 JobEnd writeCardPdf(CardJob& job, const QString& target, int first, int last,
                     const std::function<drawing::CardPicture(int row)>& cardOf,
-                    const CardDone& afterCard) {
+                    const CardDone& afterCard, const QStringList& inputs) {
     job.refuseWhileRunning();
-    QFileInfo file(target);
-    // Through a link to the file it names, so the link stays a link.
-    if (file.isSymLink() && !file.symLinkTarget().isEmpty()) file = QFileInfo(file.symLinkTarget());
-    const QString path = file.absoluteFilePath();
-    if (file.isDir()) throw cannotSave(target, QStringLiteral("同じ名前のフォルダがあります"));
-    if (file.exists() && !file.isWritable())
-        throw cannotSave(target, QStringLiteral("書き込みが禁止されています"));
+    QList<QByteArray> read;
+    for (const QString& input : inputs)
+        read << files::existingFileName(input);
+    files::Replacement out(files::fileNameToBytes(target), files::displayFileName(target), read);
+    out.open();
 
-    QTemporaryFile part(
-        file.absoluteDir().filePath(file.fileName() + QStringLiteral(".XXXXXX.part")));
-    if (!part.open()) throw cannotSave(target, QStringLiteral("フォルダに書き込めません"));
-    part.close();
-
-    PrinterSurface surface([&part] { return cardPdfPrinter(part.fileName()); });
+    PrinterSurface surface([&out] { return cardPdfPrinter(out.writerPath()); });
     bool drawing = false;
     JobEnd end = JobEnd::Completed;
     try {
@@ -116,26 +90,11 @@ JobEnd writeCardPdf(CardJob& job, const QString& target, int first, int last,
     } catch (const text::Failure& f) {
         // A card that cannot be drawn says so itself; the file's own troubles name the file.
         if (drawing) throw;
-        throw cannotSave(target, kUnfinished);
+        out.fail(kCutShort);
     }
     if (end == JobEnd::Stopped) return end;
-
-    checkComplete(part.fileName(), target);
-    // An earlier file keeps its modes; a new one gets those of any new file.
-    struct stat old {};
-    mode_t mode = 0;
-    if (::stat(QFile::encodeName(path).constData(), &old) == 0) {
-        mode = old.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    ::chmod(QFile::encodeName(part.fileName()).constData(), mode);
-    if (::rename(QFile::encodeName(part.fileName()).constData(),
-                 QFile::encodeName(path).constData()) != 0)
-        throw cannotSave(target, systemReason(errno));
-    part.setAutoRemove(false);
+    if (!pdfIsWhole(out.descriptor())) out.fail(kCutShort);
+    out.commit();
     return end;
 }
 

@@ -1,11 +1,12 @@
-// Cards saved as a PDF, one 100 x 148 mm page each: the page set-up that `rinova-cli pdf` and
-// the program's PDF command share, and a safe write of the whole file.
+// Cards saved as a PDF, one 100 x 148 mm page each: what `rinova-cli pdf` and the program's PDF
+// command both write, and the page set-up they share.
 #pragma once
 
 #include "drawing/card_picture.h"
 #include "printing/card_job.h"
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
 
@@ -17,12 +18,14 @@ namespace rinova::printing {
 std::unique_ptr<QPrinter> cardPdfPrinter(const QString& file);
 
 // Writes the cards of rows first..last, each played at the page's corner as the printer gets
-// it, as a run of `job` (refused with "現在印刷中です" while it runs). The file is written
-// beside `target` and renamed over it only when complete, so a failure or a stop leaves any
-// earlier file as it was and nothing behind.
-// A link is written through to the file it names. Failures are thrown in Japanese.
+// it, as a run of `job` (refused with "現在印刷中です" while it runs), into a
+// files::Replacement of `target`: a chain of links is followed to the file it ends at, and that
+// file is replaced only by a whole PDF, so a failure or a stop leaves any earlier file as it was
+// and nothing behind. A target that is one of `inputs` (the address and settings files read),
+// read-only or not a regular file is refused before any card is drawn. Failures are thrown in
+// Japanese.
 JobEnd writeCardPdf(CardJob& job, const QString& target, int first, int last,
                     const std::function<drawing::CardPicture(int row)>& cardOf,
-                    const CardDone& afterCard = {});
+                    const CardDone& afterCard = {}, const QStringList& inputs = {});
 
 } // namespace rinova::printing

@@ -1,16 +1,17 @@
 #include "printing/printer_surface.h"
 
 #include "drawing/playback.h"
+#include "files/temporary_file.h"
 #include "printing/paper.h"
 #include "printing/spooler.h"
 #include "text/failure.h"
 
 #include <QDir>
+#include <QFile>
 #include <QPainter>
 #include <QPrintEngine>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QTemporaryFile>
 #include <cmath>
 
 namespace rinova::printing {
@@ -143,7 +144,7 @@ void playOnSheet(const drawing::CardPicture& picture, QPainter& canvas) {
 
 struct PrinterSurface::Job {
     std::unique_ptr<QPrinter> printer;
-    std::unique_ptr<QTemporaryFile> spoolFile; // the job's file while it goes to a queue
+    std::unique_ptr<files::TemporaryFile> spoolFile; // the job's file while it goes to a queue
     QPainter painter;
     int pages = 0;
 };
@@ -180,11 +181,11 @@ void PrinterSurface::beginDoc() {
             throw text::Failure(kInvalidPrinter);
         // The job is written to a file of ours and spooled when it ends, so that the spooler's
         // answer can be examined and a dropped job never reaches the queue.
-        job->spoolFile = std::make_unique<QTemporaryFile>(QDir::tempPath() +
-                                                          QStringLiteral("/rinova-XXXXXX.job"));
-        if (!job->spoolFile->open()) throw text::Failure(kCannotStart);
+        job->spoolFile = files::TemporaryFile::create(QFile::encodeName(QDir::tempPath()),
+                                                      "rinova-job", 0600, nullptr);
+        if (!job->spoolFile) throw text::Failure(kCannotStart);
         job->spoolFile->close();
-        job->printer->setOutputFileName(job->spoolFile->fileName());
+        job->printer->setOutputFileName(job->spoolFile->toolkitPath());
         if (job->printer->outputFormat() != QPrinter::NativeFormat)
             throw text::Failure(kCannotStart);
     } else if (!current.isValid()) {
@@ -216,7 +217,7 @@ QString PrinterSurface::endDoc() {
         throw printFailed(QStringLiteral("ジョブを終了できません"));
     if (!job->spoolFile) return {};
     return spoolFile(job->printer->printerName(), spoolerOptions(*job->printer),
-                     job->spoolFile->fileName());
+                     job->spoolFile->toolkitPath());
 }
 
 void PrinterSurface::abortDoc() noexcept {

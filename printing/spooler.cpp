@@ -1,5 +1,6 @@
 #include "printing/spooler.h"
 
+#include "files/system_error.h"
 #include "text/failure.h"
 
 #include <QFile>
@@ -124,9 +125,10 @@ SpoolJob::SpoolJob(const QString& queue, const SpoolOptions& options) {
     const QByteArray printer = printer_.toUtf8();
     const QByteArray instance = queue.section(u'/', 1).toUtf8();
     http_ = connectToService();
+    // A failed connection leaves errno to its clean-up (always EBADF), not to its cause.
     if (!http_)
         throw text::Failure(failed(QStringLiteral("印刷サービスに接続できません"),
-                                   QString::fromLocal8Bit(std::strerror(errno))));
+                                   QStringLiteral("印刷サービスが動いていないか、つながりません")));
 
     cups_option_t* list = nullptr;
     int count = 0;
@@ -180,7 +182,7 @@ void SpoolJob::write(const char* data, qsizetype size) {
         cupsWriteRequestData(http_, data, static_cast<std::size_t>(size)) != HTTP_STATUS_CONTINUE) {
         const int error = httpError(http_);
         fail(QStringLiteral("印刷の途中で印刷サービスが止まりました"),
-             error ? QString::fromLocal8Bit(std::strerror(error)) : lastWords());
+             error ? files::systemErrorText(error) : lastWords());
     }
 }
 

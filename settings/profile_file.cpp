@@ -2,29 +2,16 @@
 // bytes and every line the program does not touch stays exactly as it was.
 #include "settings/profile_file.h"
 
+#include "files/file_name.h"
+#include "files/file_read.h"
+#include "files/folder_lock.h"
+#include "files/replacement.h"
 #include "text/cp932.h"
 #include "text/failure.h"
-#include "text/file_name.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <algorithm>
-#include <atomic>
-#include <cerrno>
-#include <chrono>
-#include <condition_variable>
-#include <csignal>
-#include <cstdint>
-#include <dirent.h>
-#include <fcntl.h>
-#include <memory>
-#include <mutex>
-#include <random>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <thread>
-#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -220,288 +207,27 @@ QString fullPath(const QString& path) {
     throw text::Failure(QStringLiteral("%1 に書き込めません").arg(fullPath(path)));
 }
 
-// No write bit at all counts as read-only, also for root, who may write anything.
-bool hasWriteBit(const struct stat& st) {
-    return (st.st_mode & 0222) != 0;
-}
-
-struct Fd {
-    int fd = -1;
-    explicit Fd(int f) : fd(f) {}
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    ~Fd() {
-        if (fd >= 0) ::close(fd);
-    }
-};
-
-enum class Taken { Missing, Read, NotRegular, TooLarge, Unreadable };
-
-struct FileBytes {
-    Taken taken = Taken::Missing;
-    std::string bytes;
-    struct stat st {};
-};
-
-// Opens without blocking (a named pipe with no writer must not hold the program up), takes only
-// a regular file, and reads at most the bound (a device or a huge file is never read through).
-FileBytes takeFile(const QByteArray& path) {
-    FileBytes out;
-    const Fd file(::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (file.fd < 0) {
-        out.taken = (errno == ENOENT || errno == ENOTDIR) ? Taken::Missing : Taken::Unreadable;
-        return out;
-    }
-    if (::fstat(file.fd, &out.st) != 0) {
-        out.taken = Taken::Unreadable;
-        return out;
-    }
-    constexpr std::size_t bound = ProfileFile::kMaxFileBytes;
-    if (!S_ISREG(out.st.st_mode)) {
-        out.taken = Taken::NotRegular;
-        return out;
-    }
-    if (out.st.st_size < 0 || static_cast<std::uintmax_t>(out.st.st_size) > bound) {
-        out.taken = Taken::TooLarge;
-        return out;
-    }
-    // One byte more than the file holds tells whether it grew past the bound meanwhile.
-    out.bytes.resize(static_cast<std::size_t>(out.st.st_size) + 1);
-    std::size_t got = 0;
-    for (;;) {
-        if (got == out.bytes.size()) {
-            if (got > bound) break;
-            out.bytes.resize(std::min(got + 65536, bound + 1));
-        }
-        const ssize_t n = ::read(file.fd, out.bytes.data() + got, out.bytes.size() - got);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            out.bytes.clear();
-            out.taken = Taken::Unreadable;
-            return out;
-        }
-        if (n == 0) break;
-        got += static_cast<std::size_t>(n);
-    }
-    out.bytes.resize(std::min(got, bound + 1));
-    if (got > bound) {
-        out.bytes.clear();
-        out.taken = Taken::TooLarge;
-        return out;
-    }
-    out.taken = Taken::Read;
-    return out;
-}
-
-bool writeAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
-QByteArray folderOf(const QByteArray& path) {
-    const qsizetype slash = path.lastIndexOf('/');
-    return slash <= 0 ? QByteArray("/") : path.left(slash);
-}
-
-QByteArray nameOf(const QByteArray& path) {
-    return path.mid(path.lastIndexOf('/') + 1);
-}
-
-// The file a chain of symbolic links ends at (the path itself when it is no link); empty when
-// the chain loops or cannot be read. The links stay links: the file at their end is written.
-QByteArray finalTarget(QByteArray path) {
-    for (int hop = 0; hop < 40; ++hop) {
-        struct stat st {};
-        if (::lstat(path.constData(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
-        std::vector<char> buffer(4096);
-        const ssize_t n = ::readlink(path.constData(), buffer.data(), buffer.size());
-        if (n <= 0 || static_cast<std::size_t>(n) >= buffer.size()) return {};
-        QByteArray next(buffer.data(), n);
-        path = next.startsWith('/') ? next : folderOf(path) + '/' + next;
-    }
-    return {};
-}
-
-// Writers in any number of processes take turns through an advisory lock on the folder that
-// holds the file: it leaves no file behind, and works where the folder takes no new file.
-//
-// The wait is a blocking request, so the kernel hands the lock on as it is released; a writer
-// that only polled could starve behind one that writes back to back. It runs in a thread of its
-// own so that it can be given up: a holder that hangs would stall every other writer, so after
-// a moment the write goes on unlocked (still atomic where the folder allows). The request given
-// up stays queued until it is granted, and then lets go at once; while it waits, the lock counts
-// as stale and later writes do not wait for it again.
-class WriterLock {
-public:
-    explicit WriterLock(const QByteArray& folder)
-        : fd_(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
-        if (fd_ < 0) return;
-        if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) {
-            held_ = true;
-            return;
-        }
-        if (errno != EWOULDBLOCK || staleWaiter().load()) return;
-
-        auto request = std::make_shared<Request>();
-        request->fd = std::exchange(fd_, -1);
-        std::thread([request] {
-            int rc;
-            do
-                rc = ::flock(request->fd, LOCK_EX);
-            while (rc != 0 && errno == EINTR);
-            const std::lock_guard<std::mutex> guard(request->mutex);
-            if (request->givenUp) {
-                ::close(request->fd);
-                staleWaiter() = false;
-                return;
-            }
-            request->granted = rc == 0;
-            request->answered = true;
-            request->answer.notify_all();
-        }).detach();
-
-        std::unique_lock<std::mutex> lock(request->mutex);
-        if (request->answer.wait_for(lock, std::chrono::milliseconds(ProfileFile::kLockWaitMs),
-                                     [&] { return request->answered; })) {
-            fd_ = request->fd;
-            held_ = request->granted;
-        } else {
-            request->givenUp = true;
-            staleWaiter() = true;
-        }
-    }
-    WriterLock(const WriterLock&) = delete;
-    WriterLock& operator=(const WriterLock&) = delete;
-    ~WriterLock() {
-        if (fd_ >= 0) ::close(fd_); // releases the lock
-    }
-    bool held() const { return held_; }
-
-private:
-    struct Request {
-        std::mutex mutex;
-        std::condition_variable answer;
-        int fd = -1;
-        bool answered = false;
-        bool granted = false;
-        bool givenUp = false;
-    };
-    static std::atomic<bool>& staleWaiter() {
-        static std::atomic<bool> waiting{false};
-        return waiting;
-    }
-
-    int fd_ = -1;
-    bool held_ = false;
-};
-
-// Temporary files of writers that died before their rename (".NAME.<pid>-....tmp" whose
-// process is gone). Only while holding the lock: then no live writer is between its temporary
-// file and its rename.
-void removeDeadWritersFiles(const QByteArray& target) {
-    const QByteArray folder = folderOf(target);
-    const QByteArray prefix = "." + nameOf(target) + ".";
-    DIR* dir = ::opendir(folder.constData());
-    if (!dir) return;
-    while (const dirent* entry = ::readdir(dir)) {
-        const QByteArray name(entry->d_name);
-        if (!name.startsWith(prefix) || !name.endsWith(".tmp")) continue;
-        const QByteArray rest = name.mid(prefix.size());
-        const qsizetype dash = rest.indexOf('-');
-        bool isNumber = false;
-        const long pid = dash > 0 ? rest.left(dash).toLong(&isNumber, 10) : 0;
-        if (!isNumber || pid <= 0 || pid == ::getpid()) continue;
-        if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
-            ::unlinkat(::dirfd(dir), entry->d_name, 0);
-    }
-    ::closedir(dir);
-}
-
-enum class Replaced { Done, FolderRefused, Failed };
-
-// Writes a temporary file beside the target and renames it over the target, so the target is
-// either the old file or the whole new one.
-Replaced replaceFile(const QByteArray& target, std::string_view bytes, const struct stat* old) {
-    static std::atomic<unsigned> counter{0};
-    std::random_device random;
-    QByteArray tempPath;
-    int fd = -1;
-    for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
-        tempPath = folderOf(target) + "/." + nameOf(target) +
-                   QStringLiteral(".%1-%2-%3.tmp")
-                       .arg(::getpid())
-                       .arg(counter.fetch_add(1))
-                       .arg(random(), 8, 16, QLatin1Char('0'))
-                       .toLatin1();
-        fd = ::open(tempPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && (errno == EACCES || errno == EPERM)) return Replaced::FolderRefused;
-        if (fd < 0 && errno != EEXIST) return Replaced::Failed;
-    }
-    if (fd < 0) return Replaced::Failed;
-
-    bool ok = writeAll(fd, bytes);
-    if (ok && old) {
-        ok = ::fchmod(fd, old->st_mode & 07777) == 0;
-        if (old->st_uid != ::geteuid() || old->st_gid != ::getegid())
-            (void)!::fchown(fd, old->st_uid, old->st_gid); // best effort: only root may
-    }
-    ok = ok && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    ok = ok && ::rename(tempPath.constData(), target.constData()) == 0;
-    if (!ok) {
-        ::unlink(tempPath.constData());
-        return Replaced::Failed;
-    }
-    const Fd dir(::open(folderOf(target).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.fd >= 0) ::fsync(dir.fd);
-    return Replaced::Done;
-}
-
-// Where the folder takes no new file but the file itself may be written: the new bytes go over
-// the old ones. The room is reserved first, so a full disk fails before a byte has changed.
-bool writeInPlace(const QByteArray& target, std::string_view bytes, const struct stat& old) {
-    const Fd file(::open(target.constData(), O_WRONLY | O_CLOEXEC | O_NONBLOCK));
-    if (file.fd < 0) return false;
-    struct stat now {};
-    if (::fstat(file.fd, &now) != 0 || !S_ISREG(now.st_mode) || now.st_ino != old.st_ino ||
-        now.st_dev != old.st_dev)
-        return false;
-    const auto size = static_cast<off_t>(bytes.size());
-    if (size > now.st_size && ::fallocate(file.fd, 0, 0, size) != 0 && errno != EOPNOTSUPP)
-        return false;
-    return writeAll(file.fd, bytes) && ::ftruncate(file.fd, size) == 0 && ::fsync(file.fd) == 0;
-}
-
 } // namespace
 
 ProfileFile::ProfileFile(QString path) : path_(std::move(path)) {}
 
 std::string ProfileFile::contents() const {
     // The name's bytes need not be UTF-8 (rinova-cli --settings with a Shift-JIS name).
-    FileBytes file = takeFile(text::existingFileName(path_));
-    switch (file.taken) {
-    case Taken::Read:
+    files::FileContent file = files::readRegularFile(files::existingFileName(path_), kMaxFileBytes);
+    switch (file.outcome) {
+    case files::ReadOutcome::Read:
         return std::move(file.bytes);
-    case Taken::NotRegular:
+    case files::ReadOutcome::NotRegular:
         throw text::Failure(
             QStringLiteral("%1 は通常のファイルではないため、設定ファイルとして使えません")
                 .arg(fullPath(path_)));
-    case Taken::TooLarge:
+    case files::ReadOutcome::TooLarge:
         throw text::Failure(
             QStringLiteral("%1 は 1 MiB を超えているため、設定ファイルとして使えません")
                 .arg(fullPath(path_)));
-    case Taken::Missing:
-    case Taken::Unreadable:
-        break;
+    default:
+        return {};
     }
-    return {};
 }
 
 std::string ProfileFile::valueIn(std::string_view contents, std::string_view section,
@@ -517,39 +243,22 @@ std::string ProfileFile::read(std::string_view section, std::string_view key) co
 }
 
 void ProfileFile::write(std::string_view section, std::string_view key, std::string_view value) {
-    const QByteArray target = finalTarget(QFile::encodeName(QFileInfo(path_).absoluteFilePath()));
-    if (target.isEmpty()) cannotWrite(path_);
-
-    struct stat dirStat {};
-    if (::stat(folderOf(target).constData(), &dirStat) != 0 || !S_ISDIR(dirStat.st_mode))
+    try {
+        files::Replacement file(QFile::encodeName(QFileInfo(path_).absoluteFilePath()),
+                                fullPath(path_));
+        // Held from the read to the write, so that no other writer's key is lost.
+        const files::FolderLock lock(file.folder());
+        const files::FileContent old = files::readRegularFile(file.file(), kMaxFileBytes);
+        const bool exists = old.outcome != files::ReadOutcome::Missing;
+        if (exists && old.outcome != files::ReadOutcome::Read) cannotWrite(path_);
+        const std::string updated = withKey(old.bytes, section, key, safeValue(value));
+        if (exists && updated == old.bytes) return;
+        file.write(updated);
+        file.commit();
+    } catch (const text::Failure&) {
+        // Whatever the reason, the settings file's message names only the file.
         cannotWrite(path_);
-    // Only a writable regular file, or a new file in a writable folder, is worth a lock.
-    struct stat fileStat {};
-    const bool existed = ::stat(target.constData(), &fileStat) == 0;
-    if (!existed && errno != ENOENT) cannotWrite(path_);
-    if (existed && (!S_ISREG(fileStat.st_mode) || !hasWriteBit(fileStat))) cannotWrite(path_);
-    const bool replaceable = hasWriteBit(dirStat);
-    if (!existed && !replaceable) cannotWrite(path_);
-
-    const WriterLock lock(folderOf(target));
-    const FileBytes old = takeFile(target);
-    const bool exists = old.taken != Taken::Missing;
-    if (exists && (old.taken != Taken::Read || !hasWriteBit(old.st))) cannotWrite(path_);
-
-    const std::string updated = withKey(old.bytes, section, key, safeValue(value));
-    if (exists && updated == old.bytes) return;
-    if (replaceable) {
-        if (lock.held()) removeDeadWritersFiles(target);
-        switch (replaceFile(target, updated, exists ? &old.st : nullptr)) {
-        case Replaced::Done:
-            return;
-        case Replaced::FolderRefused:
-            break; // the write bit is there, yet the folder refuses us: write in place
-        case Replaced::Failed:
-            cannotWrite(path_);
-        }
     }
-    if (!exists || !writeInPlace(target, updated, old.st)) cannotWrite(path_);
 }
 
 } // namespace rinova::settings

@@ -14,8 +14,6 @@ public:
     static constexpr std::size_t kMaxValueBytes = 2047;
     // A real settings file holds a few KB; anything larger is not taken for one.
     static constexpr std::size_t kMaxFileBytes = 1 << 20;
-    // How long a writer waits for another one before it goes on without the lock.
-    static constexpr int kLockWaitMs = 1000;
 
     explicit ProfileFile(QString path);
     const QString& path() const { return path_; }
@@ -29,11 +27,12 @@ public:
                                std::string_view key);
     // The value, or "" when the file, the section or the key is missing; throws as contents().
     std::string read(std::string_view section, std::string_view key) const;
-    // Creates the file and the section when missing. Links are followed to the file they end
-    // at. Writers in other processes take turns (a lock on its folder, held from the read to
-    // the write). The file is replaced atomically where its folder allows it, else written in
-    // place. Throws text::Failure "%s に書き込めません" when the file cannot be written, also
-    // when it is not a regular file or too large to be a settings file.
+    // Creates the file and the section when missing; a write that changes nothing leaves the
+    // file alone. Written through files::Replacement (links followed to the file they end at,
+    // replaced whole, in place where the folder takes no new file), while writers in other
+    // processes take turns through files::FolderLock, held from the read to the write. Throws
+    // text::Failure "%s に書き込めません" when the file cannot be written, also when it is not
+    // a regular file or too large to be a settings file.
     void write(std::string_view section, std::string_view key, std::string_view value);
 
 private:

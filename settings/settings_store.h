@@ -1,5 +1,6 @@
-// The settings kept in the INI file: the eighteen raw texts of section
-// "SET", and the eight card layout values derived from them.
+// The settings kept in the INI file: the eighteen raw texts of section "SET", and the eight card
+// layout values derived from them. The file is read and written through ProfileFile: read only
+// when it is a regular file of at most 1 MiB, replaced whole, writers taking turns.
 #pragma once
 
 #include <QString>
@@ -84,11 +85,13 @@ public:
     explicit SettingsStore(QString iniPath);
     const QString& path() const { return path_; }
 
-    // Section "SET". Missing file, section or key give the empty text.
+    // Section "SET". A missing or unreadable file, section or key gives the empty text; a file
+    // that cannot be a settings file (not a regular file, larger than 1 MiB) throws
+    // text::Failure naming it.
     std::string read(std::string_view key) const;
     std::string read(Key key) const { return read(keyName(key)); }
-    // Makes the file's folder when it is missing. Throws text::Failure "%s に書き込めません" with
-    // the file's full path.
+    // Makes the file's folder (the user's alone) when it is missing, then writes the key. Throws
+    // text::Failure "%s に書き込めません" with the file's full path.
     void write(std::string_view key, std::string_view value);
     void write(Key key, std::string_view value) { write(keyName(key), value); }
 
@@ -98,9 +101,11 @@ public:
     // file (not a regular file, too large) is read as no file: the message saying so is
     // returned, and the load goes on with the defaults.
     QString startupLoad(RawSettings& raw, CardLayout& layout) const;
-    // Reads the three keys of one element again into the raw values ("" becomes "0").
+    // Reads the three keys of one element again into the raw values ("" becomes "0"); throws as
+    // read().
     void rereadElement(int element, RawSettings& raw) const;
-    // Sets the layout value to value + base, then writes the key as decimal text.
+    // Sets the layout value to value + base, then writes the key as decimal text; throws as
+    // write(), the layout value already set.
     void storeOffset(int element, Spin spin, std::int32_t value, CardLayout& layout);
 
 private:

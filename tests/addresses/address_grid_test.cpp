@@ -5,10 +5,19 @@
 #include "text/failure.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <atomic>
+#include <csignal>
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 
 using rinova::addresses::AddressGrid;
 using rinova::addresses::readAddressFile;
@@ -194,4 +203,96 @@ TEST(ReadAddressFile, FailureNamesTheFullPath) {
     // Devices are not address files (reading one might never end).
     EXPECT_EQ(message(QStringLiteral("/dev/zero")),
               QStringLiteral("ファイル /dev/zero は開けません"));
+}
+
+namespace {
+
+// Bytes of address space this process holds.
+rlim_t heldAddressSpace() {
+    const QByteArray status =
+        QByteArray::fromStdString(rinova::testing::readBytes(QStringLiteral("/proc/self/status")));
+    for (const QByteArray& line : status.split('\n'))
+        if (line.startsWith("VmSize:"))
+            return line.mid(7).trimmed().split(' ')[0].toULongLong() << 10;
+    return 0;
+}
+
+// What readAddressFile gives in a child process that may take `room` bytes of memory beyond
+// what it holds, within 20 s: "N bytes" read, or the failure's message.
+std::string readWithRoom(const QString& path, rlim_t room) {
+    int answer[2];
+    if (::pipe(answer) != 0) return "no pipe";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const rlim_t limit = heldAddressSpace() + room;
+        const rlimit r{limit, limit};
+        ::setrlimit(RLIMIT_AS, &r);
+        std::string said;
+        try {
+            said = std::to_string(readAddressFile(path).size()) + " bytes";
+        } catch (const Failure& f) {
+            said = f.message().toStdString();
+        } catch (const std::exception& e) {
+            said = e.what();
+        }
+        (void)!::write(answer[1], said.data(), said.size());
+        ::_exit(0);
+    }
+    ::close(answer[1]);
+    std::string said;
+    for (int waited = 0; waited < 2000 && ::waitpid(child, nullptr, WNOHANG) == 0; ++waited)
+        ::usleep(10000);
+    if (::kill(child, SIGKILL) == 0) said = "still reading after 20 s";
+    ::waitpid(child, nullptr, 0);
+    char buffer[512];
+    for (ssize_t n; (n = ::read(answer[0], buffer, sizeof buffer)) > 0;)
+        said.append(buffer, static_cast<std::size_t>(n));
+    ::close(answer[0]);
+    return said;
+}
+
+} // namespace
+
+// A file past 2 GiB, or past what memory takes, is named in a message of its own instead of
+// ending in a failed allocation; a file that grows while it is read is read as large as it was
+// when opened.
+TEST(ReadAddressFile, NeverReadsPastItsBound) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("住所.csv"));
+    const auto sparse = [&](off_t size) {
+        const int fd =
+            ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const bool ok = fd >= 0 && ::ftruncate(fd, size) == 0;
+        if (fd >= 0) ::close(fd);
+        return ok;
+    };
+    constexpr rlim_t kRoom = rlim_t(1) << 30;
+    ASSERT_TRUE(sparse(off_t(32) << 30));
+    EXPECT_EQ(readWithRoom(path, kRoom),
+              QStringLiteral("ファイル %1 は 2 GiB を超えているため読み込めません")
+                  .arg(path)
+                  .toStdString());
+    ASSERT_TRUE(sparse(off_t(3) << 29)); // 1.5 GiB
+    EXPECT_EQ(
+        readWithRoom(path, kRoom),
+        QStringLiteral("ファイル %1 を読み込むにはメモリが足りません").arg(path).toStdString());
+
+    // Grown by 16 MiB a millisecond (without taking room on disk), faster than anyone reads:
+    // read as large as it was when opened, or refused for its size, but never without end.
+    ASSERT_TRUE(sparse(0));
+    std::atomic<bool> growing{true};
+    std::thread grower([&] {
+        const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY);
+        for (off_t size = 0; growing && fd >= 0 && size < (off_t(1) << 40); ::usleep(1000))
+            (void)!::ftruncate(fd, size += off_t(16) << 20);
+        ::close(fd);
+    });
+    while (QFileInfo(path).size() < (16 << 20))
+        ::usleep(1000);
+    const std::string read = readWithRoom(path, kRoom);
+    growing = false;
+    grower.join();
+    EXPECT_THAT(read, ::testing::AnyOf(::testing::EndsWith(" bytes"),
+                                       ::testing::HasSubstr("を読み込むにはメモリが足りません"),
+                                       ::testing::HasSubstr("は 2 GiB を超えている")));
 }

@@ -4,10 +4,12 @@
 #include "app/main_window.h"
 #include "tests/support/print_helpers.h"
 #include "tests/support/test_support.h"
+#include "text/failure.h"
 #include "widgets/address_grid_view.h"
 #include "widgets/prompts.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -45,10 +47,16 @@ TEST_F(DeskJobs, APdfSavedFromTheWindowHasTheCliPdfsPages) {
     ASSERT_TRUE(
         QFile::copy(QStringLiteral(RINOVA_SOURCE_DIR "/tests/data/print_addresses.csv"), csv));
     open(csv, 2, 4);
-    const QString saved = dir.filePath(QStringLiteral("window.pdf"));
+    // Saved through a chain of links to the file at its end; the links stay links.
+    const QString saved = dir.filePath(QStringLiteral("saved.pdf"));
+    const QString chosen = dir.filePath(QStringLiteral("window.pdf"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("middle.pdf"), chosen));
+    ASSERT_TRUE(QFile::link(saved, dir.filePath(QStringLiteral("middle.pdf"))));
     prompts.confirmAnswers = {true};
-    prompts.saveAnswers = {saved};
+    prompts.saveAnswers = {chosen};
     form.saveSelectionAsPdf();
+    EXPECT_EQ(QFileInfo(chosen).symLinkTarget(), dir.filePath(QStringLiteral("middle.pdf")));
+    EXPECT_EQ(QFileInfo(dir.filePath(QStringLiteral("middle.pdf"))).symLinkTarget(), saved);
 
     EXPECT_EQ(prompts.questions.at(0).toStdString(), "ページ数は3枚です。PDFに保存しますね。");
     // The dialog opened beside the address file, on its name.
@@ -66,6 +74,19 @@ TEST_F(DeskJobs, APdfSavedFromTheWindowHasTheCliPdfsPages) {
         EXPECT_FALSE(testing::inkBox(mine).isNull());
         EXPECT_EQ(mine, testing::pdfPage(byCli, page, 150)) << "page " << page;
     }
+
+    // Never over the address file the cards come from.
+    const std::string before = testing::readBytes(csv);
+    prompts.confirmAnswers = {true};
+    prompts.saveAnswers = {csv};
+    QString said;
+    try {
+        form.saveSelectionAsPdf();
+    } catch (const text::Failure& f) {
+        said = f.message();
+    }
+    EXPECT_EQ(said, csv + QStringLiteral(" は読み込むファイルなので上書きできません"));
+    EXPECT_EQ(testing::readBytes(csv), before);
 }
 
 // While a job runs a second one is refused with "現在印刷中です": a PDF at once, a print once its

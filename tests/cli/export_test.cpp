@@ -1,10 +1,15 @@
 // What rinova-cli's exports do to the files they write and to standard output when things go
 // wrong: full disks, read-only files, links, their own input, rows that are not there, and
 // file names that are not UTF-8.
+#include "tests/support/print_helpers.h"
 #include "tests/support/test_support.h"
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QThread>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
@@ -184,7 +189,8 @@ TEST_F(Export, RefusesItsOwnInputsReadOnlyFilesAndNonFiles) {
 }
 
 // Through a link the file it names is replaced and the link stays; a replaced file keeps its
-// permissions, a new one gets those of any new file.
+// permissions, a new one gets those of any new file; in a folder that takes no new file the file
+// is written in place.
 TEST_F(Export, ReplacesThroughLinksAndKeepsPermissions) {
     ASSERT_EQ(::symlink("real.out", at("out.link").constData()), 0);
     const mode_t mask = ::umask(0);
@@ -202,10 +208,101 @@ TEST_F(Export, ReplacesThroughLinksAndKeepsPermissions) {
         EXPECT_EQ(state("out.link").substr(0, 7), "120777 ");
     }
     EXPECT_EQ(listing(), "addresses.csv\nnew.out\nout.link\nreal.out\n");
+
+    // A folder that takes no new file: the file itself is written in place, the same file.
+    ASSERT_EQ(::mkdir(at("locked").constData(), 0755), 0);
+    for (const QList<QByteArray>& args : exports("locked/old.out")) {
+        SCOPED_TRACE(args[0].toStdString());
+        put("locked/old.out", previous);
+        struct stat before {
+        }, after{};
+        ::stat(at("locked/old.out").constData(), &before);
+        ::chmod(at("locked").constData(), 0555);
+        const Outcome r = cli(args);
+        ::chmod(at("locked").constData(), 0755);
+        EXPECT_EQ(r.code, 0) << qPrintable(r.err);
+        ::stat(at("locked/old.out").constData(), &after);
+        EXPECT_EQ(after.st_ino, before.st_ino);
+        EXPECT_NE(state("locked/old.out").find(args[0] == "pdf" ? "%PDF" : "PNG"),
+                  std::string::npos);
+        EXPECT_EQ(listing(QStringLiteral("/locked")), "old.out\n");
+    }
 }
 
-// Standard output that takes nothing is a failure; a row past the end is refused by every
-// command that takes rows, with the same words and exit code, and nothing is written.
+// Every valid name is written, up to the longest one a folder takes: the hidden temporary name
+// beside it is never what fails.
+TEST_F(Export, NamesUpToTheLongestAFolderTakesAreWritten) {
+    for (const int length : {244, 250, 255})
+        for (const QList<QByteArray>& args : exports(QByteArray(length - 4, 'x') + ".out")) {
+            SCOPED_TRACE(std::to_string(length) + ' ' + args[0].toStdString());
+            const Outcome r = cli(args);
+            EXPECT_EQ(r.code, 0) << qPrintable(r.err);
+            EXPECT_EQ(listing(), "addresses.csv\n" + args.back().toStdString() + '\n');
+            ::unlink(at(args.back()).constData());
+        }
+}
+
+// A run ended by a signal that it can catch removes its temporary file, beside the export or, for
+// a print, in the temporary folder; one killed outright leaves it to the next write to that
+// folder, which removes it.
+TEST_F(Export, InterruptedRunsLeaveNoTemporaryFiles) {
+    QByteArray many;
+    for (int i = 0; i < 20000; ++i)
+        many += sjis(u"山田太郎,花子,123-4567,東京都架空区見本町1-2-3,,\r\n");
+    put("many.csv", many);
+    const QString tmp = dir.filePath(QStringLiteral("tmp"));
+    ASSERT_TRUE(QDir().mkdir(tmp));
+    const auto made = [](const QString& folder) {
+        return QDir(folder)
+            .entryList(QDir::Files | QDir::Hidden)
+            .filter(QRegularExpression(QStringLiteral("^\\.")))
+            .join(u' ')
+            .toStdString();
+    };
+    // Starts the run, waits for its temporary file, then ends the run with the signal.
+    const auto interrupt = [&](const QStringList& args, const QString& folder, int signal) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("TMPDIR"), tmp);
+        p.setProcessEnvironment(env);
+        p.setWorkingDirectory(dir.path());
+        p.start(QStringLiteral(RINOVA_BINARY_DIR "/cli/rinova-cli"), args);
+        QElapsedTimer clock;
+        clock.start();
+        while (made(folder).empty() && p.state() != QProcess::NotRunning && clock.elapsed() < 60000)
+            QThread::msleep(5);
+        const std::string during = made(folder);
+        ::kill(static_cast<pid_t>(p.processId()), signal);
+        p.waitForFinished(60000);
+        EXPECT_NE(during, "") << "no temporary file seen";
+        EXPECT_EQ(p.exitStatus(), QProcess::CrashExit) << "the run ended before the signal";
+        return made(folder);
+    };
+    const QStringList pdf = {QStringLiteral("pdf"),        QStringLiteral("many.csv"),
+                             QStringLiteral("--settings"), QStringLiteral("none.ini"),
+                             QStringLiteral("-o"),         QStringLiteral("out.pdf")};
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(strsignal(signal));
+        EXPECT_EQ(interrupt(pdf, dir.path(), signal), "");
+    }
+    EXPECT_NE(interrupt(pdf, dir.path(), SIGKILL), "");
+    EXPECT_EQ(cli(exports("other.png")[1]).code, 0);
+    EXPECT_EQ(made(dir.path()), "");
+    EXPECT_EQ(listing(), "addresses.csv\nmany.csv\nother.png\ntmp\n");
+
+    rinova::testing::PrivateScheduler scheduler;
+    if (!scheduler.running()) {
+        std::fprintf(stderr, "no print scheduler here: %s\n", qPrintable(scheduler.reason()));
+        return;
+    }
+    const QStringList print = {QStringLiteral("print"), QStringLiteral("many.csv"),
+                               QStringLiteral("--settings"), QStringLiteral("none.ini")};
+    EXPECT_EQ(interrupt(print, tmp, SIGTERM), "");
+}
+
+// Standard output that takes nothing, or is closed, is a failure; a row past the end is refused by
+// every command that takes rows, with the same words and exit code, and nothing is written.
 TEST_F(Export, FullStandardOutputAndRowsPastTheEndAreRefused) {
     How full;
     full.stdoutFile = QStringLiteral("/dev/full");
@@ -230,6 +327,10 @@ TEST_F(Export, FullStandardOutputAndRowsPastTheEndAreRefused) {
         EXPECT_EQ(r.err.toStdString(), c.said.toStdString()) << c.args.join(' ').data();
         EXPECT_TRUE(r.out.isEmpty());
     }
+    // A closed standard output is said in Japanese, and nothing lands in a file opened later.
+    const Outcome closed = sh(dir.path(), cliCommand({"grid", "addresses.csv"}) + " >&-");
+    EXPECT_EQ(closed.code, 1);
+    EXPECT_EQ(closed.err.toStdString(), "標準出力に書き込めません (ファイルが開かれていません)\n");
     EXPECT_EQ(listing(), "addresses.csv\n");
 }
 

@@ -60,7 +60,7 @@ TEST(PdfExport, OnlyACompleteFileReplacesTheOldOneAndNothingIsLeftBehind) {
              setrlimit(RLIMIT_FSIZE, &saved);
              return end;
          },
-         "ディスクの空きを確かめてください"},
+         "ディスクがいっぱいかもしれません"},
         {"stopped after 6 cards",
          [&] {
              return printing::writeCardPdf(job, link, 1, 50, card, [&](int done, int) {

@@ -126,7 +126,9 @@ TEST_F(Spooler, FailedJobSaysWhatHappenedAndLeavesNothingQueued) {
          QStringLiteral("プリンタ Cards はジョブを受け付けていません (")},
         {"queue removed", [] { sh(QStringLiteral("lpadmin -x Gone")); }, false,
          QStringLiteral("プリンタ Gone が見つかりません (")},
-        {"service stopped", stop, false, QStringLiteral("印刷サービスに接続できません (")},
+        {"service stopped", stop, false,
+         QStringLiteral(
+             "印刷サービスに接続できません (印刷サービスが動いていないか、つながりません")},
         {"service restarted mid-job", restart, true,
          QStringLiteral("印刷の途中で印刷サービスが止まりました (")},
         {"service stopped mid-job", stop, true,

@@ -1,5 +1,5 @@
 // The settings file against what else may stand at its path or write it at the same time: odd
-// kinds of file, other processes, unwritable folders, chains of links, dead writers' leftovers.
+// kinds of file, other processes, unwritable folders, chains of links.
 #include "settings/profile_file.h"
 #include "settings/settings_model.h"
 #include "tests/support/odd_files.h"
@@ -220,21 +220,6 @@ TEST_F(ProfileSafety, WritesReachTheFileWhereItLivesAndLeaveNothingBehind) {
     EXPECT_EQ(readBytes(real), "[SET]\r\nA=2\r\n");
     EXPECT_EQ(QFileInfo(middle).symLinkTarget(), real);
     EXPECT_EQ(QFileInfo(path).symLinkTarget(), middle);
-
-    // Temporary files of writers that died are removed; those of live ones are not.
-    const pid_t dead = ::fork();
-    if (dead == 0) ::_exit(0);
-    ASSERT_EQ(::waitpid(dead, nullptr, 0), dead);
-    const QString deadTemp = dir.filePath(QStringLiteral(".real.ini.%1-0-0a1b2c3d.tmp").arg(dead));
-    const QString liveTemp =
-        dir.filePath(QStringLiteral(".real.ini.%1-0-0a1b2c3d.tmp").arg(::getppid()));
-    for (const QString& f : {deadTemp, liveTemp, dir.filePath(".real.ini.x-0.tmp")})
-        writeBytes(f, "[SET]\r\n");
-    ProfileFile(path).write("SET", "A", "3");
-    EXPECT_FALSE(QFile::exists(deadTemp));
-    EXPECT_TRUE(QFile::exists(liveTemp));
-    EXPECT_TRUE(QFile::exists(dir.filePath(".real.ini.x-0.tmp")));
-    EXPECT_EQ(readBytes(real), "[SET]\r\nA=3\r\n");
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "text/file_name.h"
+#include "files/file_name.h"
 
 #include "text/cp932.h"
 
@@ -10,7 +10,7 @@
 #include <optional>
 #include <sys/stat.h>
 
-namespace rinova::text {
+namespace rinova::files {
 namespace {
 
 constexpr char16_t kEscapeBase = 0xDC00; // + a byte of 0x80..0xFF
@@ -54,8 +54,8 @@ bool exists(const QByteArray& path) {
 // The one entry of `folder` other than `part` itself that stands for the text of `part`.
 std::optional<QByteArray> findAgain(const QByteArray& folder, const QByteArray& part) {
     const QString text = fileNameFromBytes(part);
-    if (canEncode(text)) {
-        const std::string sjis = fromUnicode(text);
+    if (text::canEncode(text)) {
+        const std::string sjis = text::fromUnicode(text);
         const QByteArray candidate(sjis.data(), static_cast<qsizetype>(sjis.size()));
         if (candidate != part && exists(folder + candidate)) return candidate;
     }
@@ -145,7 +145,7 @@ QString displayFileName(QStringView name) {
             continue;
         }
         const QByteArray bytes = fileNameToBytes(part);
-        const QString sjis = toUnicode(std::string_view(bytes.constData(), bytes.size()));
+        const QString sjis = text::toUnicode(std::string_view(bytes.constData(), bytes.size()));
         out += sjis.contains(QChar::ReplacementCharacter) ? QString::fromUtf8(bytes) : sjis;
     }
     return out;
@@ -170,4 +170,4 @@ QByteArray existingFileName(QStringView name) {
     return path;
 }
 
-} // namespace rinova::text
+} // namespace rinova::files

@@ -1,14 +1,14 @@
 // File names as bytes: every name survives the trip through text, and messages read well.
+#include "files/file_name.h"
 #include "text/cp932.h"
-#include "text/file_name.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-using rinova::text::displayFileName;
-using rinova::text::fileNameFromBytes;
-using rinova::text::fileNameToBytes;
+using rinova::files::displayFileName;
+using rinova::files::fileNameFromBytes;
+using rinova::files::fileNameToBytes;
 
 QByteArray sjis(const char16_t* text) {
     return QByteArray::fromStdString(rinova::text::fromUnicode(QStringView(text)));

@@ -7,7 +7,7 @@
 #include <QString>
 #include <QStringView>
 
-namespace rinova::text {
+namespace rinova::files {
 
 // The name as text without losing a byte: UTF-8 decodes as such, and each byte that is not
 // part of valid UTF-8 becomes the lone surrogate U+DC80 + (byte - 0x80), which no UTF-8 name
@@ -26,4 +26,4 @@ QString displayFileName(QStringView name);
 // one entry that the toolkit decodes to the same text. Without a match, the name's own bytes.
 QByteArray existingFileName(QStringView name);
 
-} // namespace rinova::text
+} // namespace rinova::files
