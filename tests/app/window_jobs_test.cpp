@@ -40,13 +40,17 @@ protected:
             QTest::keyClick(&form.grid(), Qt::Key_Down, Qt::ShiftModifier);
         ASSERT_EQ(form.grid().selectionBottom() - form.grid().selectionTop(), last - first);
     }
+    // The test rows copied to `csv`, rows 2 to 4 selected.
+    void openPrintAddresses(const QString& csv) {
+        ASSERT_TRUE(
+            QFile::copy(QStringLiteral(RINOVA_SOURCE_DIR "/tests/data/print_addresses.csv"), csv));
+        open(csv, 2, 4);
+    }
 };
 
 TEST_F(DeskJobs, APdfSavedFromTheWindowHasTheCliPdfsPages) {
     const QString csv = dir.filePath(QStringLiteral("list.csv"));
-    ASSERT_TRUE(
-        QFile::copy(QStringLiteral(RINOVA_SOURCE_DIR "/tests/data/print_addresses.csv"), csv));
-    open(csv, 2, 4);
+    openPrintAddresses(csv);
     // Saved through a chain of links to the file at its end; the links stay links.
     const QString saved = dir.filePath(QStringLiteral("saved.pdf"));
     const QString chosen = dir.filePath(QStringLiteral("window.pdf"));
@@ -93,10 +97,7 @@ TEST_F(DeskJobs, APdfSavedFromTheWindowHasTheCliPdfsPages) {
 // dialog is confirmed during a print and at once during a PDF, a printer set-up only while the
 // printer is in the job. The running job goes on to its end either way.
 TEST_F(DeskJobs, WhileAJobRunsTheOtherCommandsAreRefusedAsTheyWereAsked) {
-    const QString csv = dir.filePath(QStringLiteral("list.csv"));
-    ASSERT_TRUE(
-        QFile::copy(QStringLiteral(RINOVA_SOURCE_DIR "/tests/data/print_addresses.csv"), csv));
-    open(csv, 2, 4);
+    openPrintAddresses(dir.filePath(QStringLiteral("list.csv")));
     const QString printed = dir.filePath(QStringLiteral("printed.pdf"));
     const QString saved = dir.filePath(QStringLiteral("saved.pdf"));
     const QString elsewhere = dir.filePath(QStringLiteral("elsewhere.pdf"));
