@@ -8,7 +8,8 @@
 
 namespace rinova::app {
 
-JobStatusBar::JobStatusBar(QWidget* parent) : QStatusBar(parent) {
+JobStatusBar::JobStatusBar(printing::CardJob& job, QWidget* parent)
+    : QStatusBar(parent), job_(job) {
     setSizeGripEnabled(false);
     label_ = new QLabel;
     bar_ = new QProgressBar;
@@ -28,30 +29,29 @@ JobStatusBar::JobStatusBar(QWidget* parent) : QStatusBar(parent) {
 }
 
 printing::CardDone JobStatusBar::watch(const QString& doing) {
-    stopAsked_ = false;
     stop_->setEnabled(true);
     return [this, doing](int done, int total) {
-        if (total > 1 && !stopAsked_) {
-            label_->setText(QStringLiteral("%1… %2 / %3 枚").arg(doing).arg(done).arg(total));
-            bar_->setRange(0, total);
-            bar_->setValue(done);
-            if (isHidden()) show();
-        }
         // A stopped job is dropped at once; what the user is then told stands alone.
-        if (stopAsked_) hide();
-        return !stopAsked_;
+        if (job_.stopAsked()) {
+            hide();
+            return;
+        }
+        if (total < 2) return;
+        label_->setText(QStringLiteral("%1… %2 / %3 枚").arg(doing).arg(done).arg(total));
+        bar_->setRange(0, total);
+        bar_->setValue(done);
+        if (isHidden()) show();
     };
 }
 
 void JobStatusBar::finish() {
     hide();
     label_->clear();
-    stopAsked_ = false;
 }
 
 void JobStatusBar::stop() {
-    if (isHidden() || stopAsked_) return;
-    stopAsked_ = true;
+    if (isHidden() || job_.stopAsked()) return;
+    job_.stop();
     stop_->setEnabled(false);
     label_->setText(QStringLiteral("中止しています…"));
 }

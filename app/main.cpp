@@ -57,10 +57,7 @@ int main(int argc, char** argv) {
     widgets::useJapanese();
 
     // The faces the system names, the window font among them, mapped onto installed fonts.
-    drawing::installFaceSubstitutions();
-    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
-    font.setPixelSize(12);
-    QApplication::setFont(font);
+    QApplication::setFont(drawing::windowFont());
 
     const QString settingsPath = settings::settingsFileFor(QCoreApplication::applicationFilePath());
     app::MainWindow mainWindow(settingsPath);

@@ -101,7 +101,8 @@ QString missingFaces(const QStringList& fontList, const QStringList& faces) {
 
 MainWindow::MainWindow(QString settingsPath, QWidget* parent)
     : QMainWindow(parent),
-      settings_(std::make_unique<settings::SettingsModel>(std::move(settingsPath))) {
+      settings_(std::make_unique<settings::SettingsModel>(std::move(settingsPath))),
+      printCommand_(job_), pdfCommand_(job_) {
     setWindowTitle(QStringLiteral("Rinova Ver1.2"));
     resize(kOuterSize);
     move(331, 190);
@@ -125,7 +126,7 @@ MainWindow::MainWindow(QString settingsPath, QWidget* parent)
     grid_->setFocus();
 
     // Shown only while a job of several cards runs.
-    jobStatus_ = new JobStatusBar(this);
+    jobStatus_ = new JobStatusBar(job_, this);
     setStatusBar(jobStatus_);
     jobStatus_->hide();
 
@@ -200,13 +201,13 @@ void MainWindow::startUp() {
         grid_->setNumberColumnWidth(30);
 
         // 5. The printer's font names, in the order reported.
-        if (QPrinterInfo::defaultPrinter().isNull())
+        if (printing::defaultPrinterInfo().isNull())
             throw text::Failure(QStringLiteral("デフォルト プリンタが存在しません"));
         printerFonts_->addItems(drawing::printerFontNames());
 
         // 6. The faces the cards are drawn with.
         verticalFaces_.clear();
-        for (const char16_t* face : card::VerticalFaces)
+        for (const char16_t* face : drawing::VerticalFaces)
             verticalFaces_ << QString::fromUtf16(face);
 
         // 7. Warn about faces the printer cannot draw.
@@ -352,11 +353,12 @@ struct JobShown {
 void MainWindow::printSelection() {
     // A grid without address rows has nothing to print.
     if (grid_->selectionTop() < 1) return;
-    if (pdfCommand_.saving()) throw text::Failure(QStringLiteral("現在印刷中です"));
+    // During a PDF export a print is refused at once; during a print the command refuses it
+    // once its dialog is confirmed, and the running job keeps its display.
+    if (job_.running() && !job_.runsOn(printCommand_.surface()))
+        throw text::Failure(QStringLiteral("現在印刷中です"));
     const int top = grid_->selectionTop(), bottom = grid_->selectionBottom();
-    // A print asked for during a job is refused by the command; the running job keeps its
-    // display.
-    const bool idle = !printCommand_.printing();
+    const bool idle = !job_.running();
     if (idle && !rowsLookRightOrUserGoesOn(top, bottom)) return;
     JobShown shown{idle ? jobStatus_ : nullptr};
     printCommand_.print(
@@ -379,8 +381,7 @@ bool MainWindow::rowsLookRightOrUserGoesOn(int top, int bottom) {
 
 void MainWindow::saveSelectionAsPdf() {
     if (grid_->selectionTop() < 1) return;
-    if (printCommand_.printing() || pdfCommand_.saving())
-        throw text::Failure(QStringLiteral("現在印刷中です"));
+    job_.refuseWhileRunning();
     if (!rowsLookRightOrUserGoesOn(grid_->selectionTop(), grid_->selectionBottom())) return;
     // Beside the address file, named after it, unless a PDF was saved before.
     QString suggested = savedPdf_;

@@ -82,7 +82,9 @@ public:
     QAction& printName2Action() { return *printName2Action_; }
     QAction& fitTextAction() { return *fitTextAction_; }
     const QStringList& verticalFaces() const { return verticalFaces_; }
-    // The print command and its printer, for tests.
+    // The one job of cards that the print and PDF commands run, the print command and its
+    // printer, for tests.
+    printing::CardJob& cardJob() { return job_; }
     PrintCommand& printCommand() { return printCommand_; }
     // How far a job of several cards has got, and its stop command.
     JobStatusBar& jobStatus() { return *jobStatus_; }
@@ -125,6 +127,7 @@ private:
     QAction* fitTextAction_ = nullptr;
 
     std::unique_ptr<SettingsWindow> settingsWindow_;
+    printing::CardJob job_;
     PrintCommand printCommand_;
     PdfCommand pdfCommand_;
     JobStatusBar* jobStatus_ = nullptr;

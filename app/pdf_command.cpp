@@ -2,10 +2,8 @@
 
 #include "app/print_command.h"
 #include "printing/pdf_export.h"
-#include "text/failure.h"
 #include "widgets/prompts.h"
 
-#include <QCoreApplication>
 #include <QFileInfo>
 #include <algorithm>
 
@@ -14,7 +12,7 @@ namespace rinova::app {
 std::optional<QString> PdfCommand::save(int rowA, int rowB, const QString& suggested,
                                         const CardOf& cardOf, const printing::CardDone& afterCard,
                                         const QStringList& inputs) {
-    if (saving_) throw text::Failure(QStringLiteral("現在印刷中です"));
+    job_.refuseWhileRunning();
     const int first = std::max(std::min(rowA, rowB), 1);
     const int last = std::max(rowA, rowB);
     if (last < 1) return std::nullopt;
@@ -25,22 +23,9 @@ std::optional<QString> PdfCommand::save(int rowA, int rowB, const QString& sugge
     const std::optional<QString> target = prompts.savePdfFile(suggested);
     if (!target) return std::nullopt;
 
-    saving_ = true;
     const bool existed = QFileInfo::exists(*target);
-    printing::JobEnd end = printing::JobEnd::Completed;
-    try {
-        end = printing::writeCardPdf(
-            *target, first, last, cardOf,
-            [&](int done, int total) {
-                QCoreApplication::processEvents();
-                return !afterCard || afterCard(done, total);
-            },
-            inputs);
-    } catch (...) {
-        saving_ = false;
-        throw;
-    }
-    saving_ = false;
+    const printing::JobEnd end =
+        printing::writeCardPdf(job_, *target, first, last, cardOf, withEvents(afterCard), inputs);
     if (end == printing::JobEnd::Completed) return target;
     QString told =
         stoppedMessage(QStringLiteral("PDFへの保存"), QStringLiteral("保存"), first, last);

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "drawing/card_picture.h"
-#include "printing/printer_surface.h"
+#include "printing/card_job.h"
 
 #include <QString>
 #include <QStringList>
@@ -17,20 +17,21 @@ public:
     // The card of one grid row as the printer gets it.
     using CardOf = std::function<drawing::CardPicture(int row)>;
 
-    // Asks for the page count when more than one row is given, then for the file (the save
-    // dialog opens on `suggested`), and writes rows min(a, b) .. max(a, b). afterCard hears of
-    // each card once pending events are handled; answering false stops the job, leaves any
-    // earlier file as it was and tells the user. Returns the file written; nothing when
-    // cancelled or stopped. Failures are thrown; `inputs`, the files the cards are made from,
-    // are never written over.
+    // Jobs run as `job`, the one that the print command shares.
+    explicit PdfCommand(printing::CardJob& job) : job_(job) {}
+
+    // Refused with "現在印刷中です" while a job runs. Asks for the page count when more than
+    // one row is given, then for the file (the save dialog opens on `suggested`), and writes
+    // rows min(a, b) .. max(a, b). afterCard hears of each card once pending events are
+    // handled; a job stopped with CardJob::stop() leaves any earlier file as it was and the
+    // user is told. Returns the file written; nothing when cancelled or stopped. Failures are
+    // thrown; `inputs`, the files the cards are made from, are never written over.
     std::optional<QString> save(int rowA, int rowB, const QString& suggested, const CardOf& cardOf,
                                 const printing::CardDone& afterCard = {},
                                 const QStringList& inputs = {});
 
-    bool saving() const { return saving_; }
-
 private:
-    bool saving_ = false;
+    printing::CardJob& job_;
 };
 
 } // namespace rinova::app

@@ -10,11 +10,12 @@
 
 namespace rinova::app {
 
-PrintCommand::PrintCommand(printing::PrinterSource source) : surface_(std::move(source)) {}
+PrintCommand::PrintCommand(printing::CardJob& job, printing::PrinterSource source)
+    : job_(job), surface_(std::move(source)) {}
 
 void PrintCommand::adopt(std::unique_ptr<QPrinter> chosen) {
     // The dialog may have run inside a job's event handling; the running job keeps its printer.
-    if (surface_.printing()) throw text::Failure(QStringLiteral("現在印刷中です"));
+    if (job_.runsOn(surface_)) throw text::Failure(QStringLiteral("現在印刷中です"));
     surface_.setPrinter(std::move(chosen));
 }
 
@@ -44,13 +45,8 @@ void PrintCommand::print(int rowA, int rowB, const DrawRow& drawRow,
         return;
 
     QString waiting;
-    const printing::JobEnd end = printing::printCardJob(
-        surface_, first, last, [&](int row) { drawRow(surface_, row); },
-        [&](int done, int total) {
-            // Repaints, menus and the stop command stay alive while a long job spools.
-            QCoreApplication::processEvents();
-            return !afterCard || afterCard(done, total);
-        },
+    const printing::JobEnd end = job_.run(
+        surface_, first, last, [&](int row) { drawRow(surface_, row); }, withEvents(afterCard),
         &waiting);
     if (end == printing::JobEnd::Stopped)
         widgets::Prompts::current().message(
@@ -58,6 +54,13 @@ void PrintCommand::print(int rowA, int rowB, const DrawRow& drawRow,
     // The job waits in the queue of a stopped printer: the user must know to start it.
     else if (!waiting.isEmpty())
         widgets::Prompts::current().message(waiting);
+}
+
+printing::CardDone withEvents(const printing::CardDone& afterCard) {
+    return [afterCard](int done, int total) {
+        QCoreApplication::processEvents();
+        if (afterCard) afterCard(done, total);
+    };
 }
 
 QString stoppedMessage(const QString& job, const QString& verb, int first, int last) {

@@ -1,7 +1,7 @@
 #include "app/settings_window.h"
 
+#include "drawing/fonts.h"
 #include "settings/settings_model.h"
-
 #include "text/cp932.h"
 #include "widgets/byte_limited_edit.h"
 #include "widgets/completing_combo_box.h"
@@ -21,8 +21,6 @@
 namespace rinova::app {
 
 namespace {
-
-const QString kUiFace = QStringLiteral("ＭＳ Ｐゴシック");
 
 template <class W> W* place(W* w, int left, int top, int width, int height) {
     w->setGeometry(left, top, width, height);
@@ -56,12 +54,7 @@ SettingsWindow::~SettingsWindow() = default;
 
 void SettingsWindow::build() {
     setWindowTitle(QStringLiteral("文字設定"));
-    QFont::insertSubstitutions(kUiFace,
-                               {QStringLiteral("IPAPGothic"), QStringLiteral("IPA Pゴシック"),
-                                QStringLiteral("IPAexGothic"), QStringLiteral("Noto Sans CJK JP")});
-    QFont font(kUiFace);
-    font.setPixelSize(12);
-    setFont(font);
+    setFont(drawing::windowFont());
     setFixedSize(345, 469);
     move(36, 72);
 
@@ -80,9 +73,8 @@ void SettingsWindow::build() {
     c.sizeSpin = place(new widgets::SpinEdit(c.recipientGroup), 224, 36, 49, 21);
     label(c.recipientGroup, QStringLiteral("フォント変更"), 16, 80);
     c.faceCombo = place(new widgets::CompletingComboBox(c.recipientGroup), 16, 101, 137, 20);
-    c.faceCombo->addItems({QStringLiteral("@ＤＦ行書体"), QStringLiteral("@ＭＳ 明朝"),
-                           QStringLiteral("@ＭＳ ゴシック"), QStringLiteral("@HG行書体"),
-                           QStringLiteral("@HG創英角ﾎﾟｯﾌﾟ体")});
+    for (const char16_t* face : drawing::VerticalFaces)
+        c.faceCombo->addItem(QString::fromUtf16(face));
     c.faceCombo->setCurrentIndex(0);
 
     c.closeButton = place(new QPushButton(QStringLiteral("閉じる"), this), 135, 432, 75, 25);

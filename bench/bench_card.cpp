@@ -19,7 +19,7 @@ card::CardInputs fullCard() {
     in.postalCode = "123-4567";
     in.address1 = text::fromUnicode(u"東京都架空区見本町1-2-3");
     in.address2 = text::fromUnicode(u"コーポ見本101号");
-    in.layout = {130, 580, -320, 57, 930, -230, 830, -500};
+    in.layout = settings::defaultLayout();
     in.printSender = true;
     in.cardType = 0;
     in.faceIndex = 1;

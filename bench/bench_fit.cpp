@@ -23,7 +23,7 @@ card::CardInputs cardWith(bool longTexts, bool fit) {
                                     : u"東京都架空区見本町1-2-3");
     in.address2 =
         text::fromUnicode(longTexts ? u"見本タワー棟二十一階二一〇五号室" : u"コーポ見本101号");
-    in.layout = {130, 580, -320, 57, 930, -230, 830, -500};
+    in.layout = settings::defaultLayout();
     in.printSender = true;
     in.faceIndex = 1;
     in.sender = {"100",

@@ -6,6 +6,7 @@
 #include "card/card_geometry.h"
 #include "card/text_fit.h"
 #include "card/wrap_int.h"
+#include "drawing/fonts.h"
 #include "drawing/recording_canvas.h"
 #include "text/cp932.h"
 
@@ -15,10 +16,6 @@
 
 namespace rinova::card {
 
-const std::array<const char16_t*, 5> VerticalFaces = {
-    u"@ＤＦ行書体", u"@ＭＳ 明朝", u"@ＭＳ ゴシック", u"@HG行書体", u"@HG創英角ﾎﾟｯﾌﾟ体",
-};
-
 namespace {
 
 // The faces as Shift-JIS, encoded once.
@@ -26,7 +23,7 @@ const std::array<std::string, 5>& faceBytes() {
     static const std::array<std::string, 5> faces = [] {
         std::array<std::string, 5> out;
         for (std::size_t i = 0; i < out.size(); ++i)
-            out[i] = text::fromUnicode(VerticalFaces[i]);
+            out[i] = text::fromUnicode(drawing::VerticalFaces[i]);
         return out;
     }();
     return faces;
@@ -95,7 +92,7 @@ drawing::LogFont verticalFont(std::int32_t height, int faceIndex) {
     f.charSet = drawing::kShiftJisCharset;
     f.outPrecision = drawing::kOutTtOnlyPrecis;
     f.clipPrecision = drawing::kClipLhAngles;
-    if (faceIndex >= 0 && faceIndex < static_cast<int>(VerticalFaces.size()))
+    if (faceIndex >= 0 && faceIndex < static_cast<int>(drawing::VerticalFaces.size()))
         f.setFace(faceBytes()[static_cast<std::size_t>(faceIndex)]);
     return f;
 }

@@ -19,7 +19,8 @@ enum class Target {
     Other,   // any other surface: background, no guides
 };
 
-// Everything one card drawing reads, gathered by the main window.
+// Everything one card drawing reads; inputsForRow() (card_inputs.h) gathers it from a grid row
+// and the settings for the main window, rinova-cli and the tests.
 struct CardInputs {
     // Shift-JIS cells of the row: name 1, name 2, postal code, address 1, address 2.
     std::string name1, name2, postalCode, address1, address2;
@@ -28,7 +29,7 @@ struct CardInputs {
     // The settings window's choices.
     bool printSender = false; // 差出人印刷する
     int cardType = 0;         // 0 年賀状, 1 官製はがき
-    int faceIndex = 0;        // position in the face list, -1 for none
+    int faceIndex = 0;        // index into drawing::VerticalFaces; any other value: no face
     // The sender block: postal code parts, address 1, address 2, name 1, name 2, remark.
     std::array<std::string, 7> sender;
     Target target = Target::Preview;
@@ -36,16 +37,13 @@ struct CardInputs {
     bool fitText = true;
 };
 
-// The five vertical faces, in the order of the font list.
-extern const std::array<const char16_t*, 5> VerticalFaces;
-
 // How far a second text starts below the first so that both end level: ((len1 - len2) x size) / 2
 // with the lengths in bytes. The difference and the product wrap around in 32 bits, then the
 // product is halved toward zero.
 std::int32_t NameShift(std::size_t len1, std::size_t len2, std::int32_t size);
 
-// The vertical font of the card's columns at a height, in the face of the font list's index
-// (none outside 0..4).
+// The vertical font of the card's columns at a height, in the face drawing::VerticalFaces holds
+// at faceIndex (no face outside 0..4).
 drawing::LogFont verticalFont(std::int32_t height, int faceIndex);
 
 // What a postal-code cell gives to the seven boxes: its digits, half- or full-width, as
@@ -53,7 +51,10 @@ drawing::LogFont verticalFont(std::int32_t height, int faceIndex);
 // cell without any digit gives its characters as they are.
 QString postalCharacters(std::string_view cell);
 
-// Records the card. Arithmetic on layout values wraps around in 32 bits.
+// Records the card: the white background (not for the printer), the postal code, the
+// recipient's texts where planTexts() (text_fit.h) sets them, the sender block when it is to be
+// printed, and the red guides on the preview. Arithmetic on layout values wraps around in 32
+// bits.
 drawing::CardPicture renderCard(const CardInputs& in);
 
 } // namespace rinova::card

@@ -5,6 +5,7 @@
 #include "card/text_fit.h"
 #include "cli/commands.h"
 #include "cli/progress.h"
+#include "printing/card_job.h"
 #include "text/failure.h"
 
 #include <malloc.h>
@@ -68,7 +69,8 @@ QString printCards(printing::PrinterSurface& surface, const addresses::AddressGr
                    const settings::SettingsModel& settings, RowRange rows, const QString& what) {
     TerminalProgress progress(what);
     QString waiting;
-    printing::printCardJob(
+    printing::CardJob job;
+    job.run(
         surface, rows.first, rows.last,
         [&](int row) {
             surface.playCard(

@@ -40,7 +40,7 @@ std::optional<int> checkRowsToPrint(const addresses::AddressGrid& grid, RowRange
 // process instead of returning it to the system at once saves about a fifth of a long export.
 void keepFreedMemory();
 
-// Begins one job on the surface's current printer, draws each row's card as the printer gets
+// Runs one job on the surface's current printer: draws each row's card as the printer gets
 // it (no background, no guides) at the sheet's corner, and ends the job. A long job shows how
 // far it has got on a terminal, under the name `what`. Returns the notice of a job that waits in
 // the queue of a stopped printer.

@@ -47,7 +47,8 @@ int cmdPdf(const QStringList& args) {
         return *code;
 
     TerminalProgress progress(QStringLiteral("PDF 作成中"));
-    printing::writeCardPdf(output, rows.first, rows.last,
+    printing::CardJob job;
+    printing::writeCardPdf(job, output, rows.first, rows.last,
                            [&](int row) {
                                return card::renderCard(
                                    card::inputsForRow(grid, row, *settings, card::Target::Printer));

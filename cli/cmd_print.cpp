@@ -70,7 +70,7 @@ int cmdPrint(const QStringList& args) {
 
     printing::PrinterSource source = printing::defaultPrinter;
     if (!printerName.isEmpty()) {
-        const QPrinterInfo info = QPrinterInfo::printerInfo(printerName);
+        const QPrinterInfo info = printing::printerNamed(printerName);
         if (info.isNull()) {
             printError(QStringLiteral("プリンタ %1 はありません").arg(printerName));
             return 1;

@@ -23,7 +23,6 @@ printing::CardDone TerminalProgress::watcher() {
         if (terminal_ && total >= kLongJob &&
             (!shown_ || done == total || sinceShown_.elapsed() >= kIntervalMs))
             show(done, total);
-        return true;
     };
 }
 

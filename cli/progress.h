@@ -2,7 +2,7 @@
 // place ("印刷中 120 / 1000 枚"), ended when the job ends however it ends.
 #pragma once
 
-#include "printing/printer_surface.h"
+#include "printing/card_job.h"
 
 #include <QElapsedTimer>
 #include <QString>
@@ -22,7 +22,7 @@ public:
     TerminalProgress(const TerminalProgress&) = delete;
     TerminalProgress& operator=(const TerminalProgress&) = delete;
 
-    // The job's watcher: shows the count now and then, never stops the job.
+    // The job's watcher: shows the count now and then.
     printing::CardDone watcher();
 
 private:

@@ -18,15 +18,16 @@ struct Substitute {
     std::vector<const char*> families;
 };
 
-// The faces of the card and the free families that stand in for them, best first.
+// The faces of the card (the vertical ones without their "@") and the free families that stand
+// in for them, best first.
 const std::vector<Substitute>& substitutes() {
     static const std::vector<Substitute> table = {
-        {u"ＤＦ行書体", {"AoyagiKouzanFontT"}},
-        {u"ＭＳ 明朝", {"IPAexMincho", "IPAMincho"}},
-        {u"ＭＳ ゴシック", {"IPAexGothic", "IPAGothic"}},
-        {u"HG行書体", {"KouzanBrushFontGyousyo"}},
-        {u"HG創英角ﾎﾟｯﾌﾟ体", {"RocknRoll One"}},
-        {u"ＭＳ Ｐゴシック", {"IPAPGothic"}},
+        {VerticalFaces[0] + 1, {"AoyagiKouzanFontT"}},
+        {VerticalFaces[1] + 1, {"IPAexMincho", "IPAMincho"}},
+        {VerticalFaces[2] + 1, {"IPAexGothic", "IPAGothic"}},
+        {VerticalFaces[3] + 1, {"KouzanBrushFontGyousyo"}},
+        {VerticalFaces[4] + 1, {"RocknRoll One"}},
+        {DefaultFace, {"IPAPGothic"}},
     };
     return table;
 }
@@ -178,6 +179,13 @@ void installFaceSubstitutions() {
         QFont::insertSubstitutions(face, families);
         QFont::insertSubstitutions(QLatin1Char('@') + face, families);
     }
+}
+
+QFont windowFont() {
+    installFaceSubstitutions();
+    QFont font(QString::fromUtf16(DefaultFace));
+    font.setPixelSize(12);
+    return font;
 }
 
 const FontSet& fontSetFor(const QString& face) {

@@ -7,10 +7,21 @@
 
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <optional>
 #include <vector>
 
+class QFont;
+
 namespace rinova::drawing {
+
+// The five vertical faces of the card, in the order of the settings window's list, whose index
+// is the stored font choice; "@" marks the vertical variant of a face.
+inline constexpr std::array<const char16_t*, 5> VerticalFaces = {
+    u"@ＤＦ行書体", u"@ＭＳ 明朝", u"@ＭＳ ゴシック", u"@HG行書体", u"@HG創英角ﾎﾟｯﾌﾟ体",
+};
+// The upright face a new canvas starts with, and the face of the program's windows.
+inline constexpr const char16_t* DefaultFace = u"ＭＳ Ｐゴシック";
 
 // The face without its leading "@" (the vertical-variant mark).
 QString baseFaceName(const QString& face);
@@ -29,6 +40,8 @@ QStringList printerFontNames();
 // Registers the substitutes with QFont, so widgets asking for a face of the card get its
 // substitute. Safe to call more than once.
 void installFaceSubstitutions();
+// The font of the program's windows: the default face at 12 pixels, its substitutes registered.
+QFont windowFont();
 
 // A font file as fontconfig knows it.
 struct FontFile {

@@ -1,5 +1,6 @@
 #include "drawing/recording_canvas.h"
 
+#include "drawing/fonts.h"
 #include "text/cp932.h"
 
 #include <algorithm>
@@ -22,7 +23,7 @@ LogFont defaultCanvasFont() {
     f.height = 12; // replaced before the card draws text; any small size will do
     f.weight = 400;
     f.charSet = kShiftJisCharset;
-    f.setFace(text::fromUnicode(u"ＭＳ Ｐゴシック"));
+    f.setFace(text::fromUnicode(DefaultFace));
     return f;
 }
 

@@ -76,14 +76,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FuzzedDataProvider in(data, size);
     card::CardInputs c;
     settings::CardLayout& l = c.layout;
-    l.NameSize = pickValue(in, 130);
-    l.NameX = pickValue(in, 580);
-    l.NameY = pickValue(in, -320);
-    l.AddressSize = pickValue(in, 57);
-    l.Address1X = pickValue(in, 930);
-    l.Address1Y = pickValue(in, -230);
-    l.Address2X = pickValue(in, 830);
-    l.Address2Y = pickValue(in, -500);
+    const settings::CardLayout base = settings::defaultLayout();
+    for (std::int32_t settings::CardLayout::*field :
+         {&settings::CardLayout::NameSize, &settings::CardLayout::NameX,
+          &settings::CardLayout::NameY, &settings::CardLayout::AddressSize,
+          &settings::CardLayout::Address1X, &settings::CardLayout::Address1Y,
+          &settings::CardLayout::Address2X, &settings::CardLayout::Address2Y})
+        l.*field = pickValue(in, base.*field);
     c.printName2 = in.ConsumeBool();
     c.printSender = in.ConsumeBool();
     c.cardType = pickChoice(in);

@@ -46,7 +46,7 @@ std::int32_t pickHeight(FuzzedDataProvider& in) {
 
 std::string pickFace(FuzzedDataProvider& in) {
     const int choice = in.ConsumeIntegralInRange(0, 7);
-    if (choice < 5) return text::fromUnicode(card::VerticalFaces[choice]);
+    if (choice < 5) return text::fromUnicode(drawing::VerticalFaces[choice]);
     if (choice == 5) return {};
     if (choice == 6) return "@";
     return in.ConsumeRandomLengthString(31);

@@ -2,6 +2,7 @@
 
 #include "files/file_name.h"
 #include "files/replacement.h"
+#include "printing/printer_surface.h"
 #include "text/failure.h"
 
 #include <QPageLayout>
@@ -63,9 +64,10 @@ std::unique_ptr<QPrinter> cardPdfPrinter(const QString& file) {
     return printer;
 }
 
-JobEnd writeCardPdf(const QString& target, int first, int last,
+JobEnd writeCardPdf(CardJob& job, const QString& target, int first, int last,
                     const std::function<drawing::CardPicture(int row)>& cardOf,
                     const CardDone& afterCard, const QStringList& inputs) {
+    job.refuseWhileRunning();
     QList<QByteArray> read;
     for (const QString& input : inputs)
         read << files::existingFileName(input);
@@ -76,7 +78,7 @@ JobEnd writeCardPdf(const QString& target, int first, int last,
     bool drawing = false;
     JobEnd end = JobEnd::Completed;
     try {
-        end = printCardJob(
+        end = job.run(
             surface, first, last,
             [&](int row) {
                 drawing = true;

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "drawing/card_picture.h"
-#include "printing/printer_surface.h"
+#include "printing/card_job.h"
 
 #include <QString>
 #include <QStringList>
@@ -18,12 +18,13 @@ namespace rinova::printing {
 std::unique_ptr<QPrinter> cardPdfPrinter(const QString& file);
 
 // Writes the cards of rows first..last, each played at the page's corner as the printer gets
-// it, through printCardJob, into a files::Replacement of `target`: a chain of links is followed
-// to the file it ends at, and that file is replaced only by a whole PDF, so a failure or a stop
-// leaves any earlier file as it was and nothing behind. A target that is one of `inputs` (the
-// address and settings files read), read-only or not a regular file is refused before any card
-// is drawn. Failures are thrown in Japanese.
-JobEnd writeCardPdf(const QString& target, int first, int last,
+// it, as a run of `job` (refused with "現在印刷中です" while it runs), into a
+// files::Replacement of `target`: a chain of links is followed to the file it ends at, and that
+// file is replaced only by a whole PDF, so a failure or a stop leaves any earlier file as it was
+// and nothing behind. A target that is one of `inputs` (the address and settings files read),
+// read-only or not a regular file is refused before any card is drawn. Failures are thrown in
+// Japanese.
+JobEnd writeCardPdf(CardJob& job, const QString& target, int first, int last,
                     const std::function<drawing::CardPicture(int row)>& cardOf,
                     const CardDone& afterCard = {}, const QStringList& inputs = {});
 

@@ -24,7 +24,6 @@ const auto kCupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
 const QString kNoDefaultPrinter = QStringLiteral("デフォルト プリンタが存在しません");
 const QString kInvalidPrinter = QStringLiteral("選択したプリンタは有効ではありません");
 const QString kCannotStart = QStringLiteral("印刷を開始できません");
-const QString kBusy = QStringLiteral("現在印刷中です");
 
 text::Failure printFailed(const QString& detail) {
     return text::Failure(QStringLiteral("印刷に失敗しました: ") + detail);
@@ -80,9 +79,23 @@ SpoolOptions spoolerOptions(const QPrinter& printer) {
     return options;
 }
 
-std::unique_ptr<QPrinter> defaultPrinter() {
+QPrinterInfo printerNamed(const QString& name) {
+    for (const QString& listed : QPrinterInfo::availablePrinterNames())
+        if (listed.compare(name, Qt::CaseInsensitive) == 0)
+            return QPrinterInfo::printerInfo(listed);
+    return {};
+}
+
+QPrinterInfo defaultPrinterInfo() {
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    if (info.isNull() || info.printerName().isEmpty()) return nullptr;
+    if (!info.isNull() && !info.printerName().isEmpty()) return info;
+    const QString name = defaultDestination();
+    return name.isEmpty() ? QPrinterInfo() : printerNamed(name);
+}
+
+std::unique_ptr<QPrinter> defaultPrinter() {
+    const QPrinterInfo info = defaultPrinterInfo();
+    if (info.isNull()) return nullptr;
     return printerFor(info);
 }
 
@@ -152,20 +165,18 @@ QPrinter& PrinterSurface::printer() {
 }
 
 void PrinterSurface::setPrinter(std::unique_ptr<QPrinter> printer) {
-    if (printing()) throw text::Failure(kBusy);
     if (printer) current_ = std::move(printer);
 }
 
 void PrinterSurface::beginDoc() {
-    if (printing()) throw text::Failure(kBusy);
+    if (job_) throw text::Failure(kCannotStart);
     QPrinter& current = printer();
     auto job = std::make_unique<Job>();
     job->printer = clonePrinter(current);
     if (spools(current)) {
         // A queue that has gone away, or a copy that could not take the queue's name, would
         // silently print elsewhere.
-        if (current.printerName().isEmpty() ||
-            QPrinterInfo::printerInfo(current.printerName()).isNull() ||
+        if (current.printerName().isEmpty() || printerNamed(current.printerName()).isNull() ||
             job->printer->printerName() != current.printerName() || !job->printer->isValid())
             throw text::Failure(kInvalidPrinter);
         // The job is written to a file of ours and spooled when it ends, so that the spooler's
@@ -235,33 +246,6 @@ int PrinterSurface::pageNumber() const {
 
 QPainter* PrinterSurface::canvas() const {
     return job_ ? &job_->painter : nullptr;
-}
-
-JobEnd printCardJob(PrinterSurface& surface, int first, int last,
-                    const std::function<void(int row)>& drawCard, const CardDone& afterCard,
-                    QString* waitingNotice) {
-    const int total = last - first + 1;
-    surface.beginDoc();
-    try {
-        for (int row = first;; ++row) {
-            drawCard(row);
-            const bool goOn = !afterCard || afterCard(row - first + 1, total);
-            if (!surface.printing())
-                throw text::Failure(QStringLiteral("印刷に失敗しました: ジョブが中断されました"));
-            if (!goOn) {
-                surface.abortDoc();
-                return JobEnd::Stopped;
-            }
-            if (row == last) break;
-            surface.newPage();
-        }
-    } catch (...) {
-        surface.abortDoc();
-        throw;
-    }
-    const QString notice = surface.endDoc();
-    if (waitingNotice) *waitingNotice = notice;
-    return JobEnd::Completed;
 }
 
 } // namespace rinova::printing

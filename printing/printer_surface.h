@@ -1,5 +1,5 @@
-// The printer surface: the current printer, one print job on it at a time, and the canvas the
-// cards of that job are drawn on.
+// The printer surface: the current printer, the document of a job on it, and the canvas the
+// cards of that job are drawn on. Whether a job runs is the CardJob's to say.
 #pragma once
 
 #include "drawing/card_picture.h"
@@ -13,12 +13,21 @@
 
 class QPainter;
 class QPrinter;
+class QPrinterInfo;
 
 namespace rinova::printing {
 
+// The system's default destination; null when there is none. The toolkit alone finds none when
+// LPDEST or PRINTER names an instance, or a queue that has instances.
+QPrinterInfo defaultPrinterInfo();
 // A printer for the system's default destination, on its own default paper; nullptr when there
 // is none.
 std::unique_ptr<QPrinter> defaultPrinter();
+
+// The queue or instance ("QUEUE/INSTANCE") of that name as the print service lists it, in any
+// letter case; null when it lists none such. The toolkit alone takes an instance that does not
+// exist for its queue.
+QPrinterInfo printerNamed(const QString& name);
 
 // Where the current printer comes from when nobody has chosen one yet.
 using PrinterSource = std::function<std::unique_ptr<QPrinter>()>;
@@ -49,11 +58,11 @@ public:
     // The current printer, taken from the source on first use. Throws
     // "デフォルト プリンタが存在しません" when there is none (and tries again next time).
     QPrinter& printer();
-    // Makes another printer current; refused with "現在印刷中です" while a job runs.
+    // Makes another printer current; a document already begun keeps the copy it was begun on.
     void setPrinter(std::unique_ptr<QPrinter> printer);
 
-    // Begins one job with an empty document name on a copy of the current printer; page 1 is
-    // started. Throws when the printer is unusable or refuses the job.
+    // Begins one job's document with an empty name on a copy of the current printer; page 1 is
+    // started. Throws when the printer is unusable or refuses the job, or a document is open.
     void beginDoc();
     // Ends the current page and starts the next.
     void newPage();
@@ -64,7 +73,7 @@ public:
     // Drops the job without printing anything; never throws.
     void abortDoc() noexcept;
 
-    bool printing() const { return job_ != nullptr; }
+    bool documentOpen() const { return job_ != nullptr; }
     // Pages started in the current job (1 after beginDoc).
     int pageNumber() const;
     // The job's canvas: one object for the whole job; nullptr when idle.
@@ -80,20 +89,5 @@ private:
     std::unique_ptr<QPrinter> current_;
     std::unique_ptr<Job> job_;
 };
-
-// What a job's watcher hears after each card: how many are done and how many the job has.
-// Answering false stops the job.
-using CardDone = std::function<bool(int done, int total)>;
-enum class JobEnd { Completed, Stopped };
-
-// One job of cards, rows first..last, one card per page: begins the job, calls drawCard for each
-// row with the page ready on surface.canvas(), tells afterCard (which handles events while a long
-// job spools) and starts the next page; ends the job after the last. When afterCard answers
-// false the job is dropped, so nothing of it reaches the printer, and Stopped is returned. Any
-// failure, or a job that vanished meanwhile, drops the job and is thrown. A job that a stopped
-// printer keeps waiting in its queue leaves its notice in waitingNotice.
-JobEnd printCardJob(PrinterSurface& surface, int first, int last,
-                    const std::function<void(int row)>& drawCard, const CardDone& afterCard = {},
-                    QString* waitingNotice = nullptr);
 
 } // namespace rinova::printing

@@ -238,4 +238,13 @@ QString spoolFile(const QString& queue, const SpoolOptions& options, const QStri
     return job.finish();
 }
 
+QString defaultDestination() {
+    cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr);
+    if (!dest) return {};
+    QString name = QString::fromUtf8(dest->name);
+    if (dest->instance) name += u'/' + QString::fromUtf8(dest->instance);
+    cupsFreeDests(1, dest);
+    return name;
+}
+
 } // namespace rinova::printing

@@ -48,4 +48,8 @@ private:
 // Sends a finished job file as one job; returns the notice of SpoolJob::finish().
 QString spoolFile(const QString& queue, const SpoolOptions& options, const QString& file);
 
+// The print service's default destination for this user ("NAME" or "NAME/INSTANCE", from
+// LPDEST, PRINTER, the user's and the system's settings); empty when there is none.
+QString defaultDestination();
+
 } // namespace rinova::printing

@@ -98,6 +98,16 @@ OffsetSlot offsetSlot(int element, Spin spin) {
     throw std::out_of_range("card element or spin edit");
 }
 
+CardLayout defaultLayout() {
+    CardLayout layout;
+    for (int element : {Address1, Address2, Names})
+        for (Spin spin : {Horizontal, Vertical, Size}) {
+            const OffsetSlot slot = offsetSlot(element, spin);
+            layout.*slot.field = slot.base;
+        }
+    return layout;
+}
+
 QString settingsPathFor(const QString& executablePath) {
     const qsizetype nameStart = executablePath.lastIndexOf(QLatin1Char('/')) + 1;
     const qsizetype dot = executablePath.lastIndexOf(QLatin1Char('.'));

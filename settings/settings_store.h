@@ -69,6 +69,9 @@ struct OffsetSlot {
 };
 OffsetSlot offsetSlot(int element, Spin spin);
 
+// The layout of a file that holds no offsets: every value its base.
+CardLayout defaultLayout();
+
 // 32-bit two's-complement addition, as the layout arithmetic is defined.
 constexpr std::int32_t wrapAdd(std::int32_t a, std::int32_t b) {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));

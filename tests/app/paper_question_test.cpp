@@ -31,12 +31,13 @@ TEST(PaperQuestion, AJobOnOtherPaperIsAnnouncedBeforeItStarts) {
         testing::ScriptedPrompts prompts;
         prompts.printDialogAnswers = {true};
         prompts.paperAnswers = {c.goOn};
-        app::PrintCommand job{[&] {
-            auto printer = testing::pdfPrinter(out);
-            printer->setPageSize(QPageSize(c.paper));
-            printer->setPageOrientation(c.orientation);
-            return printer;
-        }};
+        printing::CardJob cardJob;
+        app::PrintCommand job{cardJob, [&] {
+                                  auto printer = testing::pdfPrinter(out);
+                                  printer->setPageSize(QPageSize(c.paper));
+                                  printer->setPageOrientation(c.orientation);
+                                  return printer;
+                              }};
         std::vector<size_t> toldBeforeCard;
         job.print(2, 2, [&](printing::PrinterSurface& s, int) {
             toldBeforeCard.push_back(prompts.paperNotices.size());

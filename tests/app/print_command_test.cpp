@@ -30,7 +30,8 @@ protected:
     QTemporaryDir dir;
     QString out = dir.filePath(QStringLiteral("job.pdf"));
     ScriptedPrompts prompts;
-    PrintCommand job{[this] { return testing::pdfPrinter(out); }};
+    printing::CardJob cardJob;
+    PrintCommand job{cardJob, [this] { return testing::pdfPrinter(out); }};
     std::vector<Drawn> drawn;
 
     PrintCommand::DrawRow recorder() {
@@ -57,7 +58,7 @@ TEST_F(PrintCommandTest, RangeIsConfirmedWithTheSheetCountAndPrintsOneCardPerPag
     const std::vector<Drawn> expected{
         {3, 1, true}, {4, 2, true}, {5, 3, true}, {6, 4, true}, {7, 5, true}};
     EXPECT_EQ(drawn, expected);
-    EXPECT_FALSE(job.printing());
+    EXPECT_FALSE(cardJob.running());
     // No page is started after the last card.
     EXPECT_EQ(testing::pdfPageCount(out), 5);
     EXPECT_TRUE(prompts.errors.empty());
@@ -177,7 +178,7 @@ TEST_F(PrintCommandTest, FailureMidJobDropsItAndTheNextJobPrints) {
     };
     EXPECT_FALSE(widgets::guarded([&] { job.print(1, 3, failing); }));
     EXPECT_EQ(prompts.errors, (std::vector<QString>{QStringLiteral("描画できません.")}));
-    EXPECT_FALSE(job.printing());
+    EXPECT_FALSE(cardJob.running());
     EXPECT_EQ(rowsDrawn(), (std::vector<int>{1, 2}));
     // The half job leaves no file behind that could pass for a print.
     EXPECT_FALSE(QFile::exists(out));
@@ -190,7 +191,8 @@ TEST_F(PrintCommandTest, FailureMidJobDropsItAndTheNextJobPrints) {
 
 TEST(PrintCommandWithoutPrinter, BothCommandsSayThereIsNoDefaultPrinter) {
     ScriptedPrompts prompts;
-    PrintCommand job{[] { return std::unique_ptr<QPrinter>(); }};
+    printing::CardJob cardJob;
+    PrintCommand job{cardJob, [] { return std::unique_ptr<QPrinter>(); }};
     prompts.printDialogAnswers = {true};
     prompts.setupAnswers = {true};
     bool drew = false;
@@ -201,19 +203,21 @@ TEST(PrintCommandWithoutPrinter, BothCommandsSayThereIsNoDefaultPrinter) {
     EXPECT_EQ(prompts.errors,
               (std::vector<QString>{QStringLiteral("デフォルト プリンタが存在しません."),
                                     QStringLiteral("デフォルト プリンタが存在しません.")}));
-    EXPECT_FALSE(job.printing());
+    EXPECT_FALSE(cardJob.running());
 }
 
 TEST(PrintCommandWithoutPrinter, AJobThatCannotBeginIsReportedAndLeavesTheStateIdle) {
     ScriptedPrompts prompts;
-    PrintCommand job{[] { return testing::pdfPrinter(QStringLiteral("/nonexistent-dir/x.pdf")); }};
+    printing::CardJob cardJob;
+    PrintCommand job{cardJob,
+                     [] { return testing::pdfPrinter(QStringLiteral("/nonexistent-dir/x.pdf")); }};
     prompts.printDialogAnswers = {true};
     bool drew = false;
     EXPECT_FALSE(
         widgets::guarded([&] { job.print(1, 1, [&](PrinterSurface&, int) { drew = true; }); }));
     EXPECT_EQ(prompts.errors, (std::vector<QString>{QStringLiteral("印刷を開始できません.")}));
     EXPECT_FALSE(drew);
-    EXPECT_FALSE(job.printing());
+    EXPECT_FALSE(cardJob.running());
 }
 
 } // namespace

@@ -68,7 +68,8 @@ TEST_F(PrintE2E, RowsThreeToSevenLandOnTheDefaultQueueOneCardPerPageInRowOrder) 
     testing::ScriptedPrompts prompts;
     prompts.confirmAnswers = {true};
     prompts.printDialogAnswers = {true};
-    app::PrintCommand job; // on the default printer: the scheduler's one queue
+    printing::CardJob cardJob;
+    app::PrintCommand job(cardJob); // on the default printer: the scheduler's one queue
     job.print(7, 3, [this](printing::PrinterSurface& s, int row) {
         s.playCard(card::renderCard(inputs(row)));
     });
@@ -135,14 +136,15 @@ TEST_F(PrintE2E, QueueThatRefusesJobsIsReported) {
     ASSERT_EQ(testing::runProgram(QStringLiteral("cupsreject"), {cups.queue()}).exitCode, 0);
     testing::ScriptedPrompts prompts;
     prompts.printDialogAnswers = {true};
-    app::PrintCommand job([this] { return queuePrinter(cups.queue()); });
+    printing::CardJob cardJob;
+    app::PrintCommand job(cardJob, [this] { return queuePrinter(cups.queue()); });
     int drawn = 0;
     widgets::guarded([&] { job.print(2, 2, [&](printing::PrinterSurface&, int) { ++drawn; }); });
     EXPECT_EQ(drawn, 1);
     ASSERT_EQ(prompts.errors.size(), 1u);
     EXPECT_TRUE(prompts.errors[0].startsWith(QStringLiteral("印刷に失敗しました: ")))
         << qPrintable(prompts.errors[0]);
-    EXPECT_FALSE(job.printing());
+    EXPECT_FALSE(cardJob.running());
     EXPECT_TRUE(cups.printedPdfs().isEmpty());
 }
 
@@ -159,7 +161,7 @@ TEST_F(PrintE2E, QueueRemovedAfterItWasChosenIsInvalid) {
         m = f.message();
     }
     EXPECT_EQ(m, QStringLiteral("選択したプリンタは有効ではありません"));
-    EXPECT_FALSE(s.printing());
+    EXPECT_FALSE(s.documentOpen());
 }
 
 } // namespace

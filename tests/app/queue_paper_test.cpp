@@ -1,9 +1,12 @@
 // Printing on a scheduler of the test's own: `rinova-cli print` uses the paper the queue's owner
-// set and announces another one; a stopped job never reaches the queue.
+// set and announces another one; a stopped job never reaches the queue; only printers that the
+// print service lists are printed on.
 #include "app/print_command.h"
 #include "printing/paper.h"
+#include "printing/printer_surface.h"
 #include "tests/support/print_helpers.h"
 #include "tests/support/test_support.h"
+#include "text/failure.h"
 
 #include <QPainter>
 #include <QPrinterInfo>
@@ -64,13 +67,82 @@ TEST(Queue, PrintUsesTheQueuesOwnPaperAndAStoppedJobNeverArrives) {
     testing::ScriptedPrompts prompts;
     prompts.confirmAnswers = {true};
     prompts.printDialogAnswers = {true};
+    printing::CardJob cardJob;
     app::PrintCommand job{
-        [] { return printing::printerFor(QPrinterInfo::printerInfo(u"CardQueue"_qs)); }};
+        cardJob, [] { return printing::printerFor(QPrinterInfo::printerInfo(u"CardQueue"_qs)); }};
     job.print(
         1, 1000, [](printing::PrinterSurface& s, int) { s.canvas()->drawRect(100, 100, 500, 500); },
-        [](int done, int) { return done < 400; });
+        [&](int done, int) {
+            if (done == 400) cardJob.stop();
+        });
     EXPECT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(jobsEver(), before);
+}
+
+// A queue, or an instance of one, is printed on when the print service lists it, in any letter
+// case; any other name is refused by name and nothing prints, whether rinova-cli is given it, it
+// is the default destination, or a printer the program chose before has it. The toolkit alone
+// takes a missing instance for its queue, and finds no default when LPDEST names an instance or
+// a queue that has one.
+TEST(Queue, OnlyPrintersThePrintServiceListsArePrintedOn) {
+    testing::PrivateScheduler cups(QStringLiteral("NameQueue"));
+    RINOVA_REQUIRE_SCHEDULER(cups);
+    ASSERT_TRUE(cups.addInstance(u"NameQueue/kept"_qs, {u"Collate=True"_qs}));
+    QTemporaryDir work;
+    const struct {
+        const char* name;
+        bool listed;
+    } cases[] = {
+        {"NameQueue", true},       {"NameQueue/kept", true}, {"namequeue/KEPT", true},
+        {"NameQueue/gone", false}, {"NameQueue/", false},    {"NoQueue/kept", false},
+    };
+    int printed = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString name = QString::fromUtf8(c.name);
+        EXPECT_EQ(printing::printerNamed(name).isNull(), !c.listed);
+
+        for (const bool asDefault : {false, true}) {
+            SCOPED_TRACE(asDefault ? "as the default" : "as --printer");
+            QStringList args{QStringLiteral("print"),
+                             QStringLiteral(RINOVA_SOURCE_DIR "/tests/data/print_addresses.csv"),
+                             QStringLiteral("--rows"),
+                             QStringLiteral("2"),
+                             QStringLiteral("--settings"),
+                             work.filePath(QStringLiteral("none.ini"))};
+            if (asDefault) {
+                qputenv("LPDEST", name.toUtf8());
+                EXPECT_EQ(printing::defaultPrinterInfo().isNull(), !c.listed);
+            } else {
+                args << QStringLiteral("--printer") << name;
+            }
+            const testing::CliRun r = testing::runCli(args);
+            qputenv("LPDEST", cups.queue().toUtf8());
+            const QString err = QString::fromUtf8(r.err);
+            EXPECT_EQ(r.exitCode, c.listed ? 0 : 1) << err.toStdString();
+            const QString refusal = asDefault
+                                        ? u"デフォルト プリンタが存在しません"_qs
+                                        : QStringLiteral("プリンタ %1 はありません").arg(name);
+            EXPECT_EQ(err.contains(refusal), !c.listed) << err.toStdString();
+            printed += c.listed;
+            EXPECT_EQ(cups.printedPdfs().size(), printed);
+        }
+
+        // Of a name the toolkit knows nothing of, it makes no printer at all.
+        if (QPrinterInfo::printerInfo(name).isNull()) continue;
+        printing::PrinterSurface surface([&] {
+            return std::make_unique<QPrinter>(QPrinterInfo::printerInfo(name),
+                                              QPrinter::HighResolution);
+        });
+        QString refused;
+        try {
+            surface.beginDoc();
+            surface.abortDoc();
+        } catch (const text::Failure& f) {
+            refused = f.message();
+        }
+        EXPECT_EQ(refused, c.listed ? QString() : u"選択したプリンタは有効ではありません"_qs);
+    }
 }
 
 } // namespace

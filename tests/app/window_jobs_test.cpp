@@ -1,11 +1,12 @@
-// The main window's jobs as a user meets them: a PDF of the selected rows, and a long print that
-// is stopped.
+// The main window's jobs as a user meets them: a PDF of the selected rows, what the other
+// commands do while a job runs, and a long print that is stopped.
 #include "app/job_status_bar.h"
 #include "app/main_window.h"
 #include "tests/support/print_helpers.h"
 #include "tests/support/test_support.h"
 #include "text/failure.h"
 #include "widgets/address_grid_view.h"
+#include "widgets/prompts.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -39,13 +40,17 @@ protected:
             QTest::keyClick(&form.grid(), Qt::Key_Down, Qt::ShiftModifier);
         ASSERT_EQ(form.grid().selectionBottom() - form.grid().selectionTop(), last - first);
     }
+    // The test rows copied to `csv`, rows 2 to 4 selected.
+    void openPrintAddresses(const QString& csv) {
+        ASSERT_TRUE(
+            QFile::copy(QStringLiteral(RINOVA_SOURCE_DIR "/tests/data/print_addresses.csv"), csv));
+        open(csv, 2, 4);
+    }
 };
 
 TEST_F(DeskJobs, APdfSavedFromTheWindowHasTheCliPdfsPages) {
     const QString csv = dir.filePath(QStringLiteral("list.csv"));
-    ASSERT_TRUE(
-        QFile::copy(QStringLiteral(RINOVA_SOURCE_DIR "/tests/data/print_addresses.csv"), csv));
-    open(csv, 2, 4);
+    openPrintAddresses(csv);
     // Saved through a chain of links to the file at its end; the links stay links.
     const QString saved = dir.filePath(QStringLiteral("saved.pdf"));
     const QString chosen = dir.filePath(QStringLiteral("window.pdf"));
@@ -86,6 +91,75 @@ TEST_F(DeskJobs, APdfSavedFromTheWindowHasTheCliPdfsPages) {
     }
     EXPECT_EQ(said, csv + QStringLiteral(" は読み込むファイルなので上書きできません"));
     EXPECT_EQ(testing::readBytes(csv), before);
+}
+
+// While a job runs a second one is refused with "現在印刷中です": a PDF at once, a print once its
+// dialog is confirmed during a print and at once during a PDF, a printer set-up only while the
+// printer is in the job. The running job goes on to its end either way.
+TEST_F(DeskJobs, WhileAJobRunsTheOtherCommandsAreRefusedAsTheyWereAsked) {
+    openPrintAddresses(dir.filePath(QStringLiteral("list.csv")));
+    const QString printed = dir.filePath(QStringLiteral("printed.pdf"));
+    const QString saved = dir.filePath(QStringLiteral("saved.pdf"));
+    const QString elsewhere = dir.filePath(QStringLiteral("elsewhere.pdf"));
+
+    enum Command { Print, SavePdf, SetUp };
+    auto give = [&](Command command) {
+        widgets::guarded([&] {
+            if (command == Print) form.printSelection();
+            if (command == SavePdf) form.saveSelectionAsPdf();
+            if (command == SetUp) form.setUpPrinter();
+        });
+    };
+    const struct {
+        const char* what;
+        Command running, asked;
+        int dialogs; // the asked command's dialogs that were shown
+        bool refused;
+    } cases[] = {
+        {"print during a print", Print, Print, 1, true},
+        {"PDF during a print", Print, SavePdf, 0, true},
+        {"set-up during a print", Print, SetUp, 1, true},
+        {"print during a PDF", SavePdf, Print, 0, true},
+        {"PDF during a PDF", SavePdf, SavePdf, 0, true},
+        {"set-up during a PDF", SavePdf, SetUp, 1, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(printed);
+        QFile::remove(saved);
+        form.printCommand().surface().setPrinter(testing::pdfPrinter(printed));
+        prompts.errors.clear();
+        prompts.confirmAnswers = {true, true, true, true};
+        prompts.printDialogAnswers = {true, true};
+        prompts.setupAnswers = {true};
+        prompts.saveAnswers = {saved, saved};
+        bool nested = false, asked = false;
+        int dialogs = 0;
+        prompts.onPrintDialog = prompts.onSetup = [&](QPrinter& p) {
+            if (!nested) return;
+            ++dialogs;
+            p.setOutputFileName(elsewhere);
+        };
+        // Menu commands arrive as events, handled between cards.
+        QTimer::singleShot(0, [&] {
+            nested = asked = true;
+            const std::size_t saveAnswers = prompts.saveAnswers.size();
+            give(c.asked);
+            dialogs += int(saveAnswers - prompts.saveAnswers.size());
+            nested = false;
+        });
+        give(c.running);
+
+        EXPECT_TRUE(asked);
+        EXPECT_EQ(dialogs, c.dialogs);
+        EXPECT_EQ(prompts.errors,
+                  c.refused ? std::vector<QString>{u"現在印刷中です."_qs} : std::vector<QString>{});
+        EXPECT_EQ(testing::pdfPageCount(c.running == Print ? printed : saved), 3);
+        EXPECT_EQ(form.printCommand().surface().printer().outputFileName(),
+                  c.refused ? printed : elsewhere);
+        EXPECT_FALSE(QFile::exists(elsewhere));
+        EXPECT_FALSE(form.cardJob().running());
+    }
 }
 
 TEST_F(DeskJobs, AStoppedThousandCardJobSaysItPrintedNothingAndPrintsNothing) {

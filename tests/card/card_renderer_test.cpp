@@ -1,6 +1,7 @@
 // The recorded card: what is drawn, where, with which font, in which order.
 #include "card/card_renderer.h"
 #include "card/to_vertical_text.h"
+#include "drawing/fonts.h"
 
 #include "tests/support/test_support.h"
 #include "text/cp932.h"
@@ -21,22 +22,9 @@ using drawing::RectOp;
 using drawing::TextOp;
 using rinova::testing::sjis;
 
-settings::CardLayout defaultLayout() {
-    settings::CardLayout l;
-    l.NameSize = 130;
-    l.NameX = 580;
-    l.NameY = -320;
-    l.AddressSize = 57;
-    l.Address1X = 930;
-    l.Address1Y = -230;
-    l.Address2X = 830;
-    l.Address2Y = -500;
-    return l;
-}
-
 CardInputs inputs() {
     CardInputs in;
-    in.layout = defaultLayout();
+    in.layout = settings::defaultLayout();
     return in;
 }
 
@@ -322,7 +310,7 @@ TEST(CardRenderer, FaceIndexOutsideTheListLeavesTheFaceEmpty) {
             EXPECT_EQ(t.font.face(), face) << index << " " << t.text.toStdString();
         }
         if (index >= 0 && index < 5) {
-            EXPECT_EQ(text::toUnicode(face), QString::fromUtf16(card::VerticalFaces[index]));
+            EXPECT_EQ(text::toUnicode(face), QString::fromUtf16(drawing::VerticalFaces[index]));
         }
     }
     EXPECT_EQ(sjis(u"@HG創英角ﾎﾟｯﾌﾟ体").size(), 16u) << "fits the 31 usable bytes";

@@ -24,7 +24,7 @@ struct Row {
 
 CardInputs card(const Row& r, int face, int cardType, bool sender) {
     CardInputs in;
-    in.layout = {130, 580, -320, 57, 930, -230, 830, -500};
+    in.layout = settings::defaultLayout();
     in.name1 = sjis(r.name1);
     in.name2 = sjis(r.name2);
     in.address1 = sjis(r.address1);

@@ -14,8 +14,7 @@
 namespace rinova::drawing {
 namespace {
 
-const char16_t* const kFaces[] = {u"@ＤＦ行書体", u"@ＭＳ 明朝", u"@ＭＳ ゴシック", u"@HG行書体",
-                                  u"@HG創英角ﾎﾟｯﾌﾟ体"};
+const auto& kFaces = VerticalFaces;
 const char16_t* const kStrings[] = {u"東京都千代田区一-二-三",
                                     u"コーポ・サンシャイン一〇一号",
                                     u"山田　太郎 様",

@@ -13,8 +13,7 @@ namespace {
 using namespace rinova::drawing;
 using rinova::testing::sjis;
 
-const char16_t* const kFaces[] = {u"@ＤＦ行書体", u"@ＭＳ 明朝", u"@ＭＳ ゴシック", u"@HG行書体",
-                                  u"@HG創英角ﾎﾟｯﾌﾟ体"};
+const auto& kFaces = VerticalFaces;
 
 TextOp column(const QString& text, const char16_t* face, std::int32_t advance) {
     TextOp op;

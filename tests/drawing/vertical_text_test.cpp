@@ -15,8 +15,7 @@ namespace rinova::drawing {
 namespace {
 
 const QString kMincho = QStringLiteral(u"@ＭＳ 明朝");
-const char16_t* const kFaces[] = {u"@ＤＦ行書体", u"@ＭＳ 明朝", u"@ＭＳ ゴシック", u"@HG行書体",
-                                  u"@HG創英角ﾎﾟｯﾌﾟ体"};
+const auto& kFaces = VerticalFaces;
 
 struct Ink {
     int left = INT_MAX, right = -1, top = INT_MAX, bottom = -1;
@@ -119,6 +118,54 @@ TEST(VerticalText, UprightTextStartsAtItsCellsTopLeft) {
         EXPECT_GE(ink.top, 50);
         EXPECT_LE(ink.bottom, 90);
         EXPECT_GT(ink.right, 20 + 3 * 40); // a line, not a column
+    }
+}
+
+// Fonts at the ends of the int range: a turn draws as its remainder of whole turns (3600 tenths
+// of a degree) does; a cell of more pixels per em than FreeType takes draws nothing, as Qt would
+// cache its glyphs as images of gigabytes, while large text below that limit is filled as
+// outlines.
+TEST(VerticalText, ExtremeTurnsAndHeightsDrawAsTheirRemainderOrNothing) {
+    enum Drawn { LikeItsRemainder, Ink, Nothing };
+    const struct {
+        const char16_t *text, *face;
+        std::int32_t escapement, height;
+        QPointF reference; // at 0.5 px a unit
+        Drawn drawn;
+    } cases[] = {
+        {u"あ", u"ＭＳ 明朝", INT32_MIN, 40, {30, 30}, LikeItsRemainder},
+        {u"あ", u"ＭＳ 明朝", INT32_MAX, 40, {30, 30}, LikeItsRemainder},
+        {u"■ab", u"@ＭＳ 明朝", 900, 4000, {1000, -970}, Ink}, // the square's middle
+        {u"■ab", u"@ＭＳ 明朝", 900, 200000, {30, 30}, Nothing},
+        {u"■ab", u"@ＭＳ 明朝", 900, INT32_MAX, {30, 30}, Nothing},
+        {u"■ab", u"@ＭＳ 明朝", 900, INT32_MIN, {30, 30}, Nothing},
+    };
+    auto drawn = [](const TextOp& op, QPointF reference) {
+        QImage image(60, 60, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        drawTextOp(painter, op, reference, 0.5);
+        return image;
+    };
+    auto painted = [](const QImage& image) {
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (image.pixel(x, y) != 0xFFFFFFFFu) return true;
+        return false;
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.height);
+        SCOPED_TRACE(c.escapement);
+        TextOp op;
+        op.text = QString::fromUtf16(c.text);
+        op.font.setFace(text::fromUnicode(c.face));
+        op.font.escapement = c.escapement;
+        op.font.height = c.height;
+        const QImage image = drawn(op, c.reference);
+        EXPECT_EQ(painted(image), c.drawn != Nothing);
+        if (c.drawn != LikeItsRemainder) continue;
+        op.font.escapement = c.escapement % 3600;
+        EXPECT_EQ(image, drawn(op, c.reference));
     }
 }
 

@@ -28,6 +28,7 @@ TEST(PdfExport, OnlyACompleteFileReplacesTheOldOneAndNothingIsLeftBehind) {
     const QString link = dir.filePath(QStringLiteral("link.pdf"));
     ASSERT_TRUE(QFile::link(target, link));
     const std::string old = "an earlier export\n";
+    printing::CardJob job;
     const struct {
         const char* what;
         std::function<JobEnd()> save;
@@ -35,7 +36,7 @@ TEST(PdfExport, OnlyACompleteFileReplacesTheOldOneAndNothingIsLeftBehind) {
     } failures[] = {
         {"a card cannot be drawn",
          [&] {
-             return printing::writeCardPdf(link, 1, 5, [](int row) {
+             return printing::writeCardPdf(job, link, 1, 5, [](int row) {
                  if (row == 3) throw text::Failure(QStringLiteral("描画できません"));
                  return card(row);
              });
@@ -51,7 +52,7 @@ TEST(PdfExport, OnlyACompleteFileReplacesTheOldOneAndNothingIsLeftBehind) {
              setrlimit(RLIMIT_FSIZE, &full);
              JobEnd end = JobEnd::Completed;
              try {
-                 end = printing::writeCardPdf(link, 1, 200, card);
+                 end = printing::writeCardPdf(job, link, 1, 200, card);
              } catch (...) {
                  setrlimit(RLIMIT_FSIZE, &saved);
                  throw;
@@ -62,8 +63,9 @@ TEST(PdfExport, OnlyACompleteFileReplacesTheOldOneAndNothingIsLeftBehind) {
          "ディスクがいっぱいかもしれません"},
         {"stopped after 6 cards",
          [&] {
-             return printing::writeCardPdf(link, 1, 50, card,
-                                           [](int done, int) { return done < 7; });
+             return printing::writeCardPdf(job, link, 1, 50, card, [&](int done, int) {
+                 if (done == 6) job.stop();
+             });
          },
          ""},
     };
@@ -85,7 +87,7 @@ TEST(PdfExport, OnlyACompleteFileReplacesTheOldOneAndNothingIsLeftBehind) {
     }
 
     // Written through the link, which stays a link.
-    EXPECT_EQ(printing::writeCardPdf(link, 3, 7, card), JobEnd::Completed);
+    EXPECT_EQ(printing::writeCardPdf(job, link, 3, 7, card), JobEnd::Completed);
     EXPECT_TRUE(QFileInfo(link).isSymLink());
     EXPECT_EQ(testing::pdfPageCount(target), 5);
     EXPECT_EQ(testing::pdfPageSizePt(target), QSizeF(284, 420));

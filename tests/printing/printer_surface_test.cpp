@@ -89,11 +89,11 @@ TEST(PrinterSurface, OffsetOfAnyOtherDeviceIsZero) {
     EXPECT_EQ(printing::physicalOffset(painter), QPoint(0, 0));
 }
 
-TEST(PrinterSurface, OneCanvasForTheWholeJobAndOneJobAtATime) {
+TEST(PrinterSurface, OneCanvasForTheWholeJob) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("job.pdf"));
     PrinterSurface s([&] { return testing::pdfPrinter(path); });
-    EXPECT_FALSE(s.printing());
+    EXPECT_FALSE(s.documentOpen());
     EXPECT_EQ(s.canvas(), nullptr);
 
     s.beginDoc();
@@ -101,18 +101,19 @@ TEST(PrinterSurface, OneCanvasForTheWholeJobAndOneJobAtATime) {
     ASSERT_NE(canvas, nullptr);
     EXPECT_TRUE(s.isCanvas(canvas));
     EXPECT_EQ(s.pageNumber(), 1);
-    EXPECT_EQ(message([&] { s.beginDoc(); }), QStringLiteral("現在印刷中です"));
-    EXPECT_EQ(message([&] { s.setPrinter(testing::pdfPrinter(path)); }),
-              QStringLiteral("現在印刷中です"));
+    EXPECT_EQ(message([&] { s.beginDoc(); }), QStringLiteral("印刷を開始できません"));
+    // The open document keeps the printer it was begun on.
+    s.setPrinter(testing::pdfPrinter(dir.filePath(QStringLiteral("other.pdf"))));
     s.newPage();
     s.newPage();
     EXPECT_EQ(s.canvas(), canvas);
     EXPECT_EQ(s.pageNumber(), 3);
     s.endDoc();
 
-    EXPECT_FALSE(s.printing());
+    EXPECT_FALSE(s.documentOpen());
     EXPECT_FALSE(s.isCanvas(canvas));
     EXPECT_EQ(testing::pdfPageCount(path), 3);
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("other.pdf"))));
     // The job's document carries no name.
     EXPECT_EQ(s.printer().docName(), QString());
 }
@@ -124,7 +125,7 @@ TEST(PrinterSurface, DroppedJobLeavesNoFileAndTheNextJobRuns) {
     s.beginDoc();
     s.newPage();
     s.abortDoc();
-    EXPECT_FALSE(s.printing());
+    EXPECT_FALSE(s.documentOpen());
     EXPECT_FALSE(QFile::exists(path));
     s.abortDoc(); // nothing to drop
 
@@ -142,7 +143,7 @@ TEST(PrinterSurface, NoDefaultPrinterIsSaidAndAskedAgainLater) {
     EXPECT_EQ(message([&] { s.printer(); }), QStringLiteral("デフォルト プリンタが存在しません"));
     EXPECT_EQ(message([&] { s.beginDoc(); }), QStringLiteral("デフォルト プリンタが存在しません"));
     EXPECT_EQ(asked, 2);
-    EXPECT_FALSE(s.printing());
+    EXPECT_FALSE(s.documentOpen());
 }
 
 TEST(PrinterSurface, CopyKeepsEverythingTheDialogsChange) {

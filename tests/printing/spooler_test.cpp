@@ -73,7 +73,7 @@ protected:
             if (beforeEnd) beforeEnd();
             notice = s.endDoc();
         } catch (const text::Failure& f) {
-            EXPECT_FALSE(s.printing());
+            EXPECT_FALSE(s.documentOpen());
             return f.message();
         }
         return {};

@@ -58,7 +58,7 @@ struct ProfileSafety : ::testing::Test {
 };
 
 TEST_F(ProfileSafety, FilesThatCannotBeSettingsAreNamedReadAsDefaultsAndNeverWritten) {
-    const settings::CardLayout defaults{130, 580, -320, 57, 930, -230, 830, -500};
+    const settings::CardLayout defaults = settings::defaultLayout();
     const QString notRegular =
         QStringLiteral(" は通常のファイルではないため、設定ファイルとして使えません");
     const QString tooLarge =

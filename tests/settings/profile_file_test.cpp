@@ -125,9 +125,21 @@ TEST_F(ProfileTest, WriteAppendsAMissingKeyAtTheEndOfItsSection) {
 }
 
 TEST_F(ProfileTest, NewLinesFollowTheFileLineEnds) {
-    EXPECT_EQ(afterWrite("[SET]\nA=1\n", "C", "3"), "[SET]\nA=1\nC=3\n");
-    EXPECT_EQ(afterWrite("[X]\nA=1\n", "C", "3"), "[X]\nA=1\n[SET]\nC=3\n");
-    EXPECT_EQ(afterWrite("[SET]\nA=1\r\n", "A", "2"), "[SET]\nA=2\r\n");
+    const struct {
+        const char *before, *key, *after;
+    } cases[] = {
+        {"[SET]\nA=1\n", "C", "[SET]\nA=1\nC=3\n"},
+        {"[X]\nA=1\n", "C", "[X]\nA=1\n[SET]\nC=3\n"},
+        {"[SET]\nA=1\r\n", "A", "[SET]\nA=3\r\n"},
+        // Lines that end in CR: a new line before an empty LF line must not join it into one
+        // CR LF, which would take the empty line away.
+        {"x\r[SET]\n\n[B]\n", "C", "x\r[SET]\nC=3\r\n\n[B]\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.before);
+        EXPECT_EQ(afterWrite(c.before, c.key, "3"), c.after);
+        EXPECT_EQ(ProfileFile(path).read("SET", c.key), "3");
+    }
 }
 
 TEST_F(ProfileTest, CrAndLfInAValueCannotAddKeys) {

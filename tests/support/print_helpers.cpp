@@ -117,6 +117,13 @@ bool PrivateScheduler::removeQueue(const QString& name) {
            runProgram(QStringLiteral("lpadmin"), {QStringLiteral("-x"), name}).exitCode == 0;
 }
 
+bool PrivateScheduler::addInstance(const QString& name, const QStringList& options) {
+    QFile settings(dir_.filePath(QStringLiteral("etc/lpoptions")));
+    if (!running() || !settings.open(QIODevice::Append)) return false;
+    const QByteArray line = QStringLiteral("Dest %1 %2\n").arg(name, options.join(u' ')).toUtf8();
+    return settings.write(line) == line.size();
+}
+
 QStringList PrivateScheduler::printedPdfs(int limitSeconds) {
     if (!running()) return {};
     script({QStringLiteral("wait"), dir_.path(), QString::number(limitSeconds)});

@@ -65,6 +65,11 @@ public:
     // administrator would remove it.
     bool addQueue(const QString& name);
     bool removeQueue(const QString& name);
+    // An instance ("QUEUE/INSTANCE") with its options ("Collate=True"), as a user makes one with
+    // lpoptions, kept in this scheduler's own client settings rather than the user's. Programs
+    // started later see it; this process only when this is its first scheduler, as the print
+    // library reads where its settings are once (ctest runs each test in a process of its own).
+    bool addInstance(const QString& name, const QStringList& options);
     // The PDF files written so far, in the order the jobs were taken, once no job is pending
     // (waiting at most `limitSeconds`).
     QStringList printedPdfs(int limitSeconds = 120);
