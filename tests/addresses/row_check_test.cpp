@@ -54,20 +54,25 @@ TEST(RowCheck, EachRowGivesItsProblems) {
 }
 
 TEST(RowCheck, OnlyTheFirstRowIsTakenForAHeader) {
+    // A header row the import knows is no row at all; one it does not know is row 1, and the
+    // check says so.
     const struct {
         const char16_t* first;
-        bool header;
+        bool known, header;
     } cases[] = {
-        {u"名前,敬称,郵便番号,住所1,住所2,備考", true},
-        {u"氏名,,〒,住所", true},
-        {u"Name,Title,Zip,Address", true},
-        {u"宛名,様,１００－０００１,住所", false}, // a postal code with digits is an address
-        {u"山田太郎,様,なし,東京都", false},       // no digits, but no column title either
+        {u"名前,敬称,郵便番号,住所1,住所2,備考", true, false},
+        {u"氏名,,〒,住所", true, false},
+        {u"Name,Title,Zip,Address", true, false},
+        {u"Name,Kana,Phone", false, true},
+        {u"宛名,様,１００－０００１,住所", false, false}, // a postal code with digits: an address
+        {u"山田太郎,様,なし,東京都", false, false},       // no digits, but no column title either
     };
     for (const auto& c : cases) {
         AddressGrid g;
-        fill(g, {c.first, c.first});
-        const std::vector<RowFindings> found = checkRows(g, 1, 2);
+        fill(g, {c.first, u"山田太郎,様,1000001,東京都", c.first});
+        EXPECT_EQ(g.file().layout.header, c.known) << QString::fromUtf16(c.first).toStdString();
+        EXPECT_EQ(g.rowCountWithHeader(), c.known ? 3 : 4);
+        const std::vector<RowFindings> found = checkRows(g, 1, 3);
         const bool header = !found.empty() && found[0].row == 1 &&
                             found[0].problems == QStringList{u"見出しの行のようです"_qs};
         EXPECT_EQ(header, c.header) << QString::fromUtf16(c.first).toStdString();
