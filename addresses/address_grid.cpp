@@ -436,13 +436,13 @@ ListLayout AddressGrid::layoutHolding(const RowCells& c) const {
 }
 
 RowData AddressGrid::withCell(int row, int column, std::string_view bytes) const {
-    RowCells c = cells(row);
+    RowCells c = row >= 1 && row < s_->rows() ? cells(row) : RowCells{};
     if (column >= 1 && column < kAllColumns) c[static_cast<std::size_t>(column)] = bytes;
     return withCells(row, c);
 }
 
 RowData AddressGrid::withCells(int row, const RowCells& wanted) const {
-    RowData d = rowData(row);
+    RowData d = row >= 1 && row < s_->rows() ? rowData(row) : RowData{};
     RowCells c = wanted;
     c[0] = d.cells[0];
     const RecordFields original = recordFields(row);

@@ -137,7 +137,8 @@ public:
     // rows' records are kept with them, so undoing an edit gives back the file's bytes.
     void replaceRows(int at, int count, std::vector<RowData> rows);
     // The row with one cell set as typed (typedCell), made what the row reads back as once
-    // written in the list's format: blanks as the format keeps them, an empty field " ".
+    // written in the list's format: blanks as the format keeps them, an empty field " ". A row
+    // outside the address rows is a new, empty one.
     RowData withCell(int row, int column, std::string_view bytes) const;
     // The row with every cell of `cells` (columns 1 to 10) made what it reads back as.
     RowData withCells(int row, const RowCells& cells) const;
