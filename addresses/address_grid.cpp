@@ -418,21 +418,42 @@ void AddressGrid::replaceRows(int at, int count, std::vector<RowData> rows) {
     if (s_->rows() > at) emit headerDataChanged(Qt::Vertical, at - 1, s_->rows() - 2);
 }
 
-ListLayout AddressGrid::layoutHolding(const RowCells& c) const {
-    ListLayout l = s_->file.layout;
-    for (int col = 1; col < kAllColumns; ++col) {
-        const std::string& v = c[static_cast<std::size_t>(col)];
-        if (l.hasColumn(col) || v.empty() || v == " ") continue;
-        if (!l.header) {
-            // A list without a header row gains one: the titles of its six fields.
-            l.header = true;
-            for (int f : l.fields)
-                l.titles.push_back(text::fromUnicode(columnTitle(f)));
-        }
-        l.fields.push_back(col);
-        l.titles.push_back(text::fromUnicode(columnTitle(col)));
+namespace {
+
+// The layout with a field for each column marked in `held` that it has none for, after every
+// field a record of the file has (`widest`), so that no field of a record moves. A list without
+// a header row gains one: the titles of its six fields.
+ListLayout withColumns(ListLayout l, const std::array<bool, kAllColumns>& held,
+                       std::size_t widest) {
+    if (std::none_of(held.begin(), held.end(), [](bool h) { return h; })) return l;
+    if (!l.header) {
+        l.header = true;
+        l.titles.clear();
+        for (int f : l.fields)
+            l.titles.push_back(text::fromUnicode(columnTitle(f)));
     }
+    l.titles.resize(l.fields.size());
+    while (l.fields.size() < widest) {
+        l.fields.push_back(0);
+        l.titles.emplace_back();
+    }
+    for (int col = 1; col < kAllColumns; ++col)
+        if (held[static_cast<std::size_t>(col)]) {
+            l.fields.push_back(col);
+            l.titles.push_back(text::fromUnicode(columnTitle(col)));
+        }
     return l;
+}
+
+} // namespace
+
+ListLayout AddressGrid::layoutHolding(const RowCells& c, std::size_t widest) const {
+    const ListLayout& own = s_->file.layout;
+    std::array<bool, kAllColumns> held{};
+    for (int col = 1; col < kAllColumns; ++col)
+        held[static_cast<std::size_t>(col)] =
+            !own.hasColumn(col) && !isBlankCell(c[static_cast<std::size_t>(col)]);
+    return withColumns(own, held, widest);
 }
 
 RowData AddressGrid::withCell(int row, int column, std::string_view bytes) const {
@@ -446,13 +467,7 @@ RowData AddressGrid::withCells(int row, const RowCells& wanted) const {
     RowCells c = wanted;
     c[0] = d.cells[0];
     const RecordFields original = recordFields(row);
-    ListLayout layout = layoutHolding(c);
-    // Fields of the record past the list's fields stay where they are.
-    if (!s_->file.layout.header && layout.header)
-        for (std::size_t i = s_->file.layout.fields.size(); i < original.values.size(); ++i) {
-            layout.fields.insert(layout.fields.begin() + static_cast<std::ptrdiff_t>(i), 0);
-            layout.titles.insert(layout.titles.begin() + static_cast<std::ptrdiff_t>(i), "");
-        }
+    const ListLayout layout = layoutHolding(c, original.values.size());
     c = roundTrip(s_->file.format, layout, c, original);
     if (c == d.cells) return d;
     d.cells = c;
@@ -761,38 +776,18 @@ ImportReport AddressGrid::importContent(std::string content, FileFormat format,
 }
 
 ListLayout AddressGrid::layoutForSave() const {
-    std::array<bool, kAllColumns> held{};
     const ListLayout& own = s_->file.layout;
+    std::array<bool, kAllColumns> held{};
     for (int col = 1; col < kAllColumns; ++col) {
         if (own.hasColumn(col)) continue;
-        for (int r = 1; r < s_->rows() && !held[static_cast<std::size_t>(col)]; ++r) {
-            const std::string_view v = cell(r, col);
-            held[static_cast<std::size_t>(col)] = !v.empty() && v != " ";
-        }
+        for (int r = 1; r < s_->rows() && !held[static_cast<std::size_t>(col)]; ++r)
+            held[static_cast<std::size_t>(col)] = !isBlankCell(cell(r, col));
     }
     if (std::none_of(held.begin(), held.end(), [](bool h) { return h; })) return own;
-    ListLayout l = own;
-    if (!l.header) {
-        // A list without a header row gains one: the titles of its fields, then nothing over
-        // the fields past them that some records have.
-        l.header = true;
-        for (int f : l.fields)
-            l.titles.push_back(text::fromUnicode(columnTitle(f)));
-        std::size_t widest = l.fields.size();
-        for (int r = 1; r < s_->rows(); ++r)
-            if (origin(r) != RowOrigin::New)
-                widest = std::max(widest, recordFields(r).values.size());
-        while (l.fields.size() < widest) {
-            l.fields.push_back(0);
-            l.titles.emplace_back();
-        }
-    }
-    for (int col = 1; col < kAllColumns; ++col)
-        if (held[static_cast<std::size_t>(col)]) {
-            l.fields.push_back(col);
-            l.titles.push_back(text::fromUnicode(columnTitle(col)));
-        }
-    return l;
+    std::size_t widest = 0;
+    for (int r = 1; r < s_->rows(); ++r)
+        if (origin(r) != RowOrigin::New) widest = std::max(widest, recordFields(r).values.size());
+    return withColumns(own, held, widest);
 }
 
 namespace {

@@ -178,7 +178,7 @@ private:
     void compactIfWasteful();
     void putRow(int row, const RowData& data);
     void renumberFrom(int row);
-    ListLayout layoutHolding(const RowCells& cells) const;
+    ListLayout layoutHolding(const RowCells& cells, std::size_t widest) const;
     // Replaces the address rows by what fill() appends to the storage, in an arena reserved
     // for `room` bytes; on failure the header alone remains. The model is reset once.
     template <class Fill> void refill(std::size_t room, std::size_t rows, Fill&& fill);

@@ -221,7 +221,8 @@ std::vector<std::string> splitParts(int column, std::string_view value, std::siz
     return whole;
 }
 
-std::string layoutText(const ListLayout& layout) {
+std::string choiceText(const ListLayout& layout) {
+    if (!layout.header) return "-";
     std::string out;
     for (std::size_t i = 0; i < layout.fields.size(); ++i) {
         if (i) out += ',';
@@ -230,10 +231,12 @@ std::string layoutText(const ListLayout& layout) {
     return out;
 }
 
-std::optional<std::vector<int>> fieldsFromText(std::string_view text) {
-    std::vector<int> fields;
+std::optional<ListLayout> layoutFromChoice(std::string_view text) {
+    if (text == "-") return ListLayout::positional();
+    ListLayout layout;
+    layout.header = true;
     std::size_t from = 0;
-    while (from <= text.size()) {
+    while (!text.empty() && from <= text.size()) {
         std::size_t comma = text.find(',', from);
         if (comma == std::string_view::npos) comma = text.size();
         const std::string_view item = text.substr(from, comma - from);
@@ -242,11 +245,11 @@ std::optional<std::vector<int>> fieldsFromText(std::string_view text) {
         if (error != std::errc() || end != item.data() + item.size() || column < 0 ||
             column >= kAllColumns)
             return std::nullopt;
-        fields.push_back(column);
+        layout.fields.push_back(column);
         from = comma + 1;
     }
-    if (fields.empty()) return std::nullopt;
-    return fields;
+    if (layout.fields.empty()) return std::nullopt;
+    return layout;
 }
 
 std::string headerText(const std::vector<std::string>& titles) {
@@ -258,8 +261,18 @@ std::string headerText(const std::vector<std::string>& titles) {
     return out;
 }
 
+bool isBlankCell(std::string_view cell) {
+    for (std::size_t i = 0; i < cell.size(); i += text::charLength(cell, i)) {
+        const auto b = static_cast<unsigned char>(cell[i]);
+        const bool fullWidthSpace =
+            b == 0x81 && i + 1 < cell.size() && static_cast<unsigned char>(cell[i + 1]) == 0x40;
+        if (b > 0x20 && !fullWidthSpace) return false;
+    }
+    return true;
+}
+
 bool printMarkOff(std::string_view cell) {
-    if (cell.empty() || cell == " ") return false;
+    if (isBlankCell(cell)) return false;
     static const char16_t* const kOff[] = {u"しない", u"×",      u"✕",    u"x",    u"0",  u"no",
                                            u"false",  u"いいえ", u"不要", u"なし", u"無", u"off"};
     const QString t = folded(cell);

@@ -78,11 +78,16 @@ std::string joinParts(int column, const std::vector<std::string_view>& parts);
 std::vector<std::string> splitParts(int column, std::string_view value, std::size_t count,
                                     const std::vector<std::string>& original);
 
-// The column choice kept in the settings file: the columns of the fields, "1,0,3,4".
-std::string layoutText(const ListLayout& layout);
-std::optional<std::vector<int>> fieldsFromText(std::string_view text);
+// The column choice kept in the settings file: the columns of the header's fields, "1,0,3,4",
+// or "-" for a first record that is an address, read by position.
+std::string choiceText(const ListLayout& layout);
+// The layout a kept choice gives (its titles left empty); nothing for any other text.
+std::optional<ListLayout> layoutFromChoice(std::string_view text);
 // The header's text, the key its kept choice is found by: its titles joined with commas.
 std::string headerText(const std::vector<std::string>& titles);
+
+// Nothing but half-width or full-width spaces and control characters.
+bool isBlankCell(std::string_view cell);
 
 // A print mark that says the row is not printed: しない, ×, 0, no …; anything else, blank too,
 // prints.

@@ -4,6 +4,7 @@
 #include "addresses/sheet_csv.h"
 
 #include "addresses/comma_text.h"
+#include "addresses/row_check.h"
 #include "text/cp932.h"
 
 #include <QStringList>
@@ -370,14 +371,7 @@ std::string toUtf16(std::string_view utf8) {
 
 QString replacedRowsMessage(const std::vector<int>& rows) {
     if (rows.empty()) return {};
-    constexpr std::size_t kListed = 20;
-    QStringList listed;
-    for (std::size_t i = 0; i < rows.size() && i < kListed; ++i)
-        listed << QString::number(rows[i]);
-    QString message = QStringLiteral("Shift-JIS で表せない文字を「〓」に置き換えました: ") +
-                      listed.join(QStringLiteral("、")) + QStringLiteral(" 行目");
-    if (rows.size() > kListed) message += QStringLiteral("ほか %1 行").arg(rows.size() - kListed);
-    return message;
+    return QStringLiteral("Shift-JIS で表せない文字を「〓」に置き換えました: ") + listedRows(rows);
 }
 
 } // namespace rinova::addresses

@@ -364,7 +364,8 @@ void MainWindow::printSelection() {
     printCommand_.print(
         top, bottom,
         [this](printing::PrinterSurface& surface, int row) { drawCard(*surface.canvas(), row); },
-        idle ? jobStatus_->watch(QStringLiteral("印刷中")) : printing::CardDone());
+        idle ? jobStatus_->watch(QStringLiteral("印刷中")) : printing::CardDone(),
+        [this](int row) { return addresses::printsRow(*addresses_, row); });
 }
 
 bool MainWindow::rowsLookRightOrUserGoesOn(int top, int bottom) {
@@ -396,7 +397,8 @@ void MainWindow::saveSelectionAsPdf() {
     const std::optional<QString> saved = pdfCommand_.save(
         grid_->selectionTop(), grid_->selectionBottom(), suggested,
         [this](int row) { return card::renderCard(cardInputs(row, card::Target::Printer)); },
-        jobStatus_->watch(QStringLiteral("PDFに保存中")), {addressFile_, settings_->path()});
+        jobStatus_->watch(QStringLiteral("PDFに保存中")), {addressFile_, settings_->path()},
+        [this](int row) { return addresses::printsRow(*addresses_, row); });
     if (saved) savedPdf_ = *saved;
 }
 

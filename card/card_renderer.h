@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace rinova::card {
 
@@ -24,6 +25,10 @@ enum class Target {
 struct CardInputs {
     // Shift-JIS cells of the row: name 1, name 2, postal code, address 1, address 2.
     std::string name1, name2, postalCode, address1, address2;
+    // The row's honorific (Shift-JIS; empty means the default 様) and its joint names 連名1 and
+    // 連名2 (Shift-JIS, at most two, drawn after name 2).
+    std::string honorific;
+    std::vector<std::string> jointNames;
     settings::CardLayout layout;
     bool printName2 = true; // 名前2を印刷する
     // The settings window's choices.

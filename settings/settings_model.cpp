@@ -1,8 +1,12 @@
 #include "settings/settings_model.h"
 
+#include "files/file_name.h"
 #include "settings/int_text.h"
 #include "text/cp932.h"
 #include "text/failure.h"
+
+#include <cstdint>
+#include <cstdio>
 
 namespace rinova::settings {
 
@@ -16,8 +20,50 @@ namespace {
 constexpr const char* kOpenFileTypeKey = "OpenFileType";
 constexpr int kOpenFileTypes = 3;
 constexpr const char* kFitTextKey = "FitText";
+constexpr const char* kLastFileKey = "LastFile";
+constexpr const char* kColumnMapSection = "ColumnMap";
+
+// A key for any header text: its FNV-1a hash, as INI keys cannot hold every character.
+std::string headerKey(std::string_view headerText) {
+    std::uint64_t h = 14695981039346656037ull;
+    for (unsigned char c : headerText) {
+        h ^= c;
+        h *= 1099511628211ull;
+    }
+    char key[24];
+    std::snprintf(key, sizeof key, "H%016llx", static_cast<unsigned long long>(h));
+    return key;
+}
 
 } // namespace
+
+QString SettingsModel::lastAddressFile() const {
+    try {
+        const std::string bytes = store_.read(kLastFileKey);
+        return files::fileNameFromBytes(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+    } catch (const text::Failure&) {
+        return {};
+    }
+}
+
+void SettingsModel::setLastAddressFile(const QString& path) {
+    const QByteArray bytes = files::fileNameToBytes(path);
+    if (bytes.contains('\r') || bytes.contains('\n')) return;
+    if (bytes == files::fileNameToBytes(lastAddressFile())) return;
+    store_.write(kLastFileKey, std::string_view(bytes.constData(), std::size_t(bytes.size())));
+}
+
+std::string SettingsModel::columnChoice(std::string_view headerText) const {
+    try {
+        return store_.readIn(kColumnMapSection, headerKey(headerText));
+    } catch (const text::Failure&) {
+        return {};
+    }
+}
+
+void SettingsModel::setColumnChoice(std::string_view headerText, std::string_view choice) {
+    store_.writeIn(kColumnMapSection, headerKey(headerText), choice);
+}
 
 QString SettingsModel::load() {
     // Read before the eighteen keys: a key that stops their load must not stop these. A file

@@ -32,6 +32,16 @@ public:
     int openFileType() const { return openFileType_; }
     // Long texts are fitted into their areas: "FitText" of section SET, on unless it reads "0".
     bool fitText() const { return fitText_; }
+    // The address file last opened or saved, "LastFile" of section SET: its full path, the name's
+    // bytes as the file system has them (files::fileNameFromBytes). Empty when none is kept.
+    QString lastAddressFile() const;
+    // Keeps the file; throws when the settings file cannot be written. A name that the settings
+    // file cannot hold (a line break in it) is not kept.
+    void setLastAddressFile(const QString& path);
+    // How the user said the fields under a header row fill the columns, kept per header in
+    // section "ColumnMap" under a key made from the header's text; "" when never said.
+    std::string columnChoice(std::string_view headerText) const;
+    void setColumnChoice(std::string_view headerText, std::string_view choice);
 
     // The main window's start-up load of all eighteen keys and the layout; throws the integer
     // rule's failure with the values reached so far kept. The open dialog's file type and the
