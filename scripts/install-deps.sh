@@ -17,8 +17,8 @@ PACKAGES=(
   cups cups-client cups-bsd printer-driver-cups-pdf ghostscript
   # headless GUI runs and looking at output
   xvfb xauth xdotool x11-utils x11-apps imagemagick poppler-utils
-  # install and package: the icon's pixel sizes, checks of the menu entry, metadata and manuals
-  librsvg2-bin desktop-file-utils appstream man-db file
+  # install and package: the icon's pixel sizes; checks of the menu entry, metadata, manuals, package
+  librsvg2-bin desktop-file-utils appstream man-db file lintian
   # a real window manager, to see frames, sizes and placement as a desktop gives them
   openbox
 )

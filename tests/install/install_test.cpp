@@ -59,6 +59,10 @@ QSet<QString> expectedTree() {
         "share/icons/hicolor/scalable/apps/" + kAppId + ".svg",
         "share/man/man1/rinova.1.gz",
         "share/man/man1/rinova-cli.1.gz",
+        "share/doc/rinova/copyright",
+        "share/doc/rinova/changelog.gz",
+        "share/doc/rinova/examples/addresses.csv",
+        "share/lintian/overrides/rinova",
     };
     for (int size : {48, 64, 128, 256})
         files << QStringLiteral("share/icons/hicolor/%1x%1/apps/%2.png").arg(size).arg(kAppId);
@@ -182,6 +186,9 @@ TEST_F(Installed, EveryPartTellsTheSameVersion) {
     EXPECT_EQ(newest, version) << "the metadata's newest release";
     for (const char* page : {"share/man/man1/rinova.1.gz", "share/man/man1/rinova-cli.1.gz"})
         EXPECT_TRUE(gunzip(path(page)).contains("\"Rinova " + version + "\"")) << page;
+    EXPECT_TRUE(
+        gunzip(path("share/doc/rinova/changelog.gz")).startsWith("rinova (" + version + ")"))
+        << "the changelog's newest entry";
 }
 
 TEST_F(Installed, CommandLinesAnswerAsProgramsUsuallyDo) {
@@ -381,6 +388,15 @@ TEST_F(DebianPackage, HoldsTheInstalledTreeUnderUsr) {
     for (const QString& f : expectedTree())
         expected << "usr/" + f;
     EXPECT_EQ(files, expected);
+}
+
+TEST_F(DebianPackage, PassesLintian) {
+    if (!haveTool("lintian"))
+        GTEST_SKIP() << "lintian not installed (scripts/install-deps.sh installs it)";
+    // Errors and warnings, pedantic ones too; information tags are left to the reader.
+    const Outcome r = run("lintian", {"--pedantic", "--fail-on", "error,warning,pedantic", deb});
+    EXPECT_EQ(r.exit, 0) << qPrintable(r.out + r.err);
+    EXPECT_EQ(r.out, "");
 }
 
 TEST_F(DebianPackage, DependsOnEverythingTheProgramsLinkAndUse) {
