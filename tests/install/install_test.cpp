@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 #include <optional>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -446,6 +447,68 @@ TEST_F(DebianPackage, DependsOnEverythingTheProgramsLinkAndUse) {
         EXPECT_TRUE(depends.contains(font)) << qPrintable(font);
     }
     EXPECT_GE(fontPackages, 6);
+}
+
+// The one install script, as a user who is not root: nothing missing needs no root; without sudo
+// it says what to do before trying anything; a sudo that refuses ends with the way out too. The
+// packages are stubbed: dpkg-query answers as told, apt-get and sudo leave a mark when run.
+TEST(InstallScript, AsAUserSaysWhatToDoBeforeTrying) {
+    const bool root = geteuid() == 0;
+    if (root && !haveTool("setpriv")) GTEST_SKIP() << "setpriv is missing to run as a user";
+    struct Case {
+        const char* name;
+        bool installed, sudo;
+        int exit;
+        QStringList errHas;
+        bool aptRun;
+    };
+    const Case cases[] = {
+        {"nothing missing", true, false, 0, {}, false},
+        {"no sudo", false, false, 1, {"has no sudo", "su -c '", "adduser"}, false},
+        {"sudo refuses", false, true, 1, {"through sudo failed", "su -c '"}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        ASSERT_TRUE(dir.isValid());
+        const QString bin = dir.filePath("bin");
+        ASSERT_TRUE(QDir().mkpath(bin));
+        for (const char* tool : {"bash", "sh", "id", "dirname", "basename", "grep", "cat", "env"})
+            QFile::link(QStandardPaths::findExecutable(tool), bin + "/" + tool);
+        const auto stub = [&](const QString& name, const QByteArray& body) {
+            QFile f(bin + "/" + name);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write("#!/bin/sh\n" + body + "\n");
+            f.close();
+            f.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner |
+                             QFileDevice::ReadOther | QFileDevice::ExeOther);
+        };
+        stub("dpkg-query", c.installed ? "printf 'install ok installed'" : "exit 1");
+        stub("apt-get", ": >\"$MARKS/apt-get\"");
+        if (c.sudo) stub("sudo", ": >\"$MARKS/sudo\"; echo 'sudo: not allowed' >&2; exit 1");
+        QFile::copy(QStringLiteral(RINOVA_SOURCE_DIR "/scripts/install-deps.sh"),
+                    dir.filePath("install-deps.sh"));
+        // The user (nobody, when the test runs as root) reads the script and leaves its marks.
+        chmod(qPrintable(dir.path()), 0777);
+        chmod(qPrintable(bin), 0755);
+        QProcessEnvironment env;
+        env.insert("PATH", bin);
+        env.insert("MARKS", dir.path());
+        const QString script = dir.filePath("install-deps.sh");
+        const Outcome r =
+            root ? run("setpriv",
+                       {"--reuid=65534", "--regid=65534", "--clear-groups", bin + "/bash", script},
+                       env)
+                 : run(bin + "/bash", {script}, env);
+        EXPECT_EQ(r.exit, c.exit) << qPrintable(r.err);
+        for (const QString& text : c.errHas)
+            EXPECT_TRUE(r.err.contains(text)) << qPrintable(r.err);
+        if (c.errHas.isEmpty()) {
+            EXPECT_EQ(r.out + r.err, QString());
+        }
+        EXPECT_EQ(QFile::exists(dir.filePath("apt-get")), c.aptRun);
+        EXPECT_EQ(QFile::exists(dir.filePath("sudo")), c.sudo);
+    }
 }
 
 } // namespace
