@@ -14,9 +14,9 @@
 #include <gtest/gtest.h>
 
 using namespace rinova;
+using rinova::testing::readBytes;
 using rinova::testing::ScriptedPrompts;
 using rinova::testing::sjis;
-using rinova::testing::readBytes;
 using rinova::testing::writeBytes;
 
 namespace {
