@@ -37,22 +37,6 @@ std::string headerKey(std::string_view headerText) {
 
 } // namespace
 
-QString SettingsModel::lastAddressFile() const {
-    try {
-        const std::string bytes = store_.read(kLastFileKey);
-        return files::fileNameFromBytes(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
-    } catch (const text::Failure&) {
-        return {};
-    }
-}
-
-void SettingsModel::setLastAddressFile(const QString& path) {
-    const QByteArray bytes = files::fileNameToBytes(path);
-    if (bytes.contains('\r') || bytes.contains('\n')) return;
-    if (bytes == files::fileNameToBytes(lastAddressFile())) return;
-    store_.write(kLastFileKey, std::string_view(bytes.constData(), std::size_t(bytes.size())));
-}
-
 std::string SettingsModel::columnChoice(std::string_view headerText) const {
     try {
         return store_.readIn(kColumnMapSection, headerKey(headerText));
@@ -74,6 +58,7 @@ QString SettingsModel::load() {
         openFileType_ = type.size() == 1 && type[0] >= '0' && type[0] < '0' + kOpenFileTypes
                             ? type[0] - '0'
                             : 0;
+        lastAddressFile_ = files::fileNameFromBytes(store_.read(kLastFileKey));
     } catch (const text::Failure&) {
     }
     return store_.startupLoad(raw_, layout_);
@@ -127,6 +112,15 @@ void SettingsModel::setOpenFileType(int type) {
     if (type < 0 || type >= kOpenFileTypes || type == openFileType_) return;
     store_.write(kOpenFileTypeKey, std::string(1, static_cast<char>('0' + type)));
     openFileType_ = type;
+}
+
+void SettingsModel::setLastAddressFile(const QString& path) {
+    const QByteArray bytes = files::fileNameToBytes(path);
+    if (path == lastAddressFile_ || bytes.contains('\r') || bytes.contains('\n') ||
+        bytes.contains('\0'))
+        return;
+    store_.write(kLastFileKey, std::string_view(bytes.constData(), bytes.size()));
+    lastAddressFile_ = path;
 }
 
 void SettingsModel::setFitText(bool on) {

@@ -124,6 +124,24 @@ bool PrivateScheduler::addInstance(const QString& name, const QStringList& optio
     return settings.write(line) == line.size();
 }
 
+bool PrivateScheduler::removeInstance(const QString& name) {
+    const QString path = dir_.filePath(QStringLiteral("etc/lpoptions"));
+    const QByteArray dest = QStringLiteral("Dest %1 ").arg(name).toUtf8();
+    QFile settings(path);
+    if (!running() || !settings.open(QIODevice::ReadOnly)) return false;
+    QByteArray kept;
+    bool found = false;
+    for (const QByteArray& line : settings.readAll().split('\n')) {
+        if (line.startsWith(dest))
+            found = true;
+        else if (!line.isEmpty())
+            kept += line + '\n';
+    }
+    settings.close();
+    if (!found || !settings.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+    return settings.write(kept) == kept.size();
+}
+
 QStringList PrivateScheduler::printedPdfs(int limitSeconds) {
     if (!running()) return {};
     script({QStringLiteral("wait"), dir_.path(), QString::number(limitSeconds)});
@@ -145,9 +163,23 @@ int pdfPageCount(const QString& path) {
 }
 
 QSizeF pdfPageSizePt(const QString& path) {
-    const auto m = QRegularExpression(QStringLiteral("Page size:\\s+([\\d.]+) x ([\\d.]+) pts"))
-                       .match(pdfInfo(path));
-    return m.hasMatch() ? QSizeF(m.captured(1).toDouble(), m.captured(2).toDouble()) : QSizeF();
+    return pdfPageSizesPt(path).value(0);
+}
+
+QList<QSizeF> pdfPageSizesPt(const QString& path) {
+    const int pages = pdfPageCount(path);
+    if (pages < 1) return {};
+    const CliRun r =
+        runProgram(QStringLiteral("pdfinfo"), {QStringLiteral("-f"), QStringLiteral("1"),
+                                               QStringLiteral("-l"), QString::number(pages), path});
+    QList<QSizeF> sizes;
+    auto m = QRegularExpression(QStringLiteral("Page +\\d+ size: +([\\d.]+) x ([\\d.]+) pts"))
+                 .globalMatch(QString::fromUtf8(r.out));
+    while (m.hasNext()) {
+        const QRegularExpressionMatch page = m.next();
+        sizes << QSizeF(page.captured(1).toDouble(), page.captured(2).toDouble());
+    }
+    return sizes;
 }
 
 QImage pdfPage(const QString& path, int page, int dpi) {

@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QList>
 #include <QPrinter>
 #include <QString>
 #include <QStringList>
@@ -70,6 +71,8 @@ public:
     // started later see it; this process only when this is its first scheduler, as the print
     // library reads where its settings are once (ctest runs each test in a process of its own).
     bool addInstance(const QString& name, const QStringList& options);
+    // Removes an instance made with addInstance, as `lpoptions -x` would.
+    bool removeInstance(const QString& name);
     // The PDF files written so far, in the order the jobs were taken, once no job is pending
     // (waiting at most `limitSeconds`).
     QStringList printedPdfs(int limitSeconds = 120);
@@ -98,6 +101,8 @@ private:
 int pdfPageCount(const QString& path);
 // Page size in points as pdfinfo reads it (first page); empty when it cannot be read.
 QSizeF pdfPageSizePt(const QString& path);
+// The size in points of every page, as pdfinfo reads them; empty when the file cannot be read.
+QList<QSizeF> pdfPageSizesPt(const QString& path);
 // One page rasterised by pdftoppm at the given resolution, in colour; null when it fails.
 QImage pdfPage(const QString& path, int page, int dpi);
 
