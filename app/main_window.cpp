@@ -3,6 +3,7 @@
 #include "addresses/address_grid.h"
 #include "addresses/row_check.h"
 #include "app/job_status_bar.h"
+#include "app/list_editor.h"
 #include "app/settings_window.h"
 #include "card/card_inputs.h"
 #include "card/text_fit.h"
@@ -143,8 +144,10 @@ MainWindow::~MainWindow() = default;
 void MainWindow::buildMenu() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
     openAction_ = file->addAction(QStringLiteral("開く(&O)"));
-    file->addSeparator();
+    QAction* beforePrint = file->addSeparator();
     printAction_ = file->addAction(QStringLiteral("印刷［選択範囲］(&P)"));
+    openAction_->setShortcut(QKeySequence::Open);
+    printAction_->setShortcut(QKeySequence::Print);
     savePdfAction_ = file->addAction(QStringLiteral("PDFに保存(&D)..."));
     printerSetupAction_ = file->addAction(QStringLiteral("プリンタの設定(&T)"));
     file->addSeparator();
@@ -157,6 +160,8 @@ void MainWindow::buildMenu() {
     fitTextAction_ = set->addAction(QStringLiteral("長い住所を枠に収める"));
     fitTextAction_->setCheckable(true);
     fitTextAction_->setChecked(settings_->fitText());
+    // After 設定, which keeps its place in the menu bar.
+    buildEditing(file, beforePrint);
 
     auto bind = [this](QAction* action, void (MainWindow::*handler)()) {
         connect(action, &QAction::triggered, this,
@@ -178,6 +183,26 @@ void MainWindow::buildMenu() {
         fitTextAction_->setChecked(settings_->fitText());
         widgets::guarded([this] { toggleFitText(); });
     });
+}
+
+void MainWindow::buildEditing(QMenu* file, QAction* beforeInFile) {
+    const QFileInfo ini(settings_->path());
+    editor_ = new ListEditor(
+        *addresses_, *grid_, *settings_, *this,
+        ini.absoluteDir().filePath(ini.completeBaseName() + QStringLiteral(".recovery")));
+    editor_->addMenus(file, beforeInFile, menuBar()->addMenu(QStringLiteral("編集(&E)")));
+    connect(editor_, &ListEditor::changed, this, [this] { setWindowTitle(editor_->title()); });
+    connect(editor_, &ListEditor::edited, this,
+            [this] { widgets::guarded([this] { redrawPreview(); }); });
+}
+
+void MainWindow::offerEarlierWork() {
+    if (editor_->offerRecovery()) return;
+    const QString last = settings_->lastAddressFile();
+    if (last.isEmpty() || !QFileInfo(last).isFile()) return;
+    if (widgets::Prompts::current().confirm(
+            QStringLiteral("前回の住所録 %1 を開きますか？").arg(QFileInfo(last).fileName())))
+        importAddressFile(last);
 }
 
 void MainWindow::startUp() {
@@ -324,6 +349,7 @@ void MainWindow::rememberAddressFile(const QString& path) {
 }
 
 void MainWindow::openAddressFile() {
+    if (!editor_->maySetAside()) return;
     const std::optional<widgets::AddressFileChoice> chosen =
         widgets::Prompts::current().openAddressFile(
             openDialogStartFolder(), static_cast<addresses::FileFormat>(settings_->openFileType()));
@@ -345,8 +371,14 @@ void MainWindow::importAddressFile(const QString& path, addresses::FileFormat fo
                                        "表計算ソフトの CSV（UTF-8）として読み込みますか？\n"
                                        "（「いいえ」なら Shift-JIS として読み込みます）")))
         format = addresses::FileFormat::SheetUtf8;
-    const addresses::ImportReport report = addresses_->importContent(content, format);
+    // A header the user mapped before is read as then.
+    const addresses::ImportReport report =
+        addresses_->importContent(content, format, [this](const addresses::HeaderQuestion& q) {
+            return addresses::layoutFromChoice(
+                settings_->columnChoice(addresses::headerText(q.titles)));
+        });
     addressFile_ = path;
+    editor_->listOpened(path);
     rememberAddressFile(path);
     redrawPreview();
     if (!report.replacedRows.empty())

@@ -25,6 +25,7 @@ class AddressGridView;
 namespace rinova::app {
 
 class JobStatusBar;
+class ListEditor;
 class PreviewBox;
 class SettingsWindow;
 
@@ -58,6 +59,9 @@ public:
     // Without a type, the type last chosen. Throws when the file cannot be read.
     void importAddressFile(const QString& path);
     void importAddressFile(const QString& path, addresses::FileFormat format);
+    // At a start without a file named: the work a killed program left, else the file last
+    // opened or saved, offered back.
+    void offerEarlierWork();
     void printSelection();
     // The selected rows as one PDF of card pages, named in a save dialog.
     void saveSelectionAsPdf();
@@ -77,6 +81,7 @@ public:
     SettingsWindow* settingsWindow() { return settingsWindow_.get(); }
     addresses::AddressGrid& addressGrid() { return *addresses_; }
     widgets::AddressGridView& grid() { return *grid_; }
+    ListEditor& editor() { return *editor_; }
     QWidget& previewBox();
     QComboBox& fontListBox() { return *printerFonts_; }
     QAction& printName2Action() { return *printName2Action_; }
@@ -99,6 +104,7 @@ protected:
 private:
     friend class PreviewBox;
     void buildMenu();
+    void buildEditing(QMenu* file, QAction* beforeInFile);
     // Lists the rows of the range that look wrong and asks whether to go on; true when none
     // does or the user goes on.
     bool rowsLookRightOrUserGoesOn(int top, int bottom);
@@ -134,8 +140,9 @@ private:
     PrintCommand printCommand_;
     PdfCommand pdfCommand_;
     JobStatusBar* jobStatus_ = nullptr;
-    QString addressFile_; // the last address file opened
-    QString savedPdf_;    // the last PDF saved
+    ListEditor* editor_ = nullptr; // owned through the Qt parent
+    QString addressFile_;          // the last address file opened
+    QString savedPdf_;             // the last PDF saved
     int previewDraws_ = 0;
     drawing::CardPicture lastPicture_;
     QString lastPaintFailure_;

@@ -110,6 +110,24 @@ std::optional<QString> ScriptedPrompts::savePdfFile(const QString& suggested) {
     return a;
 }
 
+widgets::SaveChoice ScriptedPrompts::askToSaveChanges(const QString& text) {
+    questions.push_back(text);
+    if (saveChangesAnswers.empty()) return widgets::SaveChoice::Cancel;
+    const widgets::SaveChoice a = saveChangesAnswers.front();
+    saveChangesAnswers.pop_front();
+    return a;
+}
+
+std::optional<widgets::AddressFileChoice>
+ScriptedPrompts::saveAddressFile(const QString& suggested, addresses::FileFormat format) {
+    lastSaveSuggestion = suggested;
+    lastOfferedFormat = format;
+    if (listSaveAnswers.empty()) return std::nullopt;
+    const widgets::AddressFileChoice a = listSaveAnswers.front();
+    listSaveAnswers.pop_front();
+    return a;
+}
+
 int runSession(const QString& program, const QStringList& args, int limitMs, QString* out) {
     QProcess p;
     p.setProcessChannelMode(QProcess::MergedChannels);

@@ -54,6 +54,8 @@ public:
     std::deque<bool> paperAnswers;   // empty: go on
     std::deque<QString> saveAnswers; // none left, or an empty name: cancel
     QString lastSaveSuggestion;
+    std::deque<widgets::SaveChoice> saveChangesAnswers;     // empty: キャンセル
+    std::deque<widgets::AddressFileChoice> listSaveAnswers; // none left: cancel
 
     void error(const QString& text) override { errors.push_back(text); }
     void message(const QString& text) override { messages.push_back(text); }
@@ -64,6 +66,9 @@ public:
     bool printerSetup(QPrinter& printer) override;
     bool goOnWithPaper(const QString& text) override;
     std::optional<QString> savePdfFile(const QString& suggested) override;
+    widgets::SaveChoice askToSaveChanges(const QString& text) override;
+    std::optional<widgets::AddressFileChoice>
+    saveAddressFile(const QString& suggested, addresses::FileFormat format) override;
 
     QString lastOpenFolder;
     addresses::FileFormat lastOfferedFormat = addresses::FileFormat::Plain;
