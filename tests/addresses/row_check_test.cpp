@@ -2,6 +2,7 @@
 #include "addresses/address_grid.h"
 #include "addresses/row_check.h"
 #include "tests/support/test_support.h"
+#include "text/cp932.h"
 
 #include <gtest/gtest.h>
 
@@ -114,4 +115,36 @@ TEST(RowCheck, RangeFitHookAndReport) {
               u"次の行を確かめてください:\n"
               "1 行目: 縮めても枠に収まらない文字があります\n"
               "ほか 2 行"_qs);
+}
+
+TEST(RowCheck, WhatTheFileDidToARowIsNamedAndRowsNotPrintedAreLeftOut) {
+    const QString lost = u"変換できなかった文字（〓）があります"_qs;
+    const QString cutInside = u"NUL 文字で途切れています（その後ろは読み込まれていません）"_qs;
+    const QString cutAfter = u"この行の後ろは NUL 文字のため読み込まれていません"_qs;
+    const std::string good = sjis(u"山田太郎,様,1000001,東京都\n");
+    const struct {
+        std::string content;
+        rinova::addresses::FileFormat format;
+        std::vector<RowFindings> want;
+    } cases[] = {
+        {good + sjis(u"山〓太郎,様,1000001,東京都\n"), {}, {{2, {lost}}}},
+        {good + sjis(u"山田,様,1000001,東京都〓\n"), {}, {{2, {lost}}}},
+        {good + sjis(u"山田,様,1000001,東京都,,〓\n"), {}, {}}, // the remark never prints
+        {good + sjis(u"山田,様,1000001,東京") + std::string("\0都\n", 5), {}, {{2, {cutInside}}}},
+        {good + std::string("\0", 1) + good, {}, {{1, {cutAfter}}}},
+        // A row marked not to print is not checked: it uses no paper.
+        {sjis(u"名前,郵便番号,印刷\n山〓,1,しない\n山田,1000001,\n"),
+         rinova::addresses::FileFormat::Sheet,
+         {}},
+    };
+    for (const auto& c : cases) {
+        AddressGrid g;
+        g.importContent(c.content, c.format);
+        EXPECT_EQ(checkRows(g, 1, g.rowCountWithHeader() - 1), c.want)
+            << rinova::text::toUnicode(c.content).toStdString();
+    }
+    AddressGrid g;
+    g.importContent(sjis(u"名前,印刷\n山田,しない\n鈴木,\n"), rinova::addresses::FileFormat::Sheet);
+    EXPECT_EQ(rinova::addresses::rowsToPrint(g, 1, 2), std::vector<int>{2});
+    EXPECT_TRUE(rinova::addresses::rowsToPrint(g, 1, 1).empty());
 }
