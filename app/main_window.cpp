@@ -348,6 +348,20 @@ void MainWindow::rememberAddressFile(const QString& path) {
     }
 }
 
+std::optional<addresses::ListLayout> MainWindow::columnsFor(const addresses::HeaderQuestion& q) {
+    // A header the user mapped before is read as then; another is asked about once.
+    const std::string key = addresses::headerText(q.titles);
+    if (auto kept = addresses::layoutFromChoice(settings_->columnChoice(key))) return kept;
+    std::optional<addresses::ListLayout> chosen = widgets::Prompts::current().mapColumns(q);
+    if (!chosen) return std::nullopt;
+    try {
+        settings_->setColumnChoice(key, addresses::choiceText(*chosen));
+    } catch (const text::Failure&) {
+        // The list opens as chosen; the choice is asked again next time.
+    }
+    return chosen;
+}
+
 void MainWindow::openAddressFile() {
     if (!editor_->maySetAside()) return;
     const std::optional<widgets::AddressFileChoice> chosen =
@@ -371,12 +385,8 @@ void MainWindow::importAddressFile(const QString& path, addresses::FileFormat fo
                                        "表計算ソフトの CSV（UTF-8）として読み込みますか？\n"
                                        "（「いいえ」なら Shift-JIS として読み込みます）")))
         format = addresses::FileFormat::SheetUtf8;
-    // A header the user mapped before is read as then.
-    const addresses::ImportReport report =
-        addresses_->importContent(content, format, [this](const addresses::HeaderQuestion& q) {
-            return addresses::layoutFromChoice(
-                settings_->columnChoice(addresses::headerText(q.titles)));
-        });
+    const addresses::ImportReport report = addresses_->importContent(
+        content, format, [this](const addresses::HeaderQuestion& q) { return columnsFor(q); });
     addressFile_ = path;
     editor_->listOpened(path);
     rememberAddressFile(path);

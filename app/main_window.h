@@ -111,6 +111,9 @@ private:
     // Where 開く starts, and the address file it keeps as the last one ("LastFile").
     QString openDialogStartFolder() const;
     void rememberAddressFile(const QString& path);
+    // How the fields under a header row not fully understood fill the columns: as the user
+    // chose before for the same header, or as asked now (and kept).
+    std::optional<addresses::ListLayout> columnsFor(const addresses::HeaderQuestion& q);
     void paintPreview(QPainter& painter);
     QSize centringScreen() const;
     // Once a window manager has framed the shown window: the frame takes the window's outer

@@ -1,5 +1,7 @@
 #include "widgets/prompts.h"
 
+#include "widgets/column_map_dialog.h"
+
 #include "widgets/file_dialogs.h"
 #include "widgets/printer_setup_dialog.h"
 
@@ -173,6 +175,12 @@ public:
         const qsizetype type = filters.indexOf(dialog.selectedNameFilter());
         return AddressFileChoice{QFileInfo(dialog.selectedFiles().constFirst()).absoluteFilePath(),
                                  static_cast<addresses::FileFormat>(std::max<qsizetype>(type, 0))};
+    }
+
+    std::optional<addresses::ListLayout> mapColumns(const addresses::HeaderQuestion& q) override {
+        ColumnMapDialog dialog(q, activeParent());
+        if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+        return dialog.layout();
     }
 
 private:

@@ -2,6 +2,7 @@
 // tests can answer dialogs and read messages without a screen.
 #pragma once
 
+#include "addresses/address_grid.h"
 #include "addresses/sheet_csv.h"
 #include "text/failure.h"
 
@@ -65,6 +66,13 @@ public:
                                                              addresses::FileFormat format) {
         (void)suggested;
         (void)format;
+        return std::nullopt;
+    }
+
+    // How the fields under a header row not fully understood fill the columns
+    // (ColumnMapDialog); nothing when cancelled, and the titles are read as they are.
+    virtual std::optional<addresses::ListLayout> mapColumns(const addresses::HeaderQuestion& q) {
+        (void)q;
         return std::nullopt;
     }
 

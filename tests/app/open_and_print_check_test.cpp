@@ -142,3 +142,24 @@ TEST_F(OpenAndPrintCheck, PrintingListsDoubtfulRowsFirst) {
     EXPECT_EQ(print(3, 3, {}), std::vector<QString>{});
     EXPECT_EQ(prompts.errors, std::vector<QString>{u"デフォルト プリンタが存在しません."_qs});
 }
+
+TEST_F(OpenAndPrintCheck, AHeaderNotFullyKnownIsMappedOnceAndReadSoAgain) {
+    const QString csv = dir.filePath(QStringLiteral("phone.csv"));
+    writeBytes(csv, sjis(u"氏名,電話,郵便番号,所在地\r\n山田,03-1234,1000001,東京都\r\n"));
+    addresses::ListLayout chosen;
+    chosen.header = true;
+    chosen.fields = {1, 6, 3, 4}; // 電話 to 備考, 所在地 to 住所1
+    prompts.columnAnswers = {chosen};
+    for (int open = 0; open < 2; ++open) {
+        auto form = started();
+        form->importAddressFile(csv, FileFormat::Sheet);
+        ASSERT_EQ(prompts.columnQuestions.size(), 1u) << "asked once, then kept";
+        EXPECT_EQ(prompts.columnQuestions[0].titles[3], sjis(u"所在地"));
+        EXPECT_EQ(prompts.columnQuestions[0].sample[1], "03-1234");
+        const addresses::AddressGrid& g = form->addressGrid();
+        ASSERT_EQ(g.rowCountWithHeader(), 2) << open;
+        EXPECT_EQ(g.cell(1, 1), sjis(u"山田"));
+        EXPECT_EQ(g.cell(1, 6), "03-1234");
+        EXPECT_EQ(g.cell(1, 4), sjis(u"東京都"));
+    }
+}

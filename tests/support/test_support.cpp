@@ -128,6 +128,15 @@ ScriptedPrompts::saveAddressFile(const QString& suggested, addresses::FileFormat
     return a;
 }
 
+std::optional<addresses::ListLayout>
+ScriptedPrompts::mapColumns(const addresses::HeaderQuestion& q) {
+    columnQuestions.push_back(q);
+    if (columnAnswers.empty()) return std::nullopt;
+    const addresses::ListLayout a = columnAnswers.front();
+    columnAnswers.pop_front();
+    return a;
+}
+
 int runSession(const QString& program, const QStringList& args, int limitMs, QString* out) {
     QProcess p;
     p.setProcessChannelMode(QProcess::MergedChannels);

@@ -56,6 +56,8 @@ public:
     QString lastSaveSuggestion;
     std::deque<widgets::SaveChoice> saveChangesAnswers;     // empty: キャンセル
     std::deque<widgets::AddressFileChoice> listSaveAnswers; // none left: cancel
+    std::vector<addresses::HeaderQuestion> columnQuestions;
+    std::deque<addresses::ListLayout> columnAnswers; // none left: cancel
 
     void error(const QString& text) override { errors.push_back(text); }
     void message(const QString& text) override { messages.push_back(text); }
@@ -69,6 +71,7 @@ public:
     widgets::SaveChoice askToSaveChanges(const QString& text) override;
     std::optional<widgets::AddressFileChoice>
     saveAddressFile(const QString& suggested, addresses::FileFormat format) override;
+    std::optional<addresses::ListLayout> mapColumns(const addresses::HeaderQuestion& q) override;
 
     QString lastOpenFolder;
     addresses::FileFormat lastOfferedFormat = addresses::FileFormat::Plain;
