@@ -191,8 +191,9 @@ qsizetype cityLengthByRule(QStringView s) {
     };
     const qsizetype gun = s.indexOf(u'郡');
     const qsizetype shi = s.indexOf(u'市', 1);
-    // A 郡 counts when a 町 or 村 follows it before any 市 (大和郡山市 is a city).
-    if (gun > 0) {
+    // A 郡 counts when no 市 comes before it (鹿児島市郡山町) and a 町 or 村 follows it before
+    // any 市 (大和郡山市 is a city).
+    if (gun > 0 && (shi < 0 || gun < shi)) {
         for (qsizetype i = gun + 1; i < s.size() && s[i] != u'市'; ++i)
             if (s[i] == u'町' || s[i] == u'村') return through(i);
     }

@@ -46,7 +46,8 @@ TEST(AddressText, NamesSplitByTheirRules) {
         {u"三重県四日市市大宮町", 23, u"四日市市"},
         {u"千葉県市川市八幡", 11, u"市川市"},
         {u"群馬県佐波郡玉村町下新田", 9, u"佐波郡玉村町"},
-        {u"奈良県大和郡山市代官町", 28, u"大和郡山市"}, // a 郡 inside a city's name
+        {u"奈良県大和郡山市代官町", 28, u"大和郡山市"},
+        {u"鹿児島県鹿児島市郡山町", 45, u"鹿児島市"}, // a 郡 inside a city's name
         {u"東京都利島村", 12, u"利島村"},
         {u"神奈川県横浜市", 13, u"横浜市"}, // a ward city without its ward
         {u"丸の内", -1, u""},
