@@ -126,8 +126,10 @@ std::vector<RowFindings> checkRows(const AddressGrid& grid, int first, int last,
             if (isBlank(grid.cell(row, Name1)))
                 f.problems.push_back(
                     {QStringLiteral("name1-empty"), QStringLiteral("名前1が空です")});
-            if (std::optional<Finding> postal = postalProblem(digitCount(grid.cell(row, Postal))))
+            if (std::optional<Finding> postal = postalProblem(digitCount(grid.cell(row, Postal)))) {
+                postal->code = text::toUnicode(grid.cell(row, Postal)).trimmed();
                 f.problems.push_back(std::move(*postal));
+            }
             askAboutPostalCode(grid, row, postalQuestion, f);
             if (textDoesNotFit && textDoesNotFit(row))
                 f.problems.push_back({QStringLiteral("text-does-not-fit"),

@@ -373,7 +373,7 @@ int Directory::fit(const Place& place, QStringView address) const {
 
 QString dataFolder() {
     const QString set = qEnvironmentVariable("RINOVA_POSTAL_DIR");
-    return set.isEmpty() ? QStringLiteral("/usr/share/skk") : set;
+    return set.isEmpty() ? QString::fromLatin1(kInstalledDataFolder) : set;
 }
 
 Directory load(const QString& folder) {

@@ -109,7 +109,10 @@ private:
     std::size_t codes_ = 0;
 };
 
-// The folder the dictionaries are read from: $RINOVA_POSTAL_DIR when set, else /usr/share/skk.
+// Where package skkdic-extra puts the dictionaries.
+inline constexpr const char* kInstalledDataFolder = "/usr/share/skk";
+// The folder the dictionaries are read from: $RINOVA_POSTAL_DIR when set (a copy of the data
+// elsewhere; the tests' own), else kInstalledDataFolder.
 QString dataFolder();
 // The two dictionary files in `folder`, read into a finished directory. A file that is missing
 // or cannot be read leaves its source unread; the directory is then smaller or empty.
