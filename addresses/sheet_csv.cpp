@@ -296,23 +296,7 @@ std::string fromUtf16(std::string_view units) {
     const auto* p = reinterpret_cast<const Byte*>(units.data());
     const std::size_t n = units.size() / 2;
     const auto unit = [&](std::size_t i) -> char32_t { return p[2 * i] | (p[2 * i + 1] << 8); };
-    const auto put = [&](char32_t c) {
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    };
+    const auto put = [&](char32_t c) { text::appendUtf8(out, c); };
     for (std::size_t i = 0; i < n; ++i) {
         const char32_t u = unit(i);
         if (u >= 0xD800 && u <= 0xDBFF && i + 1 < n && unit(i + 1) >= 0xDC00 &&

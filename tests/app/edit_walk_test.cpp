@@ -3,42 +3,22 @@
 // the program was killed comes back at the next start.
 #include "tests/support/test_support.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace rinova::testing {
 namespace {
 
 TEST(EditWalk, EditsAddsDeletesUndoesSavesAndRecoversAfterAKill) {
-    for (const char* tool : {"xvfb-run", "Xvfb", "xauth", "xdotool", "import"})
-        if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
-            GTEST_SKIP() << tool << " is not installed (scripts/install-deps.sh installs it)";
-    const QString rinova = QStringLiteral(RINOVA_BINARY_DIR "/app/rinova");
-    ASSERT_TRUE(QFileInfo(rinova).isExecutable()) << "build the rinova target first";
-    QTemporaryDir work;
-    const QString program = work.filePath(QStringLiteral("program"));
-    const QString shots = QStringLiteral(RINOVA_BINARY_DIR "/edit_walk");
-    QDir(shots).removeRecursively();
-    ASSERT_TRUE(QDir().mkpath(program));
-    ASSERT_TRUE(QFile::copy(rinova, program + QStringLiteral("/rinova")));
+    XWalk walk("edit_walk");
+    if (!walk.missing.isEmpty()) GTEST_SKIP() << qPrintable(walk.missing);
+    const QString program = walk.program;
     const QString sample = QStringLiteral(RINOVA_SOURCE_DIR "/samples/addresses.csv");
     const QString list = program + QStringLiteral("/addresses.csv");
     ASSERT_TRUE(QFile::copy(sample, list));
     QFile::setPermissions(list, QFile::ReadOwner | QFile::WriteOwner);
-
-    QString log;
-    const int code =
-        runSession(QStringLiteral("xvfb-run"),
-                   {QStringLiteral("-a"), QStringLiteral("-s"),
-                    QStringLiteral("-screen 0 1280x1024x24"), QStringLiteral("bash"),
-                    QStringLiteral(RINOVA_SOURCE_DIR "/tests/app/edit_walk.sh"), program, shots},
-                   180000, &log);
-    std::printf("%s", qPrintable(log));
-    ASSERT_EQ(code, 0) << "the walk stopped; screenshots in " << qPrintable(shots);
+    ASSERT_EQ(walk.run("edit_walk.sh", 180000), 0)
+        << "the walk stopped; screenshots in " << qPrintable(walk.shots);
 
     // Row 1 edited, row 4 deleted, row 5 edited after the save and recovered, one row added;
     // every other line as the sample has it.

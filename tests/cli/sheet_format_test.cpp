@@ -36,6 +36,7 @@ TEST(CliFormat, EveryCommandThatReadsAFileTakesItsType) {
         {"png", utf8, "--row", "2", "--width", "100", "-o", out, "--settings", absent},
         {"pdf", utf8, "--rows", "2", "-o", out, "--settings", absent},
         {"print", utf8, "--rows", "2", "--printer", "", "--settings", absent},
+        {"check", utf8, "--rows", "2", "--settings", absent},
     };
     for (const QStringList& command : commands) {
         const CliRun bad = runCli(command + QStringList{"--format", "utf8"});

@@ -2,11 +2,15 @@
 
 #include "text/cp932.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QThread>
 #include <csignal>
+#include <cstdio>
 #include <unistd.h>
 
 namespace rinova::testing {
@@ -135,6 +139,33 @@ ScriptedPrompts::mapColumns(const addresses::HeaderQuestion& q) {
     const addresses::ListLayout a = columnAnswers.front();
     columnAnswers.pop_front();
     return a;
+}
+
+XWalk::XWalk(const char* name)
+    : program(work.filePath(QStringLiteral("program"))),
+      shots(QStringLiteral(RINOVA_BINARY_DIR "/") + QLatin1String(name)) {
+    for (const char* tool : {"xvfb-run", "Xvfb", "xauth", "xdotool", "import"})
+        if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
+            missing = QLatin1String(tool) +
+                      QStringLiteral(" is not installed (scripts/install-deps.sh installs it)");
+    const QString rinova = QStringLiteral(RINOVA_BINARY_DIR "/app/rinova");
+    if (!QFileInfo(rinova).isExecutable())
+        missing = QStringLiteral("build the rinova target first");
+    QDir(shots).removeRecursively();
+    QDir().mkpath(program);
+    QFile::copy(rinova, program + QStringLiteral("/rinova"));
+}
+
+int XWalk::run(const char* script, int limitMs) {
+    QString log;
+    const int code = runSession(
+        QStringLiteral("xvfb-run"),
+        {QStringLiteral("-a"), QStringLiteral("-s"), QStringLiteral("-screen 0 1280x1024x24"),
+         QStringLiteral("bash"),
+         QStringLiteral(RINOVA_SOURCE_DIR "/tests/app/") + QLatin1String(script), program, shots},
+        limitMs, &log);
+    std::printf("%s", qPrintable(log));
+    return code;
 }
 
 int runSession(const QString& program, const QStringList& args, int limitMs, QString* out) {

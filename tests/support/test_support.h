@@ -10,6 +10,7 @@
 #include <deque>
 #include <functional>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,19 @@ CliRun runCli(const QStringList& args);
 // -1 when it crashed, -2 when it ran out of time. Both output channels go to *out when given.
 int runSession(const QString& program, const QStringList& args, int limitMs,
                QString* out = nullptr);
+
+// A walk of the real program with real X events: a folder holding a copy of the built rinova,
+// and the folder its screenshots go to (build/NAME). `missing` names what the machine lacks
+// for it (an X tool, the built program); empty when it can run.
+struct XWalk {
+    explicit XWalk(const char* name);
+    // Runs tests/app/SCRIPT under xvfb-run with the program's folder and the screenshot folder,
+    // prints its lines and returns its exit code.
+    int run(const char* script, int limitMs);
+
+    QTemporaryDir work;
+    QString program, shots, missing;
+};
 
 // widgets::Prompts that answer from queues and record what was shown. Installed while it lives.
 class ScriptedPrompts : public widgets::Prompts {
@@ -78,3 +92,8 @@ public:
 };
 
 } // namespace rinova::testing
+
+// Test failures show texts as text.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
