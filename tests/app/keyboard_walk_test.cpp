@@ -27,12 +27,10 @@ TEST(KeyboardWalk, BackspaceChoosesNothingAndTwoTabCyclesReachEveryControl) {
     ASSERT_TRUE(QFile::copy(rinova, program + QStringLiteral("/rinova")));
 
     QString log;
-    const int code = runSession(QStringLiteral("xvfb-run"),
-                                {QStringLiteral("-a"), QStringLiteral("-s"),
-                                 QStringLiteral("-screen 0 1280x1024x24"), QStringLiteral("bash"),
-                                 QStringLiteral(RINOVA_SOURCE_DIR "/tests/app/keyboard_walk.sh"),
-                                 program, shots},
-                                120000, &log);
+    const int code = runSession(
+        QStringLiteral("xvfb-run"),
+        xvfbRun({QStringLiteral(RINOVA_SOURCE_DIR "/tests/app/keyboard_walk.sh"), program, shots}),
+        120000, &log);
     std::printf("%s", qPrintable(log));
     ASSERT_EQ(code, 0) << "the walk stopped; screenshots in " << qPrintable(shots);
 

@@ -134,4 +134,14 @@ int runSession(const QString& program, const QStringList& args, int limitMs, QSt
     return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
 }
 
+QStringList xvfbRun(const QStringList& script) {
+    return QStringList{QStringLiteral("-a"),
+                       QStringLiteral("-n"),
+                       QString::number(100 + ::getpid() % 800),
+                       QStringLiteral("-s"),
+                       QStringLiteral("-screen 0 1280x1024x24"),
+                       QStringLiteral("bash")} +
+           script;
+}
+
 } // namespace rinova::testing

@@ -39,6 +39,11 @@ CliRun runCli(const QStringList& args);
 int runSession(const QString& program, const QStringList& args, int limitMs,
                QString* out = nullptr);
 
+// xvfb-run's arguments for a screen of its own with this script. Two runs started at once each
+// look for a free display from a number of their own: from the same number, both took it and one
+// X server failed to start.
+QStringList xvfbRun(const QStringList& script);
+
 // widgets::Prompts that answer from queues and record what was shown. Installed while it lives.
 class ScriptedPrompts : public widgets::Prompts {
 public:
