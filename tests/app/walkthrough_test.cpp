@@ -25,8 +25,8 @@ using testing::darkDifference;
 using testing::isGuideRed;
 using testing::readBytes;
 using testing::runSession;
-using testing::xvfbRun;
 using testing::sjis;
+using testing::xvfbRun;
 
 constexpr int kDpi = 100;
 constexpr double kPxPerMm = kDpi / 25.4;
