@@ -3,6 +3,7 @@
 #include "files/file_name.h"
 #include "files/replacement.h"
 #include "printing/printer_surface.h"
+#include "printing/sheet_fit.h"
 #include "text/failure.h"
 
 #include <QPageLayout>
@@ -17,8 +18,9 @@ namespace {
 
 // 2540 dots per inch make one device pixel 0.01 mm, so the natural size is exactly the card.
 constexpr int kPdfResolution = 2540;
-// PDF pages come in whole points: 284 x 420 pt (100.19 x 148.17 mm) is the smallest page that
-// holds the whole 100 x 148 mm card (283.46 x 419.53 pt) from its top-left corner.
+// The toolkit writes pages in whole points: 284 x 420 pt (100.19 x 148.17 mm) is the smallest
+// page that holds the whole 100 x 148 mm card (283.46 x 419.53 pt) from its top-left corner.
+// Once written, the pages are cut to the card's own size.
 constexpr int kPageWidthPt = 284;
 constexpr int kPageHeightPt = 420;
 
@@ -93,6 +95,8 @@ JobEnd writeCardPdf(CardJob& job, const QString& target, int first, int last,
         out.fail(kCutShort);
     }
     if (end == JobEnd::Stopped) return end;
+    fitPagesToSheet(out.writerPath(), QSize(kPageWidthPt, kPageHeightPt),
+                    exactPoints(QPageSize(QSizeF(100, 148), QPageSize::Millimeter)));
     if (!pdfIsWhole(out.descriptor())) out.fail(kCutShort);
     out.commit();
     return end;

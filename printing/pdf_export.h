@@ -15,6 +15,7 @@ class QPrinter;
 namespace rinova::printing {
 
 // A printer writing card pages to `file`: 284 x 420 pt, full page, 0.01 mm per device pixel.
+// writeCardPdf cuts its pages to the card's 100 x 148 mm once they are written.
 std::unique_ptr<QPrinter> cardPdfPrinter(const QString& file);
 
 // Writes the cards of rows first..last, each played at the page's corner as the printer gets

@@ -3,6 +3,7 @@
 #include "drawing/playback.h"
 #include "files/temporary_file.h"
 #include "printing/paper.h"
+#include "printing/sheet_fit.h"
 #include "printing/spooler.h"
 #include "text/failure.h"
 
@@ -216,6 +217,11 @@ QString PrinterSurface::endDoc() {
     if (!ended || badState(*job->printer))
         throw printFailed(QStringLiteral("ジョブを終了できません"));
     if (!job->spoolFile) return {};
+    // The page is cut to the sheet the queue prints on, so that its filters place it as it is
+    // rather than centred.
+    if (const std::optional<QSizeF> sheet = queueSheetPoints(*job->printer))
+        fitPagesToSheet(job->spoolFile->toolkitPath(),
+                        job->printer->pageLayout().fullRectPoints().size(), *sheet);
     return spoolFile(job->printer->printerName(), spoolerOptions(*job->printer),
                      job->spoolFile->toolkitPath());
 }
