@@ -29,7 +29,9 @@ const char* kUsage =
     "[--no-name2]\n"
     "  png FILE --row N --width W -o OUT.png [--settings PATH]\n"
     "  pdf FILE [--rows A-B] [--settings PATH] [--strict] -o OUT.pdf\n"
+    "  pdf --test [--printer NAME] [--settings PATH] -o OUT.pdf\n"
     "  print FILE [--rows A-B] [--printer NAME] [--paper NAME] [--settings PATH] [--strict]\n"
+    "  print --test [--printer NAME] [--paper NAME] [--settings PATH]\n"
     "  どのコマンドも --format plain|sheet|sheet-utf8 で住所録の形式を選べます"
     "（既定は plain）\n"
     "  --strict: 確かめが必要な行があれば印刷せず、終了コード 3 で終わります\n";
@@ -57,6 +59,8 @@ QString helpText() {
                "  --no-name2        名前2を印刷しません\n"
                "  --target printer  印刷用の描画 (プレビューの枠なし)\n"
                "  --paper NAME      print の用紙 (既定はプリンタの既定の用紙)\n"
+               "  --test            行の代わりにテスト印刷の一枚 (はがきの外枠、郵便番号の枠、\n"
+               "                    十字) を、そのプリンタの印刷位置の調整をして出します\n"
                "  -h, --help        この使い方を表示して終了します\n"
                "  --version         版を表示して終了します\n"
                "\n"

@@ -112,6 +112,29 @@ void SettingsModel::saveWindowChoices() {
         if (!keepStored_[i]) store_.write(keys[i], values[i]);
 }
 
+namespace {
+
+std::string calibrationKey(const QString& printer) {
+    std::string key = calibrationSection(printer);
+    for (char& c : key)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return key;
+}
+
+} // namespace
+
+Calibration SettingsModel::calibration(const QString& printer) const {
+    const std::string key = calibrationKey(printer);
+    if (const auto it = calibrations_.find(key); it != calibrations_.end()) return it->second;
+    return calibrations_[key] = readCalibration(store_, printer);
+}
+
+void SettingsModel::setCalibration(const QString& printer, const Calibration& shifts) {
+    const std::string key = calibrationKey(printer);
+    calibrations_.erase(key); // a failed write leaves the file's shifts to be read again
+    calibrations_[key] = writeCalibration(store_, printer, shifts);
+}
+
 QStringList SettingsModel::loadWithoutWriting() {
     QStringList errors;
     try {

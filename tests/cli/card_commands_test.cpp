@@ -68,13 +68,16 @@ TEST_F(CardCommand, ListsTheSampleRowInDrawingOrder) {
     EXPECT_EQ(ops[0], QJsonDocument::fromJson(R"({"op":"rect","x1":0,"y1":0,"x2":1000,
         "y2":-1480,"pen":"#000000","fill":"#ffffff"})")
                           .object());
-    // 123-4567: digits in the seven boxes, the blank included.
-    const int xs[] = {455, 525, 595, 595, 665, 735, 805, 875};
+    // 123-4567: digits in the seven boxes, the blank included, each cell starting in its box.
+    const int boxes[][2] = {{437, 500}, {508, 569}, {577, 637}, {577, 637},
+                            {652, 712}, {720, 780}, {789, 849}, {857, 916}};
     const char* chars[] = {"1", "2", "3", " ", "4", "5", "6", "7"};
     for (int i = 0; i < 8; ++i) {
         const QJsonObject& o = ops[static_cast<std::size_t>(1 + i)];
-        EXPECT_EQ(o["x"].toInt(), xs[i]);
-        EXPECT_EQ(o["y"].toInt(), -122);
+        EXPECT_GE(o["x"].toInt(), boxes[i][0]);
+        EXPECT_LT(o["x"].toInt(), boxes[i][1]);
+        EXPECT_LT(o["y"].toInt(), -110);
+        EXPECT_GT(o["y"].toInt(), -195 + 70);
         EXPECT_EQ(o["text"].toString(), QLatin1String(chars[i]));
         EXPECT_EQ(o["face"].toString(), QString::fromUtf16(u"ＭＳ Ｐゴシック"));
         EXPECT_EQ(o["height"].toInt(), 70);
@@ -144,7 +147,10 @@ TEST_F(CardCommand, SettingsWindowChoicesComeFromTheIni) {
     EXPECT_EQ((*remark)["height"].toInt(), 22);
     int digits = 0;
     for (const QJsonObject& o : ops)
-        if (o["op"] == "text" && o["y"].toInt() == -1380) {
+        if (o["op"] == "text" && o["height"].toInt() == 40 && !o["vertical"].toBool()) {
+            // In the official postcard's sender boxes, 136.3 to 142.9 mm down.
+            EXPECT_LT(o["y"].toInt(), -1363);
+            EXPECT_GT(o["y"].toInt(), -1429 + 40);
             EXPECT_EQ(o["face"].toString(), QString::fromUtf16(u"@HG行書体"));
             EXPECT_FALSE(o["vertical"].toBool());
             ++digits;
