@@ -2,9 +2,11 @@
 
 #include "addresses/address_grid.h"
 #include "addresses/row_check.h"
+#include "app/calibration_window.h"
 #include "app/job_status_bar.h"
 #include "app/settings_window.h"
 #include "card/card_inputs.h"
+#include "card/test_sheet.h"
 #include "card/text_fit.h"
 #include "drawing/fonts.h"
 #include "drawing/playback.h"
@@ -177,6 +179,20 @@ void MainWindow::buildMenu() {
         fitTextAction_->setChecked(settings_->fitText());
         widgets::guarded([this] { toggleFitText(); });
     });
+    addCalibrationCommands(file, set);
+}
+
+void MainWindow::addCalibrationCommands(QMenu* file, QMenu* set) {
+    // The test sheet goes with the printer commands, before the separator above 終了.
+    const QList<QAction*> items = file->actions();
+    const qsizetype after = items.indexOf(printerSetupAction_);
+    testPrintAction_ = new QAction(QStringLiteral("テスト印刷(&E)..."), file);
+    file->insertAction(after + 1 < items.size() ? items[after + 1] : nullptr, testPrintAction_);
+    calibrationAction_ = set->addAction(QStringLiteral("印刷位置の調整..."));
+    connect(testPrintAction_, &QAction::triggered, this,
+            [this] { widgets::guarded([this] { printTestSheet(); }); });
+    connect(calibrationAction_, &QAction::triggered, this,
+            [this] { widgets::guarded([this] { showCalibrationWindow(); }); });
 }
 
 void MainWindow::startUp() {
@@ -275,7 +291,11 @@ void MainWindow::drawCard(QPainter& target, int row) {
     else if (target.device() == previewBox_)
         kind = card::Target::Preview;
 
-    drawing::CardPicture picture = card::renderCard(cardInputs(row, kind));
+    // A card for the printer is moved by that printer's calibration.
+    const QString printer =
+        kind == card::Target::Printer ? printCommand_.surface().printer().printerName() : QString();
+    drawing::CardPicture picture =
+        card::renderCard(card::inputsForRow(*addresses_, row, *settings_, kind, printer));
     if (kind == card::Target::Printer) {
         printing::playOnSheet(picture, target);
     } else {
@@ -424,6 +444,32 @@ void MainWindow::showSettingsWindow() {
     settingsWindow_->show();
     settingsWindow_->raise();
     settingsWindow_->activateWindow();
+}
+
+void MainWindow::printTestSheet() {
+    if (job_.running() && !job_.runsOn(printCommand_.surface()))
+        throw text::Failure(QStringLiteral("現在印刷中です"));
+    printCommand_.print(1, 1, [this](printing::PrinterSurface& surface, int) {
+        const QString printer = surface.printer().printerName();
+        surface.playCard(card::renderTestSheet(settings_->calibration(printer), printer,
+                                               settings_->choices().cardType));
+    });
+}
+
+CalibrationWindow& MainWindow::calibrationWindow() {
+    if (!calibrationWindow_)
+        calibrationWindow_ = std::make_unique<CalibrationWindow>(
+            *settings_, [this] { return printCommand_.surface().printer().printerName(); },
+            [this] { printTestSheet(); });
+    return *calibrationWindow_;
+}
+
+void MainWindow::showCalibrationWindow() {
+    CalibrationWindow& window = calibrationWindow();
+    window.show();
+    window.showCurrentPrinter(); // also when it was open: set-up may have changed the printer
+    window.raise();
+    window.activateWindow();
 }
 
 QWidget& MainWindow::previewBox() {

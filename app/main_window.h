@@ -13,6 +13,7 @@
 
 class QAction;
 class QComboBox;
+class QMenu;
 class QPainter;
 
 namespace rinova::addresses {
@@ -24,6 +25,7 @@ class AddressGridView;
 
 namespace rinova::app {
 
+class CalibrationWindow;
 class JobStatusBar;
 class PreviewBox;
 class SettingsWindow;
@@ -66,6 +68,10 @@ public:
     void togglePrintName2();
     void toggleFitText();
     void showSettingsWindow();
+    // The current printer's test sheet, after the print dialog, as one page.
+    void printTestSheet();
+    // The window that sets where the current printer puts the card.
+    void showCalibrationWindow();
 
     // Draws the card of a grid row onto a painter: the preview box, the printer or another
     // surface, told apart by identity.
@@ -75,6 +81,7 @@ public:
 
     settings::SettingsModel& settings() { return *settings_; }
     SettingsWindow* settingsWindow() { return settingsWindow_.get(); }
+    CalibrationWindow& calibrationWindow();
     addresses::AddressGrid& addressGrid() { return *addresses_; }
     widgets::AddressGridView& grid() { return *grid_; }
     QWidget& previewBox();
@@ -99,6 +106,7 @@ protected:
 private:
     friend class PreviewBox;
     void buildMenu();
+    void addCalibrationCommands(QMenu* file, QMenu* set);
     // Lists the rows of the range that look wrong and asks whether to go on; true when none
     // does or the user goes on.
     bool rowsLookRightOrUserGoesOn(int top, int bottom);
@@ -127,6 +135,9 @@ private:
     QAction* fitTextAction_ = nullptr;
 
     std::unique_ptr<SettingsWindow> settingsWindow_;
+    std::unique_ptr<CalibrationWindow> calibrationWindow_;
+    QAction* testPrintAction_ = nullptr;
+    QAction* calibrationAction_ = nullptr;
     printing::CardJob job_;
     PrintCommand printCommand_;
     PdfCommand pdfCommand_;

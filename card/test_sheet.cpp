@@ -36,7 +36,7 @@ drawing::CardPicture renderTestSheet(const settings::Calibration& shifts, const 
         canvas.moveTo(c.x, c.y + 30);
         canvas.lineTo(c.x, c.y - 31);
         const QString at = QString::number(c.x / 10) + u',' + QString::number(-c.y / 10);
-        canvas.textOut(c.x > 500 ? c.x - 140 : c.x + 40, c.y - 35, at + QStringLiteral(" mm"));
+        canvas.textOut(c.x > 500 ? c.x - 140 : c.x + 40, c.y - 45, at + QStringLiteral(" mm"));
     }
 
     canvas.setFontHeight(30);
