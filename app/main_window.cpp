@@ -27,8 +27,11 @@
 #include <QPrinterInfo>
 #include <QScopeGuard>
 #include <QScreen>
+#include <QSplitter>
 #include <QTimer>
 #include <QWindow>
+#include <algorithm>
+#include <functional>
 #include <memory>
 
 namespace rinova::app {
@@ -39,6 +42,9 @@ constexpr int kGridWidth = 449;
 // The window's outer size, frame included.
 constexpr QSize kOuterSize(742, 484);
 const QRect kStoredPaintBox(473, 48, 105, 105);
+// The splitter between grid and preview: never so far that either is lost.
+constexpr int kNarrowestGrid = 150;
+constexpr int kNarrowestPreview = 80;
 
 } // namespace
 
@@ -60,27 +66,51 @@ private:
 
 namespace {
 
-// Lays out the client area: the grid on the left at its fixed width, the preview box either
-// filling the rest or at its stored place.
+// Lays out the client area: until the preview is aligned to it, the grid at its fixed width
+// and the preview box at its stored place; then the splitter over all of it, grid and preview
+// side by side. The preview keeps the width it was given and the grid takes what is left, so a
+// wider window widens the grid; a narrower one takes from the preview once the grid is at its
+// narrowest, and gives it back when the window widens again.
 class ClientArea : public QWidget {
 public:
     ClientArea(QWidget* parent) : QWidget(parent) {}
-    QWidget* grid = nullptr;
+    QSplitter* split = nullptr;
     PreviewBox* box = nullptr;
+    int previewWidth = 0; // wanted, once the preview is aligned to the client
 
 protected:
     void resizeEvent(QResizeEvent*) override { arrange(); }
 
 public:
     void arrange() {
-        if (grid) grid->setGeometry(0, 0, kGridWidth, height());
-        if (box) {
-            if (box->alignedToClient)
-                box->setGeometry(kGridWidth, 0, std::max(0, width() - kGridWidth), height());
-            else
-                box->setGeometry(kStoredPaintBox);
+        if (!split || !box) return;
+        if (!box->alignedToClient) {
+            split->setGeometry(0, 0, kGridWidth, height());
+            box->setGeometry(kStoredPaintBox);
+            return;
         }
+        split->setGeometry(rect());
+        const int room = std::max(0, width() - split->handleWidth());
+        const int preview = std::max(std::min(previewWidth, room - kNarrowestGrid),
+                                     std::min(kNarrowestPreview, room));
+        split->setSizes({room - preview, preview});
     }
+};
+
+// Tells when the mouse lets go of the splitter's handle: the place the user dragged it to.
+class ReleaseWatcher : public QObject {
+public:
+    ReleaseWatcher(QObject* parent, std::function<void()> released)
+        : QObject(parent), released_(std::move(released)) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::MouseButtonRelease) released_();
+        return false;
+    }
+
+private:
+    std::function<void()> released_;
 };
 
 } // namespace
@@ -115,14 +145,18 @@ MainWindow::MainWindow(QString settingsPath, QWidget* parent)
     setCentralWidget(client);
 
     addresses_ = new addresses::AddressGrid(this);
-    grid_ = new widgets::AddressGridView(client);
+    splitter_ = new QSplitter(Qt::Horizontal, client);
+    splitter_->setChildrenCollapsible(false);
+    grid_ = new widgets::AddressGridView(splitter_);
     grid_->setModel(addresses_);
+    grid_->setMinimumWidth(kNarrowestGrid);
+    splitter_->addWidget(grid_);
     previewBox_ = new PreviewBox(*this, client);
     // Never shown: only the list of the printer's font names.
     printerFonts_ = new QComboBox(client);
     printerFonts_->setGeometry(480, 200, 145, 20);
     printerFonts_->hide();
-    client->grid = grid_;
+    client->split = splitter_;
     client->box = previewBox_;
     client->arrange();
     grid_->setFocus();
@@ -208,9 +242,8 @@ void MainWindow::startUp() {
         if (const QString notice = settings_->load(); !notice.isEmpty())
             widgets::showFailure(notice);
 
-        // 3. The preview box fills what the grid leaves.
-        previewBox_->alignedToClient = true;
-        static_cast<ClientArea*>(centralWidget())->arrange();
+        // 3. The preview box fills what the grid leaves, beside it on the splitter.
+        splitGridAndPreview();
 
         // 4. Grid header and the number column.
         addresses_->setRowFields(0, text::fromUnicode(u"番号,名前1,名前2,〒,住所1,住所2,備考"));
@@ -444,6 +477,25 @@ void MainWindow::showSettingsWindow() {
     settingsWindow_->show();
     settingsWindow_->raise();
     settingsWindow_->activateWindow();
+}
+
+void MainWindow::splitGridAndPreview() {
+    if (previewBox_->alignedToClient) return;
+    auto* client = static_cast<ClientArea*>(centralWidget());
+    previewBox_->alignedToClient = true;
+    previewBox_->setMinimumWidth(kNarrowestPreview);
+    splitter_->addWidget(previewBox_);
+    // Without a width set by the user, the preview has what the grid leaves in a window of the
+    // stated size.
+    client->previewWidth = settings_->previewWidth().value_or(kOuterSize.width() - kGridWidth -
+                                                              splitter_->handleWidth());
+    client->arrange();
+    connect(splitter_, &QSplitter::splitterMoved, this,
+            [this, client] { client->previewWidth = previewBox_->width(); });
+    // Kept in the file once the user lets go of the handle.
+    splitter_->handle(1)->installEventFilter(new ReleaseWatcher(splitter_, [this] {
+        widgets::guarded([this] { settings_->setPreviewWidth(previewBox_->width()); });
+    }));
 }
 
 void MainWindow::printTestSheet() {

@@ -14,6 +14,7 @@
 class QAction;
 class QComboBox;
 class QMenu;
+class QSplitter;
 class QPainter;
 
 namespace rinova::addresses {
@@ -85,6 +86,7 @@ public:
     addresses::AddressGrid& addressGrid() { return *addresses_; }
     widgets::AddressGridView& grid() { return *grid_; }
     QWidget& previewBox();
+    QSplitter& splitter() { return *splitter_; }
     QComboBox& fontListBox() { return *printerFonts_; }
     QAction& printName2Action() { return *printName2Action_; }
     QAction& fitTextAction() { return *fitTextAction_; }
@@ -107,6 +109,8 @@ private:
     friend class PreviewBox;
     void buildMenu();
     void addCalibrationCommands(QMenu* file, QMenu* set);
+    // Start-up step 3: the preview box joins the grid on the splitter, at the width last set.
+    void splitGridAndPreview();
     // Lists the rows of the range that look wrong and asks whether to go on; true when none
     // does or the user goes on.
     bool rowsLookRightOrUserGoesOn(int top, int bottom);
@@ -124,6 +128,7 @@ private:
     addresses::AddressGrid* addresses_ = nullptr; // owned through the Qt parent
     widgets::AddressGridView* grid_ = nullptr;
     PreviewBox* previewBox_ = nullptr;
+    QSplitter* splitter_ = nullptr;
     QComboBox* printerFonts_ = nullptr;
     QAction* openAction_ = nullptr;
     QAction* printAction_ = nullptr;

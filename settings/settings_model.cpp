@@ -4,6 +4,8 @@
 #include "text/cp932.h"
 #include "text/failure.h"
 
+#include <algorithm>
+
 namespace rinova::settings {
 
 SettingsModel::SettingsModel(QString iniPath, QObject* parent)
@@ -133,6 +135,27 @@ void SettingsModel::setCalibration(const QString& printer, const Calibration& sh
     const std::string key = calibrationKey(printer);
     calibrations_.erase(key); // a failed write leaves the file's shifts to be read again
     calibrations_[key] = writeCalibration(store_, printer, shifts);
+}
+
+namespace {
+
+constexpr const char* kPreviewWidthKey = "PreviewWidth";
+constexpr int kWidestPreview = 100000;
+
+} // namespace
+
+std::optional<int> SettingsModel::previewWidth() const {
+    try {
+        const std::optional<std::int32_t> w = parseIntText(store_.read(kPreviewWidthKey));
+        if (w && *w > 0 && *w <= kWidestPreview) return *w;
+    } catch (const text::Failure&) {
+    }
+    return std::nullopt;
+}
+
+void SettingsModel::setPreviewWidth(int width) {
+    width = std::clamp(width, 1, kWidestPreview);
+    if (previewWidth() != width) store_.write(kPreviewWidthKey, int32Text(width));
 }
 
 QStringList SettingsModel::loadWithoutWriting() {

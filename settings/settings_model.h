@@ -14,6 +14,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 
 namespace rinova::settings {
@@ -85,6 +86,12 @@ public:
     // shifts.
     Calibration calibration(const QString& printer) const;
     void setCalibration(const QString& printer, const Calibration& shifts);
+
+    // The preview's width in pixels as the user last set it with the main window's splitter
+    // ("PreviewWidth" of section SET), read from the file; nothing when it holds no width.
+    // setPreviewWidth writes it when it changes; throws when the file cannot be written.
+    std::optional<int> previewWidth() const;
+    void setPreviewWidth(int width);
 
     // Tells the views that what they draw may have changed.
     void announceChange() { emit changed(); }

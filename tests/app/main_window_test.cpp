@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QSplitter>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -130,4 +131,67 @@ TEST_F(MainWindowTest, OpenImportsCancelsAndReportsUnreadableFiles) {
     EXPECT_EQ(prompts.errors[0], u"ファイル "_qs + QDir::cleanPath(missing) + u" は開けません."_qs);
     EXPECT_EQ(form.addressGrid().rowCountWithHeader(), 3);
     EXPECT_EQ(form.previewDraws(), draws);
+}
+
+// The preview keeps the width last set on the splitter (or what the grid leaves at the stated
+// size); the grid takes the rest, down to its narrowest, and a drag is kept in the file.
+TEST_F(MainWindowTest, SplitterKeepsThePreviewWidthAndTheGridTakesTheRest) {
+    constexpr int kStated = -1, kNarrowestGrid = -2; // preview widths that depend on the handle
+    struct Case {
+        const char* stored; // PreviewWidth, or nothing
+        int window, preview;
+    };
+    const Case cases[] = {
+        {nullptr, 742, kStated}, {nullptr, 1400, kStated},       {"300", 742, 300},
+        {"300", 1400, 300},      {"300", 400, kNarrowestGrid},   {"abc", 742, kStated},
+        {"-5", 742, kStated},    {"99999", 742, kNarrowestGrid}, {"100001", 742, kStated},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.stored ? c.stored : "none") + " " + std::to_string(c.window));
+        const std::string written =
+            c.stored ? "[SET]\r\nPreviewWidth=" + std::string(c.stored) + "\r\n" : "";
+        writeBytes(ini(), written);
+        ScriptedPrompts prompts;
+        app::MainWindow form(ini());
+        form.startUp();
+        form.resize(c.window, 484);
+        form.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+        const int h = form.splitter().handleWidth();
+        const int preview = c.preview == kStated          ? 742 - 449 - h
+                            : c.preview == kNarrowestGrid ? c.window - h - 150
+                                                          : c.preview;
+        EXPECT_EQ(form.previewBox().width(), preview);
+        EXPECT_EQ(form.grid().width(), c.window - h - preview);
+        EXPECT_EQ(form.previewBox().height(), form.grid().height());
+        EXPECT_EQ(rinova::testing::readBytes(ini()), written); // nothing written until a drag
+    }
+
+    // A drag with the mouse moves the handle; letting go keeps the place for the next start.
+    writeBytes(ini(), "");
+    int dragged = 0;
+    {
+        ScriptedPrompts prompts;
+        app::MainWindow form(ini());
+        form.startUp();
+        form.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+        QWidget* handle = form.splitter().handle(1);
+        const QPoint middle = handle->rect().center();
+        QTest::mousePress(handle, Qt::LeftButton, {}, middle);
+        QTest::mouseMove(handle, middle - QPoint(100, 0));
+        QTest::mouseRelease(handle, Qt::LeftButton, {}, middle - QPoint(100, 0));
+        dragged = form.previewBox().width();
+        EXPECT_EQ(form.grid().width(), 349);
+        EXPECT_EQ(rinova::testing::readBytes(ini()),
+                  "[SET]\r\nPreviewWidth=" + std::to_string(dragged) + "\r\n");
+        form.resize(1000, 484);
+        EXPECT_EQ(form.previewBox().width(), dragged);
+    }
+    ScriptedPrompts prompts;
+    app::MainWindow again(ini());
+    again.startUp();
+    again.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&again));
+    EXPECT_EQ(again.previewBox().width(), dragged);
 }
