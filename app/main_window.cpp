@@ -131,6 +131,24 @@ QString missingFaces(const QStringList& fontList, const QStringList& faces) {
     return missing;
 }
 
+QString missingFontMessage(const QStringList& fontList, const QStringList& faces) {
+    const QString missing = missingFaces(fontList, faces);
+    if (missing.isEmpty()) return {};
+    QString message =
+        missing + QStringLiteral("はインストールされていませんので正しく印刷できません");
+    QStringList lines, packages;
+    for (const QString& face : faces) {
+        const QString package = drawing::substitutePackage(face);
+        if (fontList.contains(face) || package.isEmpty()) continue;
+        lines << QStringLiteral("　%1: %2").arg(face, package);
+        if (!packages.contains(package)) packages << package;
+    }
+    if (packages.isEmpty()) return message;
+    return message + QStringLiteral("\n\n代わりのフォントは次のパッケージにあります:\n") +
+           lines.join(u'\n') + QStringLiteral("\n\nインストールするには: sudo apt install ") +
+           packages.join(u' ');
+}
+
 MainWindow::MainWindow(QString settingsPath, QWidget* parent)
     : QMainWindow(parent),
       settings_(std::make_unique<settings::SettingsModel>(std::move(settingsPath))),
@@ -263,10 +281,8 @@ void MainWindow::startUp() {
         QStringList list;
         for (int i = 0; i < printerFonts_->count(); ++i)
             list << printerFonts_->itemText(i);
-        const QString missing = missingFaces(list, verticalFaces_);
-        if (!missing.isEmpty())
-            widgets::Prompts::current().message(
-                missing + QStringLiteral("はインストールされていませんので正しく印刷できません"));
+        if (const QString message = missingFontMessage(list, verticalFaces_); !message.isEmpty())
+            widgets::Prompts::current().message(message);
     });
 }
 

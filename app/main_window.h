@@ -37,6 +37,9 @@ QPoint centredPosition(QSize screen, QSize window);
 // The text of missing faces: every face that no entry of the font list equals exactly, joined in
 // order. Empty when nothing is missing or the list is empty.
 QString missingFaces(const QStringList& fontList, const QStringList& faces);
+// The start-up check's message, empty when no face is missing: the missing faces and the
+// sentence, then for each the Debian package that brings its substitute, and the command.
+QString missingFontMessage(const QStringList& fontList, const QStringList& faces);
 
 class MainWindow : public QMainWindow {
     Q_OBJECT

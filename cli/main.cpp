@@ -24,6 +24,7 @@ namespace {
 
 const char* kUsage =
     "使い方: rinova-cli grid|card|png|pdf|print FILE [オプション]\n"
+    "  fonts\n"
     "  grid FILE [--stats]\n"
     "  card FILE --row N [--target preview|printer] [--settings PATH] "
     "[--no-name2]\n"
@@ -53,6 +54,8 @@ QString helpText() {
                "  png    行 N のプレビューを幅 W ピクセルの PNG に書き出します\n"
                "  pdf    行の範囲 (既定はすべて) を一ページ一枚の PDF に書き出します\n"
                "  print  行の範囲をプリンタ (既定はデフォルト プリンタ) に印刷します\n"
+               "  fonts  五つの書体と、それぞれを実際に描くフォント (ファイル) "
+               "を一行ずつ出力します\n"
                "\n"
                "オプション:\n"
                "  --settings PATH   読む設定ファイル (書き込みはしません)\n"
@@ -104,6 +107,7 @@ int main(int argc, char** argv) {
     const std::map<QString, int (*)(const QStringList&)> commands = {
         {QStringLiteral("grid"), rinova::cli::cmdGrid},
         {QStringLiteral("card"), rinova::cli::cmdCard},
+        {QStringLiteral("fonts"), rinova::cli::cmdFonts},
         {QStringLiteral("png"), rinova::cli::cmdPng},
         {QStringLiteral("pdf"), rinova::cli::cmdPdf},
         {QStringLiteral("print"), rinova::cli::cmdPrint},

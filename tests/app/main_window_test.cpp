@@ -43,6 +43,27 @@ TEST(FontCheck, NamesEveryFaceNoEntryEqualsExactlyInOrder) {
     EXPECT_TRUE(app::missingFaces(nearly, kFaces).contains(u"@ＭＳ 明朝"_qs));
 }
 
+TEST(FontCheck, TheMessageNamesThePackageOfEachMissingFaceAfterTheSentence) {
+    EXPECT_EQ(app::missingFontMessage(kFaces, kFaces), QString());
+    EXPECT_EQ(app::missingFontMessage({}, kFaces), QString());
+    EXPECT_EQ(app::missingFontMessage({u"Foo"_qs, u"@ＭＳ 明朝"_qs, u"@ＭＳ ゴシック"_qs}, kFaces),
+              u"@ＤＦ行書体@HG行書体@"
+              u"HG創英角ﾎﾟｯﾌﾟ体はインストールされていませんので正しく印刷できません\n"
+              u"\n代わりのフォントは次のパッケージにあります:\n"
+              u"　@ＤＦ行書体: fonts-aoyagi-kouzan-t\n"
+              u"　@HG行書体: fonts-kouzan-mouhitsu\n"
+              u"　@HG創英角ﾎﾟｯﾌﾟ体: fonts-rocknroll\n"
+              u"\nインストールするには: sudo apt install fonts-aoyagi-kouzan-t "
+              u"fonts-kouzan-mouhitsu fonts-rocknroll"_qs);
+    const QString gothic =
+        app::missingFontMessage({u"Foo"_qs}, {u"@ＭＳ 明朝"_qs, u"ＭＳ ゴシック"_qs});
+    EXPECT_TRUE(gothic.contains(u"@ＭＳ 明朝: fonts-ipaexfont-mincho\n"_qs));
+    EXPECT_TRUE(gothic.endsWith(u"apt install fonts-ipaexfont-mincho fonts-ipaexfont-gothic"_qs));
+    // A face without a substitute keeps the sentence alone.
+    EXPECT_EQ(app::missingFontMessage({u"Foo"_qs}, {u"@Bar"_qs}),
+              u"@Barはインストールされていませんので正しく印刷できません"_qs);
+}
+
 class MainWindowTest : public ::testing::Test {
 protected:
     rinova::testing::NoPrintService noPrinters; // whatever printers the machine has

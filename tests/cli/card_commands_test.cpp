@@ -1,7 +1,9 @@
 // rinova-cli card and png, run as a user runs them, on the sample address file.
+#include "drawing/fonts.h"
 #include "drawing/playback.h"
 #include "tests/support/test_support.h"
 
+#include <QFileInfo>
 #include <QImage>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -256,3 +258,50 @@ TEST_F(CardCommand, PngIsThePreviewAtTheGivenWidth) {
 }
 
 } // namespace
+
+// fonts: one line a face, the font it is drawn with; with a face and its substitute missing,
+// the font that stands in and the package that brings the substitute.
+TEST(FontsCommand, NamesTheFontEachFaceIsDrawnWithAndWhatToInstall) {
+    QTemporaryDir dir;
+    const QString onlyGothic = dir.filePath(QStringLiteral("fonts.conf"));
+    writeBytes(onlyGothic, "<?xml version=\"1.0\"?><fontconfig>"
+                           "<dir>/usr/share/fonts/opentype/ipaexfont-gothic</dir><cachedir>" +
+                               dir.filePath(QStringLiteral("cache")).toStdString() +
+                               "</cachedir></fontconfig>");
+    const struct {
+        QString config; // FONTCONFIG_FILE, or the machine's
+        QStringList families, packages;
+    } cases[] = {
+        {{},
+         {"AoyagiKouzanFontT", "IPAexMincho", "IPAexGothic", "KouzanBrushFontGyousyo",
+          "RocknRoll One"},
+         {"", "", "", "", ""}},
+        {onlyGothic,
+         {"IPAexGothic", "IPAexGothic", "IPAexGothic", "IPAexGothic", "IPAexGothic"},
+         {"fonts-aoyagi-kouzan-t", "fonts-ipaexfont-mincho", "", "fonts-kouzan-mouhitsu",
+          "fonts-rocknroll"}},
+    };
+    const QByteArray saved = qgetenv("FONTCONFIG_FILE");
+    for (const auto& c : cases) {
+        if (c.config.isEmpty())
+            qunsetenv("FONTCONFIG_FILE");
+        else
+            qputenv("FONTCONFIG_FILE", c.config.toLocal8Bit());
+        const CliRun r = runCli({"fonts"});
+        saved.isNull() ? qunsetenv("FONTCONFIG_FILE") : qputenv("FONTCONFIG_FILE", saved);
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        const QStringList lines = QString::fromUtf8(r.out).split('\n', Qt::SkipEmptyParts);
+        ASSERT_EQ(lines.size(), 5);
+        for (int i = 0; i < 5; ++i) {
+            const QStringList cells = lines[i].split('\t');
+            ASSERT_EQ(cells.size(), 3) << lines[i].toStdString();
+            EXPECT_EQ(cells[0], QString::number(i));
+            EXPECT_EQ(cells[1], QString::fromUtf16(rinova::drawing::VerticalFaces[i]));
+            EXPECT_TRUE(cells[2].startsWith(c.families[i] + " (/")) << lines[i].toStdString();
+            const QString file = cells[2].section(" (", 1).section(')', 0, 0);
+            EXPECT_TRUE(QFileInfo(file).isFile()) << lines[i].toStdString();
+            EXPECT_EQ(cells[2].contains("をインストールしてください"), !c.packages[i].isEmpty());
+            EXPECT_TRUE(cells[2].contains(c.packages[i])) << lines[i].toStdString();
+        }
+    }
+}
