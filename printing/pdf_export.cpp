@@ -7,9 +7,12 @@
 #include "text/failure.h"
 
 #include <QPageLayout>
+#include <QPageSize>
 #include <QPrinter>
 #include <QRegularExpression>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,10 +21,11 @@ namespace {
 
 // 2540 dots per inch make one device pixel 0.01 mm, so the natural size is exactly the card.
 constexpr int kPdfResolution = 2540;
-// The toolkit writes pages in whole points: 284 x 420 pt (100.19 x 148.17 mm) is the smallest
-// page that holds the whole 100 x 148 mm card (283.46 x 419.53 pt) from its top-left corner.
-// Once written, the pages are cut to the card's own size.
+// The PDF writer sets pages in whole points: 284 x 420 pt is the smallest page that holds the
+// whole 100 x 148 mm card (283.46 x 419.53 pt) from its top-left corner.
 constexpr int kPageWidthPt = 284;
+// Once written, the pages are narrowed to the card's own 100 x 148 mm, their top-left corner
+// kept.
 constexpr int kPageHeightPt = 420;
 
 // The PDF writer does not report failed writes: a file cut short does not end where its own
@@ -95,9 +99,11 @@ JobEnd writeCardPdf(CardJob& job, const QString& target, int first, int last,
         out.fail(kCutShort);
     }
     if (end == JobEnd::Stopped) return end;
-    fitPagesToSheet(out.writerPath(), QSize(kPageWidthPt, kPageHeightPt),
-                    exactPoints(QPageSize(QSizeF(100, 148), QPageSize::Millimeter)));
     if (!pdfIsWhole(out.descriptor())) out.fail(kCutShort);
+    if (const int error =
+            fitPagesToSheet(out.descriptor(), QSize(kPageWidthPt, kPageHeightPt),
+                            exactPoints(QPageSize(QSizeF(100, 148), QPageSize::Millimeter))))
+        out.fail(error);
     out.commit();
     return end;
 }

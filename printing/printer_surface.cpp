@@ -219,9 +219,10 @@ QString PrinterSurface::endDoc() {
     if (!job->spoolFile) return {};
     // The page is cut to the sheet the queue prints on, so that its filters place it as it is
     // rather than centred.
-    if (const std::optional<QSizeF> sheet = queueSheetPoints(*job->printer))
-        fitPagesToSheet(job->spoolFile->toolkitPath(),
-                        job->printer->pageLayout().fullRectPoints().size(), *sheet);
+    if (const std::optional<QSizeF> sheet = queueSheetPoints(*job->printer);
+        sheet && fitPagesToSheet(job->spoolFile->descriptor(),
+                                 job->printer->pageLayout().fullRectPoints().size(), *sheet) != 0)
+        throw printFailed(QStringLiteral("ジョブを終了できません"));
     return spoolFile(job->printer->printerName(), spoolerOptions(*job->printer),
                      job->spoolFile->toolkitPath());
 }

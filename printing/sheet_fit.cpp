@@ -6,10 +6,11 @@
 #include <QFile>
 #include <QPageSize>
 #include <QPrinter>
+#include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -95,13 +96,16 @@ QByteArray writtenBox(QSize written) {
            QByteArray::number(written.height(), 'f', 6) + "]\n";
 }
 
-// The same page's box with the sheet's size, its top edge where it was; padded to `length` with
-// blanks so that no byte of the file moves. Empty when it does not fit.
+// The same page's box with the sheet's size, its top edge where it was, cut rather than rounded
+// so that the page never exceeds the sheet; padded to `length` with blanks so that no byte of
+// the file moves. Empty when it does not fit.
 QByteArray sheetBox(QSize written, QSizeF sheet, qsizetype length) {
-    for (int decimals = 4; decimals >= 2; --decimals) {
-        QByteArray box = "\n/MediaBox [0 " +
-                         QByteArray::number(written.height() - sheet.height(), 'f', decimals) +
-                         ' ' + QByteArray::number(sheet.width(), 'f', decimals) + ' ' +
+    for (int decimals = 6; decimals >= 2; --decimals) {
+        const double unit = std::pow(10.0, decimals);
+        const double bottom = std::ceil((written.height() - sheet.height()) * unit - 1e-6) / unit;
+        const double width = std::floor(sheet.width() * unit + 1e-6) / unit;
+        QByteArray box = "\n/MediaBox [0 " + QByteArray::number(bottom, 'f', decimals) + ' ' +
+                         QByteArray::number(width, 'f', decimals) + ' ' +
                          QByteArray::number(written.height()) + ']';
         if (box.size() + 1 <= length) return box + QByteArray(length - box.size() - 1, ' ') + '\n';
     }
@@ -110,7 +114,7 @@ QByteArray sheetBox(QSize written, QSizeF sheet, qsizetype length) {
 
 } // namespace
 
-int fitPagesToSheet(const QString& pdfFile, QSize written, QSizeF sheet) {
+int fitPagesToSheet(int fd, QSize written, QSizeF sheet) {
     if (written.isEmpty() || sheet.isEmpty() || !std::isfinite(sheet.width()) ||
         !std::isfinite(sheet.height()))
         return 0;
@@ -123,32 +127,27 @@ int fitPagesToSheet(const QString& pdfFile, QSize written, QSizeF sheet) {
     const QByteArray to = sheetBox(written, sheet, from.size());
     if (to.isEmpty()) return 0;
 
-    const int fd = ::open(QFile::encodeName(pdfFile).constData(), O_RDWR | O_CLOEXEC);
-    if (fd < 0) return -1;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return -1;
+    // A block at a time, the tail kept that may hold the start of a box cut by the block's end.
+    const qsizetype box = from.size();
+    constexpr qsizetype block = 64 << 10;
+    QByteArray data(block + box, '\0');
+    off_t at = 0; // where data[0] lies in the file
+    qsizetype held = 0;
+    for (;;) {
+        const ssize_t got = ::pread(fd, data.data() + held, block, at + held);
+        if (got < 0) return errno;
+        held += got;
+        const QByteArrayView view(data.constData(), held);
+        for (qsizetype i = view.indexOf(from); i >= 0; i = view.indexOf(from, i + box)) {
+            if (::pwrite(fd, to.constData(), box, at + i) != box) return errno ? errno : EIO;
+            std::memcpy(data.data() + i, to.constData(), box);
+        }
+        if (got == 0) return 0;
+        const qsizetype keep = std::min<qsizetype>(held, box - 1);
+        std::memmove(data.data(), data.data() + held - keep, keep);
+        at += held - keep;
+        held = keep;
     }
-    if (st.st_size == 0) {
-        ::close(fd);
-        return 0;
-    }
-    const auto size = static_cast<std::size_t>(st.st_size);
-    void* map = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
-    ::close(fd);
-    if (map == MAP_FAILED) return -1;
-    char* const begin = static_cast<char*>(map);
-    char* const end = begin + size;
-    int pages = 0;
-    for (char* at = begin;
-         (at = static_cast<char*>(::memmem(at, end - at, from.constData(), from.size())));
-         at += from.size()) {
-        std::memcpy(at, to.constData(), to.size());
-        ++pages;
-    }
-    ::munmap(map, size);
-    return pages;
 }
 
 } // namespace rinova::printing

@@ -25,11 +25,11 @@ QSizeF exactPoints(const QPageSize& size);
 // description.
 std::optional<QSizeF> queueSheetPoints(const QPrinter& printer);
 
-// Rewrites, in place, the page box of every page of a PDF that the toolkit wrote with pages of
-// `written` whole points to `sheet` points, the top-left corner kept where it is (so the page
-// keeps its drawing and only its right and bottom edges move). Pages of any other box are left
-// as they are. Returns how many pages were changed; -1 when the file cannot be opened or
-// mapped, which leaves it as it was.
-int fitPagesToSheet(const QString& pdfFile, QSize written, QSizeF sheet);
+// Rewrites, in place, the page box of every page of the PDF open read-write on `fd` that the
+// toolkit wrote with pages of `written` whole points to `sheet` points, the top-left corner kept
+// where it is (so the page keeps its drawing and only its right and bottom edges move, never
+// beyond the sheet). Pages of any other box are left as they are; no byte of the file moves.
+// Returns 0, or the error of the read or write that failed.
+int fitPagesToSheet(int fd, QSize written, QSizeF sheet);
 
 } // namespace rinova::printing

@@ -1,5 +1,6 @@
 #include "settings/settings_model.h"
 
+#include "files/file_name.h"
 #include "settings/int_text.h"
 #include "text/cp932.h"
 #include "text/failure.h"
@@ -18,6 +19,7 @@ namespace {
 constexpr const char* kOpenFileTypeKey = "OpenFileType";
 constexpr int kOpenFileTypes = 3;
 constexpr const char* kFitTextKey = "FitText";
+constexpr const char* kLastFileKey = "LastFile";
 
 } // namespace
 
@@ -30,6 +32,7 @@ QString SettingsModel::load() {
         openFileType_ = type.size() == 1 && type[0] >= '0' && type[0] < '0' + kOpenFileTypes
                             ? type[0] - '0'
                             : 0;
+        lastAddressFile_ = files::fileNameFromBytes(store_.read(kLastFileKey));
     } catch (const text::Failure&) {
     }
     return store_.startupLoad(raw_, layout_);
@@ -83,6 +86,15 @@ void SettingsModel::setOpenFileType(int type) {
     if (type < 0 || type >= kOpenFileTypes || type == openFileType_) return;
     store_.write(kOpenFileTypeKey, std::string(1, static_cast<char>('0' + type)));
     openFileType_ = type;
+}
+
+void SettingsModel::setLastAddressFile(const QString& path) {
+    const QByteArray bytes = files::fileNameToBytes(path);
+    if (path == lastAddressFile_ || bytes.contains('\r') || bytes.contains('\n') ||
+        bytes.contains('\0'))
+        return;
+    store_.write(kLastFileKey, std::string_view(bytes.constData(), bytes.size()));
+    lastAddressFile_ = path;
 }
 
 void SettingsModel::setFitText(bool on) {
