@@ -13,7 +13,10 @@
 #include <QPrintEngine>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <cerrno>
 #include <cmath>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace rinova::printing {
 namespace {
@@ -219,10 +222,15 @@ QString PrinterSurface::endDoc() {
     if (!job->spoolFile) return {};
     // The page is cut to the sheet the queue prints on, so that its filters place it as it is
     // rather than centred.
-    if (const std::optional<QSizeF> sheet = queueSheetPoints(*job->printer);
-        sheet && fitPagesToSheet(job->spoolFile->descriptor(),
-                                 job->printer->pageLayout().fullRectPoints().size(), *sheet) != 0)
-        throw printFailed(QStringLiteral("ジョブを終了できません"));
+    if (const std::optional<QSizeF> sheet = queueSheetPoints(*job->printer)) {
+        const int fd = ::open(job->spoolFile->path().constData(), O_RDWR | O_CLOEXEC);
+        const int error =
+            fd < 0
+                ? errno
+                : fitPagesToSheet(fd, job->printer->pageLayout().fullRectPoints().size(), *sheet);
+        if (fd >= 0) ::close(fd);
+        if (error) throw printFailed(QStringLiteral("ジョブを終了できません"));
+    }
     return spoolFile(job->printer->printerName(), spoolerOptions(*job->printer),
                      job->spoolFile->toolkitPath());
 }
