@@ -77,7 +77,9 @@ void SettingsWindow::build() {
     for (const char16_t* face : drawing::VerticalFaces) {
         c.faceCombo->addItem(QString::fromUtf16(face));
         c.faceCombo->setItemData(c.faceCombo->count() - 1,
-                                 drawing::fontInUseText(QString::fromUtf16(face)), Qt::ToolTipRole);
+                                 QStringLiteral("使用フォント: ") +
+                                     drawing::fontInUseText(QString::fromUtf16(face)),
+                                 Qt::ToolTipRole);
     }
     const auto tellFace = [combo = c.faceCombo] {
         combo->setToolTip(combo->currentData(Qt::ToolTipRole).toString());

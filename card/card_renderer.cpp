@@ -32,14 +32,7 @@ const std::array<std::string, 5>& faceBytes() {
 
 void drawGuides(drawing::RecordingCanvas& canvas, int cardType) {
     canvas.setPenColor(drawing::kRed);
-    for (const Box& b : kRecipientBoxes)
-        canvas.rectangle(b.x1, b.top, b.x2, b.bottom);
-    if (cardType == 0) {
-        canvas.moveTo(kStepLeft, kStepLowY);
-        canvas.lineTo(kStepX, kStepLowY);
-        canvas.lineTo(kStepX, kStepHighY);
-        canvas.lineTo(kStepRight, kStepHighY);
-    }
+    drawRecipientBoxesAndLotteryLine(canvas, cardType);
     const SenderBoxes& g = senderBoxes(cardType);
     auto vline = [&](std::int32_t x) {
         canvas.moveTo(x, g.top);

@@ -103,4 +103,15 @@ void drawSenderCode(drawing::RecordingCanvas& canvas, const QString& code, int c
     drawInBoxes(canvas, c, senderCells(cardType), boxOf);
 }
 
+void drawRecipientBoxesAndLotteryLine(drawing::RecordingCanvas& canvas, int cardType) {
+    for (const Box& b : kRecipientBoxes)
+        canvas.rectangle(b.x1, b.top, b.x2, b.bottom);
+    if (cardType == 0) {
+        canvas.moveTo(kStepLeft, kStepLowY);
+        canvas.lineTo(kStepX, kStepLowY);
+        canvas.lineTo(kStepX, kStepHighY);
+        canvas.lineTo(kStepRight, kStepHighY);
+    }
+}
+
 } // namespace rinova::card

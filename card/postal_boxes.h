@@ -27,6 +27,10 @@ struct CellPlace {
 CellPlace placeInBox(const QString& character, const QString& face, std::int32_t height,
                      const Box& box);
 
+// The recipient's seven boxes and, on a New Year card, the lottery area's stepped line, in the
+// canvas's current pen.
+void drawRecipientBoxesAndLotteryLine(drawing::RecordingCanvas& canvas, int cardType);
+
 // The characters of a text, a surrogate pair counting as one.
 std::vector<QString> splitCharacters(const QString& text);
 

@@ -18,16 +18,9 @@ drawing::CardPicture renderTestSheet(const settings::Calibration& shifts, const 
     drawing::RecordingCanvas canvas;
     canvas.setBrushClear();
     canvas.rectangle(0, 0, drawing::CardPicture::kWidth, -drawing::CardPicture::kHeight);
-    for (const Box& b : kRecipientBoxes)
-        canvas.rectangle(b.x1, b.top, b.x2, b.bottom);
+    drawRecipientBoxesAndLotteryLine(canvas, cardType);
     for (const Box& b : senderCells(cardType))
         canvas.rectangle(b.x1, b.top, b.x2, b.bottom);
-    if (cardType == 0) {
-        canvas.moveTo(kStepLeft, kStepLowY);
-        canvas.lineTo(kStepX, kStepLowY);
-        canvas.lineTo(kStepX, kStepHighY);
-        canvas.lineTo(kStepRight, kStepHighY);
-    }
     // Crosses 6 mm long, each named by its place in millimetres.
     canvas.setFontHeight(25);
     for (const CrossAt& c : kTestCrosses) {

@@ -97,7 +97,8 @@ TEST_F(SettingsWindowTest, ControlsSitWhereTheyBelong) {
     // Each face names the font it is drawn with; the list names its chosen face's.
     for (int i = 0; i < 5; ++i) {
         const QString tip = c().faceCombo->itemData(i, Qt::ToolTipRole).toString();
-        EXPECT_TRUE(tip.startsWith(drawing::fontSetFor(c().faceCombo->itemText(i)).primary.family))
+        EXPECT_TRUE(tip.startsWith(u"使用フォント: "_qs +
+                                   drawing::fontSetFor(c().faceCombo->itemText(i)).primary.family))
             << tip.toStdString();
         c().faceCombo->setCurrentIndex(i);
         EXPECT_EQ(c().faceCombo->toolTip(), tip);
