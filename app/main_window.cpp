@@ -316,6 +316,13 @@ bool MainWindow::fitFrame() {
     if (frame.isNull()) return false;
     resize(kOuterSize.shrunkBy(frame));
     move(centredPosition(centringScreen(), kOuterSize));
+    // The frame narrows the client: without a width the user set, the grid keeps its 449.
+    if (previewBox_->alignedToClient && !settings_->previewWidth()) {
+        auto* client = static_cast<ClientArea*>(centralWidget());
+        client->previewWidth =
+            kOuterSize.shrunkBy(frame).width() - kGridWidth - splitter_->handleWidth();
+        client->arrange();
+    }
     return true;
 }
 

@@ -15,8 +15,10 @@ namespace {
 
 // Down from the cell's top to the middle of the digits' ink: one band for all of them, so that
 // the digits of a code stand on one line whatever their shapes.
+// Cards are drawn on one thread, as the faces' own cache assumes; a cache per thread would make
+// the programs load the dynamic linker's thread storage for nothing.
 double digitBandMiddle(const QString& face, std::int32_t height) {
-    thread_local std::map<std::pair<QString, std::int32_t>, double> cache;
+    static std::map<std::pair<QString, std::int32_t>, double> cache;
     const auto key = std::make_pair(face, height);
     if (const auto it = cache.find(key); it != cache.end()) return it->second;
     const QRectF band = drawing::lineInk(QStringLiteral("0123456789"), face, height);
@@ -27,7 +29,7 @@ double digitBandMiddle(const QString& face, std::int32_t height) {
 // Across from the cell's left edge to the middle of a character's ink, or of its advance when
 // it has none.
 double inkMiddle(const QString& character, const QString& face, std::int32_t height) {
-    thread_local std::map<std::tuple<QString, std::int32_t, QString>, double> cache;
+    static std::map<std::tuple<QString, std::int32_t, QString>, double> cache;
     const auto key = std::make_tuple(face, height, character);
     if (const auto it = cache.find(key); it != cache.end()) return it->second;
     double advance = 0;
