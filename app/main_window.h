@@ -2,6 +2,7 @@
 #pragma once
 
 #include "addresses/address_grid.h"
+#include "addresses/row_check.h"
 #include "app/pdf_command.h"
 #include "app/print_command.h"
 #include "card/card_renderer.h"
@@ -76,6 +77,8 @@ public:
     void printTestSheet();
     // The window that sets where the current printer puts the card.
     void showCalibrationWindow();
+    // ヘルプ → バージョン情報: the program's version and the postal data it reads.
+    void showAbout();
 
     // Draws the card of a grid row onto a painter: the preview box, the printer or another
     // surface, told apart by identity.
@@ -114,6 +117,11 @@ private:
     void addCalibrationCommands(QMenu* file, QMenu* set);
     // Start-up step 3: the preview box joins the grid on the splitter, at the width last set.
     void splitGridAndPreview();
+    void buildHelpMenu();
+    // The postal data's questions for the check; when the data is missing, the note that says
+    // so, once a session, for the first list of rows to check.
+    addresses::PostalQuestion postalQuestions();
+    QString postalDataNote();
     // Lists the rows of the range that look wrong and asks whether to go on; true when none
     // does or the user goes on.
     bool rowsLookRightOrUserGoesOn(int top, int bottom);
@@ -144,6 +152,8 @@ private:
     QAction* printName2Action_ = nullptr;
     QAction* settingsAction_ = nullptr;
     QAction* fitTextAction_ = nullptr;
+    QAction* aboutAction_ = nullptr;
+    bool postalNoteShown_ = false;
 
     std::unique_ptr<SettingsWindow> settingsWindow_;
     std::unique_ptr<CalibrationWindow> calibrationWindow_;
