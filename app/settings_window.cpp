@@ -73,9 +73,20 @@ void SettingsWindow::build() {
     c.sizeSpin = place(new widgets::SpinEdit(c.recipientGroup), 224, 36, 49, 21);
     label(c.recipientGroup, QStringLiteral("フォント変更"), 16, 80);
     c.faceCombo = place(new widgets::CompletingComboBox(c.recipientGroup), 16, 101, 137, 20);
-    for (const char16_t* face : drawing::VerticalFaces)
+    // Each face tells the font it is really drawn with, and so does the list for its face.
+    for (const char16_t* face : drawing::VerticalFaces) {
         c.faceCombo->addItem(QString::fromUtf16(face));
+        c.faceCombo->setItemData(c.faceCombo->count() - 1,
+                                 QStringLiteral("使用フォント: ") +
+                                     drawing::fontInUseText(QString::fromUtf16(face)),
+                                 Qt::ToolTipRole);
+    }
+    const auto tellFace = [combo = c.faceCombo] {
+        combo->setToolTip(combo->currentData(Qt::ToolTipRole).toString());
+    };
+    QObject::connect(c.faceCombo, &QComboBox::currentIndexChanged, c.faceCombo, tellFace);
     c.faceCombo->setCurrentIndex(0);
+    tellFace();
 
     c.closeButton = place(new QPushButton(QStringLiteral("閉じる"), this), 135, 432, 75, 25);
 

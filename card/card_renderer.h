@@ -2,6 +2,7 @@
 #pragma once
 
 #include "drawing/card_picture.h"
+#include "settings/calibration.h"
 #include "settings/settings_store.h"
 
 #include <QString>
@@ -35,6 +36,8 @@ struct CardInputs {
     Target target = Target::Preview;
     // Long texts are set tighter and smaller to stay in their areas ("FitText").
     bool fitText = true;
+    // The shifts of the printer the card goes to; only a card for the printer is moved by them.
+    settings::Calibration calibration;
 };
 
 // How far a second text starts below the first so that both end level: ((len1 - len2) x size) / 2
@@ -53,8 +56,12 @@ QString postalCharacters(std::string_view cell);
 
 // Records the card: the white background (not for the printer), the postal code, the
 // recipient's texts where planTexts() (text_fit.h) sets them, the sender block when it is to be
-// printed, and the red guides on the preview. Arithmetic on layout values wraps around in 32
-// bits.
+// printed, and the red guides on the preview. The postal codes are centred in their boxes
+// (postal_boxes.h). A card for the printer is moved by its calibration: the postal code by its
+// own shift, then everything by the card's. Arithmetic on layout values wraps around in 32 bits.
 drawing::CardPicture renderCard(const CardInputs& in);
+
+// Moves every operation of a picture by (dx, dy) card units, wrapping around in 32 bits.
+void shiftPicture(drawing::CardPicture& picture, std::int32_t dx, std::int32_t dy);
 
 } // namespace rinova::card

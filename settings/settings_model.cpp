@@ -5,6 +5,8 @@
 #include "text/cp932.h"
 #include "text/failure.h"
 
+#include <algorithm>
+
 namespace rinova::settings {
 
 SettingsModel::SettingsModel(QString iniPath, QObject* parent)
@@ -122,6 +124,50 @@ void SettingsModel::saveWindowChoices() {
                                    kSenderKeys[5], kSenderKeys[6]};
     for (int i = 0; i < StoredCount; ++i)
         if (!keepStored_[i]) store_.write(keys[i], values[i]);
+}
+
+namespace {
+
+std::string calibrationKey(const QString& printer) {
+    std::string key = calibrationSection(printer);
+    for (char& c : key)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return key;
+}
+
+} // namespace
+
+Calibration SettingsModel::calibration(const QString& printer) const {
+    const std::string key = calibrationKey(printer);
+    if (const auto it = calibrations_.find(key); it != calibrations_.end()) return it->second;
+    return calibrations_[key] = readCalibration(store_, printer);
+}
+
+void SettingsModel::setCalibration(const QString& printer, const Calibration& shifts) {
+    const std::string key = calibrationKey(printer);
+    calibrations_.erase(key); // a failed write leaves the file's shifts to be read again
+    calibrations_[key] = writeCalibration(store_, printer, shifts);
+}
+
+namespace {
+
+constexpr const char* kPreviewWidthKey = "PreviewWidth";
+constexpr int kWidestPreview = 100000;
+
+} // namespace
+
+std::optional<int> SettingsModel::previewWidth() const {
+    try {
+        const std::optional<std::int32_t> w = parseIntText(store_.read(kPreviewWidthKey));
+        if (w && *w > 0 && *w <= kWidestPreview) return *w;
+    } catch (const text::Failure&) {
+    }
+    return std::nullopt;
+}
+
+void SettingsModel::setPreviewWidth(int width) {
+    width = std::clamp(width, 1, kWidestPreview);
+    if (previewWidth() != width) store_.write(kPreviewWidthKey, int32Text(width));
 }
 
 QStringList SettingsModel::loadWithoutWriting() {

@@ -4,6 +4,7 @@
 // every write to the settings file goes through it.
 #pragma once
 
+#include "settings/calibration.h"
 #include "settings/settings_store.h"
 #include "settings/window_choices.h"
 
@@ -12,6 +13,8 @@
 #include <QStringList>
 #include <array>
 #include <cstdint>
+#include <map>
+#include <optional>
 #include <string>
 
 namespace rinova::settings {
@@ -84,6 +87,19 @@ public:
     // failure ends its own step only; the messages come back in order.
     QStringList loadWithoutWriting();
 
+    // Where a printer ("QUEUE" or "QUEUE/INSTANCE") is told to put the card and its postal code:
+    // all 0 for a printer without shifts. Read from the file once per printer; setCalibration
+    // writes the keys that change (throws when the file cannot be written) and keeps the new
+    // shifts.
+    Calibration calibration(const QString& printer) const;
+    void setCalibration(const QString& printer, const Calibration& shifts);
+
+    // The preview's width in pixels as the user last set it with the main window's splitter
+    // ("PreviewWidth" of section SET), read from the file; nothing when it holds no width.
+    // setPreviewWidth writes it when it changes; throws when the file cannot be written.
+    std::optional<int> previewWidth() const;
+    void setPreviewWidth(int width);
+
     // Tells the views that what they draw may have changed.
     void announceChange() { emit changed(); }
 
@@ -107,6 +123,8 @@ private:
     // The sender texts as taken from the file, as bytes and as shown.
     std::array<std::string, 7> loadedBytes_;
     std::array<QString, 7> loadedTexts_;
+    // By the printer's section name in lower case: letter case does not count in either.
+    mutable std::map<std::string, Calibration> calibrations_;
 };
 
 } // namespace rinova::settings

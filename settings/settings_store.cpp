@@ -122,8 +122,13 @@ std::string SettingsStore::read(std::string_view key) const {
 }
 
 void SettingsStore::write(std::string_view key, std::string_view value) {
+    writeIn(kSection, key, value);
+}
+
+void SettingsStore::writeIn(std::string_view section, std::string_view key,
+                            std::string_view value) {
     makeFolder(QFileInfo(path_).absolutePath());
-    ProfileFile(path_).write(kSection, key, value);
+    ProfileFile(path_).write(section, key, value);
 }
 
 QString SettingsStore::startupLoad(RawSettings& raw, CardLayout& layout) const {

@@ -94,6 +94,8 @@ public:
     // text::Failure "%s に書き込めません" with the file's full path.
     void write(std::string_view key, std::string_view value);
     void write(Key key, std::string_view value) { write(keyName(key), value); }
+    // The same for a key of another section.
+    void writeIn(std::string_view section, std::string_view key, std::string_view value);
 
     // Reads all eighteen keys, fills empty numeric ones with "0" and computes the layout.
     // Throws the integer rule's text::Failure at the first key that is not an integer; the values

@@ -1,5 +1,6 @@
 // The window's frame, font, control placement and tab order, and a look at it on a real screen
 // (RINOVA_SCREENSHOT=path.png saves what the screen shows).
+#include "drawing/fonts.h"
 #include "tests/app/settings_window_fixture.h"
 
 #include <QFontInfo>
@@ -93,6 +94,16 @@ TEST_F(SettingsWindowTest, ControlsSitWhereTheyBelong) {
     EXPECT_EQ(c().elementCombo->count(), 3);
     EXPECT_EQ(c().faceCombo->itemText(1), u"@ＭＳ 明朝"_qs);
     EXPECT_EQ(c().faceCombo->itemText(4), u"@HG創英角ﾎﾟｯﾌﾟ体"_qs);
+    // Each face names the font it is drawn with; the list names its chosen face's.
+    for (int i = 0; i < 5; ++i) {
+        const QString tip = c().faceCombo->itemData(i, Qt::ToolTipRole).toString();
+        EXPECT_TRUE(tip.startsWith(u"使用フォント: "_qs +
+                                   drawing::fontSetFor(c().faceCombo->itemText(i)).primary.family))
+            << tip.toStdString();
+        c().faceCombo->setCurrentIndex(i);
+        EXPECT_EQ(c().faceCombo->toolTip(), tip);
+    }
+    c().faceCombo->setCurrentIndex(0);
     const std::pair<widgets::ByteLimitedEdit*, int> limits[] = {
         {c().senderPostal1, 0},   {c().senderPostal2, 0}, {c().senderAddress1, 40},
         {c().senderAddress2, 26}, {c().senderName1, 14},  {c().senderName2, 14},
