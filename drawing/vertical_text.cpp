@@ -24,6 +24,8 @@ namespace {
 
 // Anything larger cannot be meant; glyph rasterisers would choke on it.
 constexpr double kMaxCellPx = 100000.0;
+// A dash drawn as a bar: where it starts and ends down its cell, and its width, in cells.
+constexpr double kBarFrom = 0.08, kBarTo = 0.92, kBarWidth = 0.07;
 // A recorded pitch wider than this is not spacing any more.
 constexpr double kMaxPitch = 10.0;
 // Lengths are sums of scaled font units; a rounding error must not cost a whole card unit.
@@ -37,6 +39,10 @@ std::int32_t clampedInt32(double v) {
 struct CharInfo {
     bool usable = false;      // the face has a glyph with ink (or the character is a space)
     bool hasVertForm = false; // vertical shaping gives another glyph than the horizontal one
+    // Dashes: the vertical glyph's ink is taller than wide (some faces map a dash onto another
+    // flat glyph); the horizontal glyph's ink is wider than tall, so that turned it stands.
+    bool vertFormStands = false;
+    bool turnedStands = false;
 };
 
 // One font file opened for shaping, with the sized raw fonts Qt draws it with.
@@ -168,6 +174,20 @@ bool turnsWithoutVerticalForm(char32_t c) {
            (c >= 0xFF5B && c <= 0xFF5E) || c == 0xFFE3;
 }
 
+// Dashes, long-vowel marks and wave dashes: in a column each must stand as a vertical stroke,
+// whatever the face makes of it.
+bool isDashLike(char32_t c) {
+    return (c >= 0x2010 && c <= 0x2015) || c == 0x2043 || c == 0x2053 || c == 0x2212 ||
+           c == 0x223C || c == 0x2500 || c == 0x2501 || c == 0x2E3A || c == 0x2E3B || c == 0x301C ||
+           c == 0x3030 || c == 0x30FC || c == 0xFE58 || c == 0xFE63 || c == 0xFF0D || c == 0xFF5E;
+}
+
+// Hyphens and minus signs between the numbers of an address read as one full-width dash in a
+// column; their own glyphs are short ticks, some in half a cell.
+bool isShortDash(char32_t c) {
+    return (c >= 0x2010 && c <= 0x2013) || c == 0x2043 || c == 0x2212 || c == 0xFE63;
+}
+
 // Commas and stops sit in the top-right quarter of a vertical cell.
 bool movesWithoutVerticalForm(char32_t c) {
     return c == 0x3001 || c == 0x3002 || c == 0xFF0C || c == 0xFF0E;
@@ -202,7 +222,8 @@ const CharInfo& charInfo(ShapeFace& f, char32_t c) {
                 ext.height == 0)
                 info.usable = false;
         }
-        if (info.usable && (turnsWithoutVerticalForm(c) || movesWithoutVerticalForm(c))) {
+        if (info.usable &&
+            (isDashLike(c) || turnsWithoutVerticalForm(c) || movesWithoutVerticalForm(c))) {
             hb_buffer_t* buf = sharedBuffer();
             hb_buffer_clear_contents(buf);
             hb_buffer_set_content_type(buf, HB_BUFFER_CONTENT_TYPE_UNICODE);
@@ -214,6 +235,11 @@ const CharInfo& charInfo(ShapeFace& f, char32_t c) {
             unsigned n = 0;
             const hb_glyph_info_t* out = hb_buffer_get_glyph_infos(buf, &n);
             info.hasVertForm = n == 1 && out[0].codepoint != glyph;
+            hb_glyph_extents_t h{}, v{};
+            hb_font_get_glyph_extents(f.font, glyph, &h);
+            if (info.hasVertForm) hb_font_get_glyph_extents(f.font, out[0].codepoint, &v);
+            info.vertFormStands = info.hasVertForm && -v.height > std::abs(v.width);
+            info.turnedStands = std::abs(h.width) > -h.height;
         }
     }
     return f.chars.emplace(c, info).first->second;
@@ -247,12 +273,42 @@ std::vector<CodePoint> codePoints(const QString& text) {
     return out;
 }
 
+// In a column the short dashes become the full-width dash, and so does a half-width hyphen
+// that stands among full-width text (一-二-三); one inside a run of half-width text turns with
+// that run instead.
+void standDashes(std::vector<CodePoint>& cps) {
+    const auto turnsAlong = [&](std::size_t i) {
+        const char32_t c = cps[i].c;
+        return isHalfWidth(c) && c != U' ' && c != U'-';
+    };
+    std::vector<bool> full(cps.size(), false);
+    for (std::size_t i = 0; i < cps.size(); ++i) {
+        if (isShortDash(cps[i].c)) {
+            full[i] = true;
+        } else if (cps[i].c == U'-') {
+            std::size_t j = i, k = i + 1;
+            while (j > 0 && cps[j - 1].c == U'-')
+                --j;
+            while (k < cps.size() && cps[k].c == U'-')
+                ++k;
+            full[i] = !(j > 0 && turnsAlong(j - 1)) && !(k < cps.size() && turnsAlong(k));
+        }
+    }
+    for (std::size_t i = 0; i < cps.size(); ++i) {
+        if (full[i]) cps[i].c = 0xFF0D;
+        // The em dash of other code pages is the horizontal bar of code page 932, which faces
+        // give a full cell.
+        if (cps[i].c == 0x2014) cps[i].c = 0x2015;
+    }
+}
+
 // A stretch of characters drawn with one face in one orientation.
 struct Segment {
     std::size_t begin = 0, end = 0; // into the code points
     int face = 0;
     bool rotated = false;
     bool moved = false;
+    bool bar = false; // a dash no face stands upright: drawn as a bar of its own
 };
 
 struct LayoutContext {
@@ -303,6 +359,10 @@ std::vector<Segment> segment(LayoutContext& ctx, const std::vector<CodePoint>& c
             const char32_t base = cps[i].c;
             if (isHalfWidth(base)) {
                 s.rotated = true;
+            } else if (isDashLike(base)) {
+                const CharInfo& info = charInfo(*ctx.faces[static_cast<std::size_t>(s.face)], base);
+                s.rotated = !info.vertFormStands && info.turnedStands;
+                s.bar = !info.vertFormStands && !info.turnedStands;
             } else if (turnsWithoutVerticalForm(base) || movesWithoutVerticalForm(base)) {
                 const CharInfo& info = charInfo(*ctx.faces[static_cast<std::size_t>(s.face)], base);
                 if (!info.hasVertForm) {
@@ -311,8 +371,9 @@ std::vector<Segment> segment(LayoutContext& ctx, const std::vector<CodePoint>& c
                 }
             }
         }
-        if (!segments.empty() && !s.moved && !segments.back().moved &&
-            segments.back().face == s.face && segments.back().rotated == s.rotated)
+        if (!segments.empty() && !s.moved && !segments.back().moved && !s.bar &&
+            !segments.back().bar && segments.back().face == s.face &&
+            segments.back().rotated == s.rotated)
             segments.back().end = e;
         else
             segments.push_back(s);
@@ -327,6 +388,7 @@ struct ShapedSegment {
     ShapeFace* face = nullptr; // lives in faceCache, which is only emptied with this cache
     bool rotated = false;
     bool moved = false;
+    bool bar = false; // one cell, no glyphs
     std::vector<hb_glyph_info_t> infos;
     std::vector<hb_glyph_position_t> positions;
 };
@@ -355,13 +417,21 @@ std::shared_ptr<const Shaped> shaped(const QString& text, const QString& face, b
 
     LayoutContext ctx = contextFor(face);
     if (ctx.faces.empty()) return nullptr;
-    const std::vector<CodePoint> cps = codePoints(text);
+    std::vector<CodePoint> cps = codePoints(text);
+    if (vertical) standDashes(cps);
     hb_buffer_t* buf = sharedBuffer();
     auto out = std::make_shared<Shaped>();
     out->blank =
         std::all_of(cps.begin(), cps.end(), [](const CodePoint& c) { return isSpaceLike(c.c); });
     for (const Segment& seg : segment(ctx, cps, vertical)) {
         ShapeFace& f = *ctx.faces[static_cast<std::size_t>(seg.face)];
+        if (seg.bar) {
+            ShapedSegment bar;
+            bar.face = &f;
+            bar.bar = true;
+            out->segments.push_back(std::move(bar));
+            continue;
+        }
         hb_buffer_clear_contents(buf);
         hb_buffer_set_content_type(buf, HB_BUFFER_CONTENT_TYPE_UNICODE);
         for (std::size_t i = seg.begin; i < seg.end; ++i)
@@ -370,6 +440,13 @@ std::shared_ptr<const Shaped> shaped(const QString& text, const QString& face, b
                                 vertical && !seg.rotated ? HB_DIRECTION_TTB : HB_DIRECTION_LTR);
         hb_buffer_set_language(buf, japanese());
         hb_buffer_guess_segment_properties(buf);
+        // Punctuation alone has no script of its own, and faces file their vertical forms
+        // under the Japanese scripts only.
+        const hb_script_t script = hb_buffer_get_script(buf);
+        if (vertical && !seg.rotated &&
+            (script == HB_SCRIPT_INVALID || script == HB_SCRIPT_COMMON ||
+             script == HB_SCRIPT_INHERITED || script == HB_SCRIPT_UNKNOWN))
+            hb_buffer_set_script(buf, HB_SCRIPT_HAN);
         hb_shape(f.font, buf, nullptr, 0);
         unsigned n = 0;
         const hb_glyph_info_t* infos = hb_buffer_get_glyph_infos(buf, &n);
@@ -378,6 +455,7 @@ std::shared_ptr<const Shaped> shaped(const QString& text, const QString& face, b
         shapedSeg.face = &f;
         shapedSeg.rotated = seg.rotated;
         shapedSeg.moved = seg.moved;
+        shapedSeg.bar = seg.bar;
         shapedSeg.infos.assign(infos, infos + n);
         shapedSeg.positions.assign(pos, pos + n);
         out->segments.push_back(std::move(shapedSeg));
@@ -428,6 +506,18 @@ TextLayout layout(const QString& text, const QString& face, double cellPx, bool 
     const double squeeze = 1 - pitch;
 
     for (const ShapedSegment& seg : shapedText->segments) {
+        if (seg.bar) {
+            // A stroke down the middle of one cell, as a face's own vertical dash stands.
+            lastStart = pen;
+            const double from = pen + kBarFrom * cellPx, to = pen + kBarTo * cellPx;
+            if (gather)
+                gather->clusters.push_back({pen, from, to});
+            else
+                result.bars.push_back(QRectF(-cellPx * (1 + kBarWidth) / 2, from - squeeze * pen,
+                                             cellPx * kBarWidth, to - from));
+            pen += cellPx;
+            continue;
+        }
         ShapeFace& f = *seg.face;
         // The cell height is the em, as in the faces the card was made for (their ascent and
         // descent add up to the em): a full-width character advances one cell down a column,
@@ -596,6 +686,8 @@ void drawRun(QPainter& painter, QPointF at, const GlyphRunPart& part) {
 } // namespace
 
 void drawLayout(QPainter& painter, const TextLayout& layout, QPointF reference) {
+    for (const QRectF& bar : layout.bars)
+        painter.fillRect(bar.translated(reference), painter.pen().color());
     for (const GlyphRunPart& part : layout.runs) {
         if (!part.rotated) {
             drawRun(painter, reference, part);
@@ -639,7 +731,7 @@ void drawTextOp(QPainter& painter, const TextOp& op, QPointF reference, double p
     const double pitch = pitchOf(op);
     const TextLayout lay = column ? layoutColumn(op.text, face, cellPx, pitch)
                                   : layoutLine(op.text, face, cellPx, pitch);
-    if (lay.runs.empty() && !op.background) return;
+    if (lay.runs.empty() && lay.bars.empty() && !op.background) return;
 
     painter.save();
     painter.translate(reference);

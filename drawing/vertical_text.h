@@ -8,6 +8,7 @@
 
 #include <QPointF>
 #include <QRawFont>
+#include <QRectF>
 #include <QString>
 #include <QVector>
 #include <vector>
@@ -31,6 +32,8 @@ struct GlyphRunPart {
 
 struct TextLayout {
     std::vector<GlyphRunPart> runs;
+    // Dashes no face stands upright, drawn as filled bars; relative to the reference point.
+    std::vector<QRectF> bars;
     bool vertical = false;
     double cell = 0;    // across the line: the cell height (column width), pixels
     double advance = 0; // along the line, pixels
