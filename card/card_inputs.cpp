@@ -21,6 +21,7 @@ CardInputs inputsForRow(const addresses::AddressGrid& grid, int row,
     in.sender = choices.senderTexts;
     in.target = target;
     in.fitText = settings.fitText();
+    in.numbers = static_cast<NumberStyle>(settings.numberStyle());
     return in;
 }
 

@@ -149,7 +149,7 @@ drawing::CardPicture renderCard(const CardInputs& in) {
     const TextPlan plan = planTexts(in);
     for (const PlacedText& t : plan.recipient) {
         canvas.selectFont(verticalFont(t.height, in.faceIndex));
-        canvas.textOut(t.x, t.y, t.text, t.advance);
+        canvas.textOut(t.x, t.y, t.text, t.advance, t.digitPairs);
     }
 
     if (in.printSender) {
@@ -157,7 +157,7 @@ drawing::CardPicture renderCard(const CardInputs& in) {
         const auto& s = in.sender;
         for (const PlacedText& t : plan.sender) {
             canvas.selectFont(verticalFont(t.height, in.faceIndex));
-            canvas.textOut(t.x, t.y, t.text, t.advance);
+            canvas.textOut(t.x, t.y, t.text, t.advance, t.digitPairs);
         }
         canvas.setFontHeight(40);
         const std::int64_t b1 = in.cardType == 0 ? 60 : 70;

@@ -1,6 +1,7 @@
 // The renderer core: one address row and the settings in, one recorded card picture out.
 #pragma once
 
+#include "card/to_vertical_text.h"
 #include "drawing/card_picture.h"
 #include "settings/settings_store.h"
 
@@ -35,6 +36,9 @@ struct CardInputs {
     Target target = Target::Preview;
     // Long texts are set tighter and smaller to stay in their areas ("FitText").
     bool fitText = true;
+    // How the digits of the address lines stand ("Numbers"); with a style other than the first,
+    // the sender's address lines follow it too.
+    NumberStyle numbers = NumberStyle::Kanji;
 };
 
 // How far a second text starts below the first so that both end level: ((len1 - len2) x size) / 2

@@ -84,7 +84,9 @@ struct Column {
     double minPitch() {
         if (!pitchMeasured) {
             const double cell = cellOf(setHeight);
-            m.minPitch = drawing::measureColumn(placed.text, face, cell, kInkGap * cell).minPitch;
+            m.minPitch = drawing::measureColumn(placed.text, face, cell, kInkGap * cell, true,
+                                                placed.digitPairs)
+                             .minPitch;
             pitchMeasured = true;
         }
         return m.minPitch;
@@ -106,14 +108,14 @@ struct Column {
 
 // `measure`: whether its length is needed at all (to fit it or to tell whether it fits).
 Column makeColumn(CardText which, QString text, std::int32_t x, std::int32_t y, std::int32_t height,
-                  const QString& face, bool measure) {
+                  const QString& face, bool measure, bool digitPairs = false) {
     Column c;
-    c.placed = {which, std::move(text), x, y, height, 0, true};
+    c.placed = {which, std::move(text), x, y, height, 0, true, digitPairs};
     c.setHeight = height;
     if (!measure) return c;
     c.face = face;
     const double cell = cellOf(height);
-    c.m = drawing::measureColumn(c.placed.text, c.face, cell, kInkGap * cell, false);
+    c.m = drawing::measureColumn(c.placed.text, c.face, cell, kInkGap * cell, false, digitPairs);
     return c;
 }
 
@@ -260,6 +262,7 @@ TextPlan placeTexts(const CardInputs& in, bool judge) {
     const QString face = measure ? drawing::faceOf(verticalFont(1, in.faceIndex)) : QString();
     TextPlan plan;
     std::vector<Zone> zones = lotteryZones(in.cardType);
+    const bool pairs = in.numbers == NumberStyle::Upright;
 
     // The sender block first: where it lies, the recipient's texts must not go.
     if (in.printSender) {
@@ -269,10 +272,15 @@ TextPlan placeTexts(const CardInputs& in, bool judge) {
         std::vector<Zone> senderZones = zones;
         senderZones.push_back(
             {double(boxes.box1x1), double(boxes.box2x2), double(boxes.top), double(boxes.bottom)});
-        Column a1 = makeColumn(CardText::SenderAddress1, text::toUnicode(s[2]), 280, o - 600, 30,
-                               face, measure);
-        Column a2 = makeColumn(CardText::SenderAddress2, text::toUnicode(s[3]), 250, o - 800, 30,
-                               face, measure);
+        // The sender's lines are drawn as typed, unless the digits are to stand another way.
+        const auto senderAddress = [&](const std::string& cell) {
+            const QString t = text::toUnicode(cell);
+            return in.numbers == NumberStyle::Kanji ? t : toVerticalText(t, in.numbers);
+        };
+        Column a1 = makeColumn(CardText::SenderAddress1, senderAddress(s[2]), 280, o - 600, 30,
+                               face, measure, pairs);
+        Column a2 = makeColumn(CardText::SenderAddress2, senderAddress(s[3]), 250, o - 800, 30,
+                               face, measure, pairs);
         Column remark = makeColumn(CardText::SenderRemark, text::toUnicode(s[6]), 70, o - 800, 22,
                                    face, measure);
         Column n1 = makeColumn(CardText::SenderName1, text::toUnicode(s[4]), 200, o - 800, 60, face,
@@ -299,14 +307,14 @@ TextPlan placeTexts(const CardInputs& in, bool judge) {
     }
 
     // Address lines. A cell of blanks only stays as it is: nothing of it shows.
-    const auto addressText = [](const std::string& cell) {
+    const auto addressText = [&](const std::string& cell) {
         const std::string_view t = trimBlanks(cell);
-        return toVerticalText(text::toUnicode(t.empty() ? std::string_view(cell) : t));
+        return toVerticalText(text::toUnicode(t.empty() ? std::string_view(cell) : t), in.numbers);
     };
     Column a1 = makeColumn(CardText::Address1, addressText(in.address1), L.Address1X, L.Address1Y,
-                           L.AddressSize, face, measure);
+                           L.AddressSize, face, measure, pairs);
     Column a2 = makeColumn(CardText::Address2, addressText(in.address2), L.Address2X, L.Address2Y,
-                           L.AddressSize, face, measure);
+                           L.AddressSize, face, measure, pairs);
     placeSingle(a1, zones, in.fitText);
     placeSingle(a2, zones, in.fitText);
     plan.recipient.push_back(a1.placed);

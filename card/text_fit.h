@@ -33,6 +33,7 @@ struct PlacedText {
     std::int32_t height = 0;  // font height, card units
     std::int32_t advance = 0; // character pitch, card units; 0 keeps the face's own
     bool fits = true;         // ends inside its area
+    bool digitPairs = false;  // see drawing::TextOp
 };
 
 // The vertical texts in drawing order: address 1 and 2 (always), name 1 and name 2 (when they

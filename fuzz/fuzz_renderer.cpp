@@ -88,6 +88,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     c.cardType = pickChoice(in);
     c.faceIndex = pickChoice(in);
     c.target = static_cast<card::Target>(in.ConsumeIntegralInRange(0, 2));
+    c.numbers = static_cast<card::NumberStyle>(in.ConsumeIntegralInRange(0, 2));
+    c.fitText = in.ConsumeBool();
     for (std::string* cell : {&c.name1, &c.name2, &c.postalCode, &c.address1, &c.address2})
         *cell = in.ConsumeRandomLengthString(64);
     for (std::string& s : c.sender)

@@ -247,6 +247,42 @@ TEST(VerticalText, EveryDashStandsUprightInAFullCellOfEveryFace) {
     EXPECT_LT(run.advance, 4 * cell);
 }
 
+TEST(VerticalText, NumbersOfOneOrTwoDigitsStandSideBySideInOneCell) {
+    // 10 and 2 each fill one upright cell; 123 is no pair and turns as any half-width run; the
+    // hyphen between pairs is a full-cell dash.
+    const double cell = 100;
+    for (const char16_t* face : kFaces) {
+        SCOPED_TRACE(QString::fromUtf16(face).toStdString());
+        const QString f = QString::fromUtf16(face);
+        const QString text = QStringLiteral(u"一10-2番123");
+        const TextLayout lay = layoutColumn(text, f, cell, 1, true);
+        EXPECT_NEAR(lay.advance,
+                    4 * cell + layoutColumn(QStringLiteral(u"－"), f, cell).advance +
+                        layoutColumn(QStringLiteral("123"), f, cell).advance,
+                    0.01);
+        EXPECT_EQ(measureColumn(text, f, cell, 0, false, true).length, lay.advance);
+        const QImage image = render(lay, QSize(300, 800), QPointF(200, 50));
+        for (int i : {1, 3}) {
+            SCOPED_TRACE(i);
+            const int top = 50 + i * int(cell);
+            const Ink ink = inkIn(image, QRect(90, top + 1, 120, int(cell) - 2));
+            ASSERT_TRUE(ink.any());
+            // Upright inside the column: taller than a turned digit is across, centred.
+            EXPECT_GE(ink.left, 100);
+            EXPECT_LE(ink.right, 200);
+            EXPECT_GT(ink.bottom - ink.top, cell / 3);
+            EXPECT_NEAR((ink.left + ink.right) / 2.0, 150, cell / 8);
+        }
+        // The two digits of 10 stand apart, side by side.
+        const int top = 50 + int(cell);
+        EXPECT_TRUE(inkIn(image, QRect(100, top, 50, int(cell))).any());
+        EXPECT_TRUE(inkIn(image, QRect(150, top, 50, int(cell))).any());
+        EXPECT_LT(inkIn(image, QRect(100, top, 100, int(cell))).right - 100, 100);
+        // Without pairs every digit turns.
+        EXPECT_LT(layoutColumn(text, f, cell).advance, lay.advance);
+    }
+}
+
 TEST(VerticalText, CharactersAFaceLacksOrDrawsEmptyComeFromAFallbackFace) {
     const QString names = QStringLiteral(u"𠮷野髙橋﨑（）～");
     for (const char16_t* face : kFaces) {
