@@ -118,6 +118,16 @@ bool cancelJob(const QByteArray& printer, int id) {
     return false;
 }
 
+// Whether the user's or the system's printer settings hold this instance of the queue.
+bool instanceListed(http_t* http, const QByteArray& queue, const QByteArray& instance) {
+    cups_dest_t* dests = nullptr;
+    const int count = cupsGetDests2(http, &dests);
+    const bool listed =
+        cupsGetDest(queue.constData(), instance.constData(), count, dests) != nullptr;
+    cupsFreeDests(count, dests);
+    return listed;
+}
+
 } // namespace
 
 SpoolJob::SpoolJob(const QString& queue, const SpoolOptions& options) {
@@ -136,6 +146,12 @@ SpoolJob::SpoolJob(const QString& queue, const SpoolOptions& options) {
         const QByteArray n = name.toUtf8();
         if (!selectsPages(n.constData()))
             count = cupsAddOption(n.constData(), value.toUtf8().constData(), count, &list);
+    }
+    // The service takes an instance it does not know for its queue: one removed since the job
+    // began would print there without its options.
+    if (!instance.isEmpty() && !instanceListed(http_, printer, instance)) {
+        cupsFreeOptions(count, list);
+        fail(refusal(IPP_STATUS_ERROR_NOT_FOUND, queue, false), QString());
     }
     // The user's own defaults for the queue, as the spooler's command-line tools add them.
     cups_dest_t* dest = cupsGetNamedDest(http_, printer.constData(),

@@ -20,7 +20,7 @@ class SpoolJob {
 public:
     // Creates the job on `queue` ("NAME" or "NAME/INSTANCE") with the options, then the
     // queue's own defaults for this user. A page range or page set among them is dropped:
-    // every card of a job prints.
+    // every card of a job prints. An instance that the settings no longer hold is refused.
     SpoolJob(const QString& queue, const SpoolOptions& options);
     ~SpoolJob(); // a job not finished is cancelled
     SpoolJob(const SpoolJob&) = delete;

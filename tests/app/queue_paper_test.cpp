@@ -2,6 +2,7 @@
 // set and announces another one; a stopped job never reaches the queue; only printers that the
 // print service lists are printed on.
 #include "app/print_command.h"
+#include "printing/card_job.h"
 #include "printing/paper.h"
 #include "printing/printer_surface.h"
 #include "tests/support/print_helpers.h"
@@ -143,6 +144,30 @@ TEST(Queue, OnlyPrintersThePrintServiceListsArePrintedOn) {
         }
         EXPECT_EQ(refused, c.listed ? QString() : u"選択したプリンタは有効ではありません"_qs);
     }
+}
+
+// The print service would take an instance removed while its job is drawn for its queue: the
+// job is refused by name when it is handed over, and nothing prints.
+TEST(Queue, AnInstanceRemovedDuringItsJobIsRefusedAndNothingPrints) {
+    testing::PrivateScheduler cups(QStringLiteral("LateQueue"));
+    RINOVA_REQUIRE_SCHEDULER(cups);
+    const QString instance = u"LateQueue/proof"_qs;
+    ASSERT_TRUE(cups.addInstance(instance, {u"Collate=True"_qs}));
+    printing::PrinterSurface surface(
+        [&] { return printing::printerFor(printing::printerNamed(instance)); });
+    printing::CardJob job;
+    QString refused;
+    try {
+        job.run(surface, 1, 2, [&](int row) {
+            if (row == 2) {
+                EXPECT_TRUE(cups.removeInstance(instance));
+            }
+        });
+    } catch (const text::Failure& f) {
+        refused = f.message();
+    }
+    EXPECT_EQ(refused, u"印刷に失敗しました: プリンタ LateQueue/proof が見つかりません"_qs);
+    EXPECT_TRUE(cups.printedPdfs().isEmpty());
 }
 
 } // namespace

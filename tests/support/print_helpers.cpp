@@ -124,6 +124,24 @@ bool PrivateScheduler::addInstance(const QString& name, const QStringList& optio
     return settings.write(line) == line.size();
 }
 
+bool PrivateScheduler::removeInstance(const QString& name) {
+    const QString path = dir_.filePath(QStringLiteral("etc/lpoptions"));
+    const QByteArray dest = QStringLiteral("Dest %1 ").arg(name).toUtf8();
+    QFile settings(path);
+    if (!running() || !settings.open(QIODevice::ReadOnly)) return false;
+    QByteArray kept;
+    bool found = false;
+    for (const QByteArray& line : settings.readAll().split('\n')) {
+        if (line.startsWith(dest))
+            found = true;
+        else if (!line.isEmpty())
+            kept += line + '\n';
+    }
+    settings.close();
+    if (!found || !settings.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+    return settings.write(kept) == kept.size();
+}
+
 QStringList PrivateScheduler::printedPdfs(int limitSeconds) {
     if (!running()) return {};
     script({QStringLiteral("wait"), dir_.path(), QString::number(limitSeconds)});

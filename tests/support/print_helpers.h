@@ -70,6 +70,8 @@ public:
     // started later see it; this process only when this is its first scheduler, as the print
     // library reads where its settings are once (ctest runs each test in a process of its own).
     bool addInstance(const QString& name, const QStringList& options);
+    // Removes an instance made with addInstance, as `lpoptions -x` would.
+    bool removeInstance(const QString& name);
     // The PDF files written so far, in the order the jobs were taken, once no job is pending
     // (waiting at most `limitSeconds`).
     QStringList printedPdfs(int limitSeconds = 120);
