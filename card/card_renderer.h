@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace rinova::card {
 
@@ -25,6 +26,11 @@ enum class Target {
 struct CardInputs {
     // Shift-JIS cells of the row: name 1, name 2, postal code, address 1, address 2.
     std::string name1, name2, postalCode, address1, address2;
+    // The row's honorific (Shift-JIS; empty means the default 様) and joint names (連名1 and
+    // 連名2, Shift-JIS), drawn after name 2, one column each further left. A row with neither
+    // is drawn exactly as rows always were.
+    std::string honorific;
+    std::vector<std::string> jointNames;
     settings::CardLayout layout;
     bool printName2 = true; // 名前2を印刷する
     // The settings window's choices.

@@ -18,6 +18,8 @@ enum class CardText {
     Address2,
     Name1,
     Name2,
+    JointName1, // 連名1
+    JointName2, // 連名2
     SenderAddress1,
     SenderAddress2,
     SenderRemark,

@@ -142,36 +142,68 @@ TEST(TextFit, TextsThatFitAreDrawnAsSet) {
             }
 }
 
-TEST(TextFit, TighterPitchFirstThenSmallerSizeThenReportedAsUnfitted) {
-    // Address 1 on an official postcard: 1200 units to the margin, 21 cells of 57.
+// The parts of one recipient text as the plan sets them.
+std::vector<card::PlacedText> partsOf(const CardInputs& in, CardText which) {
+    std::vector<card::PlacedText> out;
+    for (const card::PlacedText& p : card::planTexts(in).recipient)
+        if (p.which == which) out.push_back(p);
+    return out;
+}
+
+TEST(TextFit, TighterPitchThenSmallerThenASecondColumnThenReportedAsUnfitted) {
+    // Address 1 on an official postcard: 1200 units to the margin, 21 cells of 57. Longer, it is
+    // set tighter, then smaller down to half its size, then goes on in a second column at
+    // address 2's place (address 2 moving one place on), which shrinks down to 2.5 mm.
     std::int32_t lastAdvance = 57, lastHeight = 57;
+    std::size_t lastColumns = 1;
     bool sizeReduced = false, gaveUp = false;
-    for (int n = 21; n <= 60; ++n) {
+    for (int n = 21; n <= 100; ++n) {
         CardInputs in = card(kLong[0], 1, 1, false);
         in.address1 = sjis(std::u16string(std::size_t(n), u'国').c_str());
-        const TextOp a1 = columns(card::renderCard(in)).front();
+        const std::vector<card::PlacedText> a1 = partsOf(in, CardText::Address1);
+        ASSERT_FALSE(a1.empty());
         if (!card::textsFit(in)) {
-            EXPECT_GT(n, 40) << "real addresses run to 40 characters";
+            EXPECT_GT(n, 60) << "real addresses run to 50 characters";
             EXPECT_EQ(card::unfittedTexts(in), std::vector<CardText>{CardText::Address1});
-            EXPECT_EQ(a1.font.height, 29) << "drawn at the smallest allowed size";
+            EXPECT_EQ(a1.back().height, 25) << "drawn at the smallest readable size";
             gaveUp = true;
             continue;
         }
         EXPECT_FALSE(gaveUp) << n << " fits, a shorter text did not";
-        EXPECT_GE(drawing::columnEnd(a1), -1430) << n;
-        EXPECT_LE(a1.font.height, lastHeight);
-        if (a1.font.height == 57) {
+        EXPECT_GE(a1.size(), lastColumns) << n;
+        if (a1.size() == 1) {
+            EXPECT_GE(2 * a1[0].height, 57) << n;
+        } else {
+            ASSERT_EQ(a1.size(), 2u) << n;
+            EXPECT_EQ(a1[0].text + a1[1].text, QString(n, u'国'));
+            EXPECT_EQ(a1[1].y, -500) << "at address 2's place";
+            EXPECT_EQ(a1[1].x, 830 - (57 - a1[1].height) / 2);
+            EXPECT_GE(a1[1].height, 25);
+            const std::vector<card::PlacedText> a2 = partsOf(in, CardText::Address2);
+            ASSERT_EQ(a2.size(), 1u);
+            EXPECT_EQ(a2[0].x, 730 - (57 - a2[0].height) / 2) << "one place on";
+            if (lastColumns == 1) lastHeight = a1[0].height; // a new start
+        }
+        for (const TextOp& t : columns(card::renderCard(in)))
+            EXPECT_GE(drawing::columnEnd(t), -1430) << n;
+        for (const card::PlacedText& part : a1) {
+            EXPECT_LE(part.height, lastHeight) << n;
+            EXPECT_EQ(part.x,
+                      (a1.size() == 1 || &part == &a1[0] ? 930 : 830) - (57 - part.height) / 2)
+                << "keeps its centre line";
+        }
+        if (a1.size() == 1 && a1[0].height == 57) {
             EXPECT_FALSE(sizeReduced) << n << ": the size went back up";
-            EXPECT_LE(a1.advance, lastAdvance);
-            EXPECT_EQ(a1.advance == 0, n == 21) << n;
+            EXPECT_LE(a1[0].advance == 0 ? 57 : a1[0].advance, lastAdvance);
+            EXPECT_EQ(a1[0].advance == 0, n == 21) << n;
+            lastAdvance = a1[0].advance == 0 ? 57 : a1[0].advance;
         } else {
             sizeReduced = true;
-            EXPECT_EQ(a1.x, 930 - (57 - a1.font.height) / 2) << "keeps its centre line";
         }
-        lastAdvance = a1.advance == 0 ? 57 : a1.advance;
-        lastHeight = a1.font.height;
+        lastHeight = a1.back().height;
+        lastColumns = a1.size();
     }
-    EXPECT_TRUE(sizeReduced && gaveUp);
+    EXPECT_TRUE(sizeReduced && lastColumns == 2 && gaveUp);
 
     // Without fitting the texts are drawn as set and reported.
     CardInputs off = card(kLong[0], 1, 0, true);
