@@ -267,6 +267,10 @@ void placePair(Column* first, Column* second, const std::vector<Zone>& zones, bo
         limit = std::max(limit, second->limit);
     }
     if (asSet || !fitText) return;
+    // Fitted, the second may start as high as `secondTop`: what lies below that counts too.
+    if (second)
+        limit = std::max(limit, limitFor(zones, double(x) - cell, cell,
+                                         std::max<double>(second->placed.y, secondTop)));
 
     std::vector<Column*> cols;
     std::vector<double> tops;
@@ -504,10 +508,17 @@ public:
             double minPitch = kMinPitch;
             for (Col& c : cols_)
                 minPitch = std::max(minPitch, c.merged.minPitch());
-            found = search(s, minPitch, floorsFor(s, kReadableRecipient).last,
-                           [&](std::int32_t h, std::int32_t a) { return fitsAt(zones, h, a); });
+            const auto fits = [&](std::int32_t h, std::int32_t a) { return fitsAt(zones, h, a); };
+            const std::int32_t floor = floorsFor(s, kReadableRecipient).last;
+            found = search(s, minPitch, floor, fits);
+            // Kept about its middle, a group of three or four may reach into the sender block;
+            // name 1 then stays at its place and the others come closer to it.
+            if (!found && cols_.size() > 2) {
+                keepRight_ = true;
+                found = search(s, minPitch, floor, fits);
+                keepRight_ = found.has_value();
+            }
             if (!found) {
-                const std::int32_t floor = floorsFor(s, kReadableRecipient).last;
                 put({floor, pitchAtLeast(minPitch, floor)}, false, out);
                 return;
             }
@@ -543,7 +554,10 @@ private:
         at.assign(cols_.size(), {});
         for (std::size_t k = 0; k < cols_.size(); ++k) {
             const Col& c = cols_[k];
-            at[k].x = middle + (last - first + 1) * double(h) / 2 - (c.place - first) * double(h);
+            at[k].x =
+                keepRight_
+                    ? double(L_.NameX) - first * double(s) - (c.place - first) * double(h)
+                    : middle + (last - first + 1) * double(h) / 2 - (c.place - first) * double(h);
             if (c.place == 0 || c.given) {
                 at[k].top = c.place == 0 ? y0 : y0 - u * given_;
                 at[k].honorific = at[k].top - u * c.name.m.length;
@@ -601,6 +615,7 @@ private:
     Column rest_; // the blank and the honorific
     std::vector<Col> cols_;
     double given_ = 0; // where name 1's given name starts, at the set size
+    bool keepRight_ = false;
 };
 
 // `judge`: tell whether the texts fit even when they are not to be fitted.
