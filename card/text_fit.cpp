@@ -40,6 +40,8 @@ constexpr std::int32_t kMaxFitHeight = drawing::CardPicture::kHeight;
 constexpr qsizetype kMaxBreakable = 128;
 // A break at a sensible place is kept unless a break by length sets the text this much larger.
 constexpr double kSensibleBreakBonus = 1.2;
+// ...and a break between two kinds of characters unless one inside a word sets it this much larger.
+constexpr double kSeamBonus = 1.08;
 constexpr double kNoBottom = -std::numeric_limits<double>::infinity();
 constexpr double kNoTop = std::numeric_limits<double>::infinity();
 
@@ -381,11 +383,22 @@ std::optional<std::array<Column, 2>> breakLine(Column& line, const Place& a, con
     for (const ColumnBreak& br : sensibleBreaks(t))
         if (std::optional<Tried> tried = tryAt(br.at); better(tried, sensible))
             sensible = std::move(tried);
-    if (!sensible || sensible->s.height < h)
+    if (!sensible || sensible->s.height < h) {
+        // By length, a break between two kinds of characters (ヒルズ|北一条) reads better than
+        // one inside a word (北|一条) that keeps the text a little larger.
+        std::vector<Tried> all;
         for (qsizetype at = t.size() - 1; at > 0; --at)
             if (isBreakable(t, at))
-                if (std::optional<Tried> tried = tryAt(at); better(tried, byLength))
-                    byLength = std::move(tried);
+                if (std::optional<Tried> tried = tryAt(at)) all.push_back(std::move(*tried));
+        for (const Tried& x : all)
+            if (better(x, byLength)) byLength = x;
+        if (byLength && !byLength->seam) {
+            const double nearly = byLength->s.height / kSeamBonus;
+            for (const Tried& x : all)
+                if (x.seam && x.s.height >= nearly && (!byLength->seam || better(x, byLength)))
+                    byLength = x;
+        }
+    }
     std::optional<Tried>& chosen =
         sensible && (!byLength || sensible->s.height * kSensibleBreakBonus >= byLength->s.height)
             ? sensible
