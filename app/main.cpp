@@ -3,6 +3,7 @@
 #include "app/command_line.h"
 #include "app/main_window.h"
 #include "drawing/fonts.h"
+#include "files/runtime_folder.h"
 #include "settings/settings_location.h"
 #include "widgets/japanese_locale.h"
 #include "widgets/prompts.h"
@@ -30,6 +31,7 @@ QStringList argumentsOf(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
+    files::quietMissingRuntimeFolderNote();
     // --help and --version answer without a display.
     const app::CommandLine early = app::parseCommandLine(argumentsOf(argc, argv));
     if (early.action == app::CommandLine::Help || early.action == app::CommandLine::Version) {

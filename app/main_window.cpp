@@ -9,6 +9,7 @@
 #include "drawing/fonts.h"
 #include "drawing/playback.h"
 #include "printing/printer_surface.h"
+#include "settings/settings_location.h"
 #include "text/cp932.h"
 #include "widgets/address_grid_view.h"
 #include "widgets/prompts.h"
@@ -308,11 +309,24 @@ void MainWindow::paintPreview(QPainter& painter) {
     }
 }
 
+QString MainWindow::openDialogStartFolder() const {
+    return settings::openDialogFolder(QCoreApplication::applicationFilePath(),
+                                      settings_->lastAddressFile());
+}
+
+void MainWindow::rememberAddressFile(const QString& path) {
+    // The file is open either way; a settings file that cannot be written is reported when the
+    // user changes a setting, not at every file opened.
+    try {
+        settings_->setLastAddressFile(QFileInfo(path).absoluteFilePath());
+    } catch (const text::Failure&) {
+    }
+}
+
 void MainWindow::openAddressFile() {
-    const QString folder = QFileInfo(QCoreApplication::applicationFilePath()).absolutePath();
     const std::optional<widgets::AddressFileChoice> chosen =
         widgets::Prompts::current().openAddressFile(
-            folder, static_cast<addresses::FileFormat>(settings_->openFileType()));
+            openDialogStartFolder(), static_cast<addresses::FileFormat>(settings_->openFileType()));
     if (!chosen) return;
     importAddressFile(chosen->path, chosen->format);
     settings_->setOpenFileType(static_cast<int>(chosen->format));
@@ -333,6 +347,7 @@ void MainWindow::importAddressFile(const QString& path, addresses::FileFormat fo
         format = addresses::FileFormat::SheetUtf8;
     const addresses::ImportReport report = addresses_->importContent(content, format);
     addressFile_ = path;
+    rememberAddressFile(path);
     redrawPreview();
     if (!report.replacedRows.empty())
         prompts.message(addresses::replacedRowsMessage(report.replacedRows));

@@ -102,6 +102,9 @@ private:
     // Lists the rows of the range that look wrong and asks whether to go on; true when none
     // does or the user goes on.
     bool rowsLookRightOrUserGoesOn(int top, int bottom);
+    // Where 開く starts, and the address file it keeps as the last one ("LastFile").
+    QString openDialogStartFolder() const;
+    void rememberAddressFile(const QString& path);
     void paintPreview(QPainter& painter);
     QSize centringScreen() const;
     // Once a window manager has framed the shown window: the frame takes the window's outer

@@ -2,6 +2,7 @@
 #include "cli/card_source.h"
 #include "cli/commands.h"
 #include "files/file_name.h"
+#include "files/runtime_folder.h"
 #include "text/failure.h"
 
 #include <QGuiApplication>
@@ -75,6 +76,8 @@ int main(int argc, char** argv) {
             ::open("/dev/null", (fd == 0 ? O_WRONLY : O_RDONLY) | O_CLOEXEC);
     // Fonts and painting need a GUI application, but never a display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Run from cron or a container, standard error holds only what this program has to say.
+    rinova::files::quietMissingRuntimeFolderNote();
     QGuiApplication app(argc, argv);
     // Taken as bytes, after the toolkit has removed its own options: a file name need not be
     // UTF-8, and the toolkit's decoding would lose its bytes.

@@ -7,11 +7,13 @@ set(CPACK_PACKAGE_VENDOR "Rinova")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "print recipient addresses on Japanese postcards in vertical writing")
+# Debian wants the long description in lines of at most 80 characters.
 string(CONCAT CPACK_PACKAGE_DESCRIPTION
-    "Rinova prints recipient addresses on Japanese postcards (100 x 148 mm) in vertical "
-    "writing. It imports a Shift-JIS comma-separated address file into a grid, previews the "
-    "card of the current row and prints one card per page.\n"
-    "rinova-cli draws the same cards as PNG or PDF and prints them without a display.")
+    "Rinova prints recipient addresses on Japanese postcards (100 x 148 mm) in\n"
+    "vertical writing. It imports a Shift-JIS comma-separated address file into a\n"
+    "grid, previews the card of the current row and prints one card per page.\n"
+    "rinova-cli draws the same cards as PNG or PDF and prints them without a\n"
+    "display.")
 set(CPACK_PACKAGE_CONTACT "Rinova maintainers <rinova@example.invalid>")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_GENERATOR DEB)

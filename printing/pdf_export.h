@@ -1,5 +1,5 @@
-// Cards saved as a PDF, one 100 x 148 mm page each: what `rinova-cli pdf` and the program's PDF
-// command both write, and the page set-up they share.
+// Cards saved as a PDF, one page of exactly 100 x 148 mm each: what `rinova-cli pdf` and the
+// program's PDF command both write, and the page set-up they share.
 #pragma once
 
 #include "drawing/card_picture.h"
@@ -14,7 +14,8 @@ class QPrinter;
 
 namespace rinova::printing {
 
-// A printer writing card pages to `file`: 284 x 420 pt, full page, 0.01 mm per device pixel.
+// A printer writing card pages to `file`: 284 x 420 pt, full page, 0.01 mm per device pixel
+// (writeCardPdf narrows the finished pages to 100 x 148 mm).
 std::unique_ptr<QPrinter> cardPdfPrinter(const QString& file);
 
 // Writes the cards of rows first..last, each played at the page's corner as the printer gets

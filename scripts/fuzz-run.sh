@@ -1,16 +1,17 @@
 #!/usr/bin/env bash
-# Builds the fuzz targets (preset "fuzz", build-fuzz/) and runs each one for a bounded time,
-# starting from a temporary copy of its seed corpus in fuzz/corpus/<target>/.
+# Builds the fuzz targets (in the sanitizer tree, preset "asan", build-asan/, whose libraries
+# carry the fuzzer's coverage, so the tests and the targets share one build) and runs each one
+# for a bounded time, starting from a temporary copy of its seed corpus in fuzz/corpus/<target>/.
 #   scripts/fuzz-run.sh [SECONDS] [TARGET...]
 # SECONDS defaults to 60 per target, TARGET to every fuzz/fuzz_*.cpp (names without "fuzz_").
 # RINOVA_FUZZ_JOBS targets run at once (default 2). Exits non-zero when any target finds
-# something; the failing inputs and logs are kept in build-fuzz/findings/<target>/.
+# something; the failing inputs and logs are kept in build-asan/findings/<target>/.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 seconds="${1:-60}"
 [ $# -gt 0 ] && shift
 jobs="${RINOVA_FUZZ_JOBS:-2}"
-build="$root/build-fuzz"
+build="$root/build-asan"
 
 if [ $# -gt 0 ]; then
   targets=("$@")
@@ -22,7 +23,7 @@ else
   done
 fi
 
-(cd "$root" && cmake --preset fuzz >/dev/null)
+(cd "$root" && cmake --preset asan >/dev/null)
 ninja -C "$build" -j2 $(printf 'fuzz_%s ' "${targets[@]}")
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/rinova-fuzz.XXXXXX")"

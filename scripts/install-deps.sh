@@ -17,8 +17,8 @@ PACKAGES=(
   cups cups-client cups-bsd printer-driver-cups-pdf ghostscript
   # headless GUI runs and looking at output
   xvfb xauth xdotool x11-utils x11-apps imagemagick poppler-utils
-  # install and package: the icon's pixel sizes, checks of the menu entry, metadata and manuals
-  librsvg2-bin desktop-file-utils appstream man-db file
+  # install and package: the icon's pixel sizes; checks of the menu entry, metadata, manuals, package
+  librsvg2-bin desktop-file-utils appstream man-db file lintian
   # a real window manager, to see frames, sizes and placement as a desktop gives them
   openbox
 )
@@ -31,9 +31,33 @@ for p in "${PACKAGES[@]}"; do
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
-SUDO=""
-[ "$(id -u)" -ne 0 ] && SUDO="sudo"
-echo "install-deps: installing ${missing[*]}"
+# Installing needs root: as root, directly; otherwise through sudo. Without sudo the user is told
+# what to do before anything is tried.
+self="bash $(printf '%q' "$(cd "$(dirname "$0")" && pwd)/$(basename "$0")")"
+echo "install-deps: missing ${missing[*]}"
+as_root=()
+if [ "$(id -u)" -ne 0 ]; then
+  if ! command -v sudo >/dev/null; then
+    cat >&2 <<EOF
+install-deps: installing these packages needs root, and this system has no sudo. Either
+  run this install as root, then your command again as yourself:
+    su -c '$self'
+  or set up sudo once (as root: apt-get install sudo, then adduser $(id -un) sudo; log in again).
+EOF
+    exit 1
+  fi
+  echo "install-deps: installing them as root through sudo"
+  as_root=(sudo env DEBIAN_FRONTEND=noninteractive)
+fi
 export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
-$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+if ! "${as_root[@]}" apt-get update -qq ||
+  ! "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null; then
+  if [ ${#as_root[@]} -gt 0 ]; then
+    cat >&2 <<EOF
+install-deps: the install through sudo failed (see above). If sudo would not let you, run it as
+root, then your command again as yourself:
+    su -c '$self'
+EOF
+  fi
+  exit 1
+fi

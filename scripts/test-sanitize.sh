@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the whole test suite with AddressSanitizer and UndefinedBehaviorSanitizer (preset
-# "asan", build-asan/) and runs every test under them; tests that print start print schedulers
-# of their own. Extra arguments go to ctest.
+# "asan", build-asan/, where the fuzz targets are built too) and runs every test under them;
+# tests that print start print schedulers of their own. Extra arguments go to ctest.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build-asan"

@@ -31,4 +31,15 @@ QString settingsFileFor(const QString& executablePath, const QString& configFold
     return configFolder + QStringLiteral("/rinova/rinova.ini");
 }
 
+QString openDialogFolder(const QString& executablePath, const QString& lastFile,
+                         const QString& configFolder, const QString& home) {
+    if (settingsFileFor(executablePath, configFolder) == settingsPathFor(executablePath))
+        return QFileInfo(executablePath).absolutePath();
+    if (!QDir::isAbsolutePath(lastFile)) return home;
+    // The toolkit, and so the dialog, finds a folder by its name as text: one whose name is not
+    // UTF-8 is not found, and the dialog starts at home.
+    const QString folder = QFileInfo(lastFile).absolutePath();
+    return QFileInfo(folder).isDir() ? folder : home;
+}
+
 } // namespace rinova::settings

@@ -2,6 +2,7 @@
 // in the user's configuration folder for an installed program whose folder the user cannot write.
 #pragma once
 
+#include <QDir>
 #include <QString>
 
 namespace rinova::settings {
@@ -18,5 +19,13 @@ bool isWritableFolder(const QString& folder);
 // that exists or its folder is writable, else rinova/rinova.ini in configFolder.
 QString settingsFileFor(const QString& executablePath,
                         const QString& configFolder = userConfigFolder());
+
+// The folder the open dialog starts in. A copy run from a folder of its own (its settings file
+// beside it, as settingsFileFor decides) starts in that folder, as it always has. An installed
+// program starts in the folder of lastFile, the address file last opened or saved, while that
+// folder exists and the dialog can reach it by name, else in `home`.
+QString openDialogFolder(const QString& executablePath, const QString& lastFile,
+                         const QString& configFolder = userConfigFolder(),
+                         const QString& home = QDir::homePath());
 
 } // namespace rinova::settings

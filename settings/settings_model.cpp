@@ -1,5 +1,6 @@
 #include "settings/settings_model.h"
 
+#include "files/file_name.h"
 #include "settings/int_text.h"
 #include "text/cp932.h"
 #include "text/failure.h"
@@ -23,6 +24,7 @@ constexpr int kNumberStyles = 3;
 int choiceOf(const std::string& text, int count) {
     return text.size() == 1 && text[0] >= '0' && text[0] < '0' + count ? text[0] - '0' : 0;
 }
+constexpr const char* kLastFileKey = "LastFile";
 
 } // namespace
 
@@ -33,6 +35,7 @@ QString SettingsModel::load() {
         fitText_ = store_.read(kFitTextKey) != "0";
         openFileType_ = choiceOf(store_.read(kOpenFileTypeKey), kOpenFileTypes);
         numberStyle_ = choiceOf(store_.read(kNumbersKey), kNumberStyles);
+        lastAddressFile_ = files::fileNameFromBytes(store_.read(kLastFileKey));
     } catch (const text::Failure&) {
     }
     return store_.startupLoad(raw_, layout_);
@@ -86,6 +89,15 @@ void SettingsModel::setOpenFileType(int type) {
     if (type < 0 || type >= kOpenFileTypes || type == openFileType_) return;
     store_.write(kOpenFileTypeKey, std::string(1, static_cast<char>('0' + type)));
     openFileType_ = type;
+}
+
+void SettingsModel::setLastAddressFile(const QString& path) {
+    const QByteArray bytes = files::fileNameToBytes(path);
+    if (path == lastAddressFile_ || bytes.contains('\r') || bytes.contains('\n') ||
+        bytes.contains('\0'))
+        return;
+    store_.write(kLastFileKey, std::string_view(bytes.constData(), bytes.size()));
+    lastAddressFile_ = path;
 }
 
 void SettingsModel::setFitText(bool on) {

@@ -36,6 +36,9 @@ public:
     // program always drew them), 1 (kanji, 〇 for zero) or 2 (upright, two digits to a cell); 0
     // when the key is missing or holds anything else.
     int numberStyle() const { return numberStyle_; }
+    // The address file last opened or saved, "LastFile": its full path as the files layer keeps
+    // file names (a name that is not UTF-8 keeps its bytes). Empty when the key is missing.
+    const QString& lastAddressFile() const { return lastAddressFile_; }
 
     // The main window's start-up load of all eighteen keys and the layout; throws the integer
     // rule's failure with the values reached so far kept. The open dialog's file type and the
@@ -63,6 +66,10 @@ public:
     // Writes "OpenFileType" when the type differs from the one kept; nothing is announced, as
     // no card changes. Throws when the file cannot be written.
     void setOpenFileType(int type);
+    // Writes "LastFile" when the path differs from the one kept; nothing is announced. A name
+    // holding a line break or NUL, which the file cannot hold, is not kept. Throws when the file
+    // cannot be written.
+    void setLastAddressFile(const QString& path);
     // Takes the choice, announces it and writes "FitText" at once; throws when the file cannot
     // be written (the choice still holds for this run).
     void setFitText(bool on);
@@ -99,6 +106,7 @@ private:
     WindowChoices choices_;
     bool printName2_ = true;
     int openFileType_ = 0;
+    QString lastAddressFile_;
     bool fitText_ = true;
     int numberStyle_ = 0;
     // True while a key holds no value from the file or the user (the window could not take the

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 using namespace rinova;
+using rinova::testing::readBytes;
 using rinova::testing::ScriptedPrompts;
 using rinova::testing::sjis;
 using rinova::testing::writeBytes;
@@ -120,6 +121,8 @@ TEST_F(MainWindowTest, OpenImportsCancelsAndReportsUnreadableFiles) {
     EXPECT_EQ(form.addressGrid().cell(2, 2), " ");
     EXPECT_EQ(form.previewDraws(), draws + 1);
     EXPECT_EQ(form.lastPicture().ops.empty(), false);
+    // Kept as the last list, for the open dialog of an installed program.
+    EXPECT_NE(readBytes(ini()).find("LastFile=" + csv.toStdString() + "\r\n"), std::string::npos);
 
     // A typed name that does not exist: the message names the full path; the grid stays.
     const QString missing = dir.filePath(QStringLiteral("none.csv"));

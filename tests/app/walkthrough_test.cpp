@@ -122,13 +122,22 @@ TEST_F(WalkThrough, OpenMoveSetUpPrintRowsTwoToSixAndQuit) {
     std::printf("%s(walk-through %lld ms)\n", qPrintable(log), clock.elapsed());
     ASSERT_EQ(code, 0) << "the walk-through stopped; screenshots in " << qPrintable(shots);
 
-    // The settings file: the two offsets as they were changed, then what closing the settings
-    // window stores, in its order; nothing else.
+    // The settings file: the address file opened, the two offsets as they were changed, then
+    // what closing the settings window stores, in its order; nothing else.
     const std::vector<std::string> want = {
-        "[SET]",           "Edit1Value0=25",         "Edit2Value0=3",
-        "FontName=0",      "SashiPrint=1",           "CardType=1",
-        "SashiYuban3=100", "SashiYuban4=0001",       "SashiAdd1=",
-        "SashiAdd2=",      "SashiName1=Rinova Taro", "SashiName2=" + sjis(u"見本花子"),
+        "[SET]",
+        "LastFile=" + QDir(exeDir).filePath(QStringLiteral("addresses.csv")).toStdString(),
+        "Edit1Value0=25",
+        "Edit2Value0=3",
+        "FontName=0",
+        "SashiPrint=1",
+        "CardType=1",
+        "SashiYuban3=100",
+        "SashiYuban4=0001",
+        "SashiAdd1=",
+        "SashiAdd2=",
+        "SashiName1=Rinova Taro",
+        "SashiName2=" + sjis(u"見本花子"),
         "Bikou="};
     const QString ini = QDir(exeDir).filePath(QStringLiteral("rinova.ini"));
     EXPECT_EQ(iniLines(ini), want);

@@ -36,8 +36,8 @@ TEST_F(PdfAndPrintCommands, RowsBecomeCardSizedPagesWithTheCardFromTheCorner) {
              QStringLiteral("--settings"), ini, QStringLiteral("-o"), out});
     ASSERT_EQ(r.code, 0) << qPrintable(r.err);
     EXPECT_EQ(testing::pdfPageCount(out), 3);
-    // Whole points: the smallest page holding 100 x 148 mm.
-    EXPECT_EQ(testing::pdfPageSizePt(out), QSizeF(284, 420));
+    // 100 x 148 mm, as pdfinfo shows it.
+    EXPECT_EQ(testing::pdfPageSizesPt(out), QList<QSizeF>(3, QSizeF(283.465, 419.528)));
     for (int page = 1; page <= 3; ++page) {
         const QRect ink = testing::inkBox(testing::pdfPage(out, page, 254));
         ASSERT_FALSE(ink.isNull());

@@ -87,12 +87,27 @@ TEST(PdfExport, OnlyACompleteFileReplacesTheOldOneAndNothingIsLeftBehind) {
     }
 
     // Written through the link, which stays a link.
-    EXPECT_EQ(printing::writeCardPdf(job, link, 3, 7, card), JobEnd::Completed);
+    EXPECT_EQ(printing::writeCardPdf(job, link, 3, 402, card), JobEnd::Completed);
     EXPECT_TRUE(QFileInfo(link).isSymLink());
-    EXPECT_EQ(testing::pdfPageCount(target), 5);
-    EXPECT_EQ(testing::pdfPageSizePt(target), QSizeF(284, 420));
-    // Page 1 holds row 3's mark, 9 mm wide: 90 pixels at 254 dpi.
-    EXPECT_NEAR(testing::inkBox(testing::pdfPage(target, 1, 254)).width(), 90, 2);
+    EXPECT_EQ(testing::pdfPageCount(target), 400);
+    // Every page is the card, 100 x 148 mm to the thousandth of a point that pdfinfo shows; the
+    // file is long enough to be read in several blocks.
+    EXPECT_GT(QFileInfo(target).size(), 200 << 10);
+    const QList<QSizeF> sizes = testing::pdfPageSizesPt(target);
+    ASSERT_EQ(sizes.size(), 400);
+    for (const QSizeF& size : sizes) {
+        EXPECT_NEAR(size.width(), 100 / 25.4 * 72, 0.001);
+        EXPECT_NEAR(size.height(), 148 / 25.4 * 72, 0.001);
+    }
+    // At 254 dpi a page is 1000 x 1480 pixels, and page 1 holds row 3's mark where the card
+    // has it: from (10 mm, 10 mm), 9 mm wide and 30 mm high.
+    const QImage first = testing::pdfPage(target, 1, 254);
+    EXPECT_EQ(first.size(), QSize(1000, 1480));
+    const QRect mark = testing::inkBox(first);
+    EXPECT_NEAR(mark.left(), 100, 1);
+    EXPECT_NEAR(mark.top(), 100, 1);
+    EXPECT_NEAR(mark.width(), 90, 2);
+    EXPECT_NEAR(mark.height(), 300, 2);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
 }
 

@@ -1,6 +1,7 @@
 // Where the settings file lives: beside the executable for a copy in a folder of its own, in the
 // user's configuration folder when the executable's folder cannot be written; and that file is
-// made with its folder on the first write.
+// made with its folder on the first write. Where the open dialog starts, by the same rule.
+#include "files/file_name.h"
 #include "settings/settings_location.h"
 #include "settings/settings_model.h"
 #include "tests/support/test_support.h"
@@ -72,6 +73,51 @@ TEST_F(Location, BesideTheProgramWhenItIsThereOrCanBeMadeElseInTheUsersFolder) {
         EXPECT_EQ(settingsFileFor(program, config).toStdString(), c.expected.toStdString())
             << c.what;
     }
+}
+
+TEST_F(Location, OpenStartsBesideACopyElseInTheLastListsFolderElseAtHome) {
+    const QString home = dir.filePath("home");
+    const QString lists = dir.filePath("lists");
+    ASSERT_TRUE(QDir().mkpath(lists));
+    // A folder named in Shift-JIS (住所録), which the dialog cannot take by name.
+    const QString sjisFolder = rinova::files::fileNameFromBytes(
+        QFile::encodeName(dir.path()) + QByteArray("/\x8f\x5a\x8f\x8a\x98\x5e"));
+    ASSERT_EQ(::mkdir(rinova::files::fileNameToBytes(sjisFolder).constData(), 0755), 0);
+    struct Case {
+        const char* what;
+        mode_t binMode;
+        QString lastFile;
+        QString expected;
+    } cases[] = {
+        {"a copy, with a last list elsewhere", 0755, lists + "/a.csv", bin},
+        {"installed, the last list's folder", 0555, lists + "/a.csv", lists},
+        {"installed, the list gone but its folder there", 0555, lists + "/gone.csv", lists},
+        {"installed, the folder gone", 0555, dir.filePath("gone/a.csv"), home},
+        {"installed, no last list", 0555, "", home},
+        {"installed, a relative name", 0555, "a.csv", home},
+        {"installed, a folder the dialog cannot name", 0555, sjisFolder + "/a.csv", home},
+    };
+    for (const Case& c : cases) {
+        setBinMode(c.binMode);
+        EXPECT_EQ(openDialogFolder(program, c.lastFile, config, home).toStdString(),
+                  c.expected.toStdString())
+            << c.what;
+    }
+}
+
+TEST_F(Location, TheLastListKeepsItsNameBytesAndNoLineBreak) {
+    const QString ini = dir.filePath("rinova.ini");
+    const QString sjisName = rinova::files::fileNameFromBytes("/home/kana/\x8f\x5a\x8f\x8a.csv");
+    SettingsModel model(ini);
+    model.load();
+    EXPECT_EQ(model.lastAddressFile(), "");
+    model.setLastAddressFile(sjisName);
+    model.setLastAddressFile("/tmp/two\nlines.csv");
+    model.setLastAddressFile(QString("/tmp/nul") + QChar(0) + ".csv");
+    EXPECT_EQ(readBytes(ini), "[SET]\r\nLastFile=/home/kana/\x8f\x5a\x8f\x8a.csv\r\n");
+    SettingsModel again(ini);
+    again.load();
+    EXPECT_EQ(again.lastAddressFile(), sjisName);
 }
 
 TEST(UserConfigFolder, XdgConfigHomeWhenAbsoluteElseDotConfigInHome) {

@@ -163,9 +163,23 @@ int pdfPageCount(const QString& path) {
 }
 
 QSizeF pdfPageSizePt(const QString& path) {
-    const auto m = QRegularExpression(QStringLiteral("Page size:\\s+([\\d.]+) x ([\\d.]+) pts"))
-                       .match(pdfInfo(path));
-    return m.hasMatch() ? QSizeF(m.captured(1).toDouble(), m.captured(2).toDouble()) : QSizeF();
+    return pdfPageSizesPt(path).value(0);
+}
+
+QList<QSizeF> pdfPageSizesPt(const QString& path) {
+    const int pages = pdfPageCount(path);
+    if (pages < 1) return {};
+    const CliRun r =
+        runProgram(QStringLiteral("pdfinfo"), {QStringLiteral("-f"), QStringLiteral("1"),
+                                               QStringLiteral("-l"), QString::number(pages), path});
+    QList<QSizeF> sizes;
+    auto m = QRegularExpression(QStringLiteral("Page +\\d+ size: +([\\d.]+) x ([\\d.]+) pts"))
+                 .globalMatch(QString::fromUtf8(r.out));
+    while (m.hasNext()) {
+        const QRegularExpressionMatch page = m.next();
+        sizes << QSizeF(page.captured(1).toDouble(), page.captured(2).toDouble());
+    }
+    return sizes;
 }
 
 QImage pdfPage(const QString& path, int page, int dpi) {

@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QList>
 #include <QPrinter>
 #include <QString>
 #include <QStringList>
@@ -100,6 +101,8 @@ private:
 int pdfPageCount(const QString& path);
 // Page size in points as pdfinfo reads it (first page); empty when it cannot be read.
 QSizeF pdfPageSizePt(const QString& path);
+// The size in points of every page, as pdfinfo reads them; empty when the file cannot be read.
+QList<QSizeF> pdfPageSizesPt(const QString& path);
 // One page rasterised by pdftoppm at the given resolution, in colour; null when it fails.
 QImage pdfPage(const QString& path, int page, int dpi);
 
