@@ -39,7 +39,7 @@ constexpr std::int32_t kMaxFitHeight = drawing::CardPicture::kHeight;
 // A longer line would not be readable in two columns either; it is not broken.
 constexpr qsizetype kMaxBreakable = 128;
 // A break at a sensible place is kept unless a break by length sets the text this much larger.
-constexpr double kSensibleBreakBonus = 1.2;
+constexpr double kSensibleBreakBonus = 1.5;
 // ...and a break between two kinds of characters unless one inside a word sets it this much larger.
 constexpr double kSeamBonus = 1.08;
 constexpr double kNoBottom = -std::numeric_limits<double>::infinity();
