@@ -1,5 +1,6 @@
-// The renderer core with arbitrary cells, sender texts, choices and layout values (32-bit
-// extremes included) for every target, played into small images stretched and at natural size.
+// The renderer core with arbitrary cells, honorifics and joint names, sender texts, choices and
+// layout values (32-bit extremes included) for every target, played into small images stretched and
+// at natural size.
 #include "card/card_renderer.h"
 #include "drawing/playback.h"
 
@@ -94,6 +95,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         *cell = in.ConsumeRandomLengthString(64);
     for (std::string& s : c.sender)
         s = in.ConsumeRandomLengthString(64);
+    // The row's own honorific and joint names (more than the two a row holds, too).
+    c.honorific = in.ConsumeRandomLengthString(16);
+    for (int k = in.ConsumeIntegralInRange(0, 3); k > 0; --k)
+        c.jointNames.push_back(in.ConsumeRandomLengthString(32));
 
     const drawing::CardPicture picture = card::renderCard(c);
     if (dump) dumpPicture(picture);
