@@ -633,7 +633,9 @@ private:
 
 // `judge`: tell whether the texts fit even when they are not to be fitted.
 TextPlan placeTexts(const CardInputs& in, bool judge) {
-    const std::string_view ownHonorific = trimBlanks(in.honorific);
+    // 様 spelt out is the default honorific.
+    std::string_view ownHonorific = trimBlanks(in.honorific);
+    if (ownHonorific == trimBlanks(honorific())) ownHonorific = {};
     std::vector<std::string_view> joint;
     for (const std::string& j : in.jointNames)
         if (joint.size() < 2 && !trimBlanks(j).empty()) joint.push_back(trimBlanks(j));

@@ -512,6 +512,17 @@ const hb_glyph_extents_t& glyphExtents(ShapeFace& f, hb_codepoint_t glyph) {
 struct ClusterInk {
     double start = 0;
     double inkFrom = 0, inkTo = 0; // along the line; empty when inkFrom >= inkTo
+
+    // Takes in one glyph's ink from `from` to `to`.
+    void widen(double from, double to) {
+        if (inkFrom >= inkTo) {
+            inkFrom = from;
+            inkTo = to;
+        } else {
+            inkFrom = std::min(inkFrom, from);
+            inkTo = std::max(inkTo, to);
+        }
+    }
 };
 
 // What a measure gathers instead of drawable runs: each character's place and, when asked,
@@ -550,14 +561,7 @@ void layoutPair(const ShapedSegment& seg, double cellPx, double pen, double sque
             // Down the column at pitch 1.
             const double from = at.y() + squeeze * pen - ext.y_bearing * scale;
             const double to = from - ext.height * scale;
-            ClusterInk& c = gather->clusters.back();
-            if (c.inkFrom >= c.inkTo) {
-                c.inkFrom = from;
-                c.inkTo = to;
-            } else {
-                c.inkFrom = std::min(c.inkFrom, from);
-                c.inkTo = std::max(c.inkTo, to);
-            }
+            gather->clusters.back().widen(from, to);
             continue;
         }
         part.glyphs.append(seg.infos[g].codepoint);
@@ -663,14 +667,7 @@ TextLayout layout(const QString& text, const QString& face, double cellPx, bool 
                         to = x + (ext.x_bearing + ext.width) * scale;
                     }
                     if (from > to) std::swap(from, to);
-                    ClusterInk& c = gather->clusters.back();
-                    if (c.inkFrom >= c.inkTo) {
-                        c.inkFrom = from;
-                        c.inkTo = to;
-                    } else {
-                        c.inkFrom = std::min(c.inkFrom, from);
-                        c.inkTo = std::max(c.inkTo, to);
-                    }
+                    gather->clusters.back().widen(from, to);
                 }
                 continue;
             }

@@ -312,6 +312,10 @@ TEST(TextFit, OwnHonorificsAndJointNamesEndLevelOneColumnEachToTheLeft) {
                 }
                 EXPECT_EQ(inkOutside(picture, type), 0);
             }
+    // 様 spelt out draws the card as rows always were.
+    CardInputs plain = card(kLong[0], 1, 0, false), spelt = plain;
+    spelt.honorific = sjis(u" 様");
+    EXPECT_EQ(card::renderCard(spelt).ops, card::renderCard(plain).ops);
 }
 
 TEST(TextFit, LinesBreakBeforeABuildingAtABlankAfterTheCityOrThePrefecture) {
