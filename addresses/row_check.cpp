@@ -1,6 +1,7 @@
 #include "addresses/row_check.h"
 
 #include "addresses/address_grid.h"
+#include "postal/code_question.h"
 #include "text/cp932.h"
 
 #include <string_view>
@@ -8,7 +9,7 @@
 namespace rinova::addresses {
 namespace {
 
-enum Column { Name1 = 1, Postal = 3, Remark = 6 };
+enum Column { Name1 = 1, Postal = 3, Address1 = 4, Address2 = 5, Remark = 6 };
 
 // Nothing but half-width or full-width spaces and control characters.
 bool isBlank(std::string_view cell) {
@@ -49,17 +50,65 @@ bool looksLikeHeader(const AddressGrid& grid, int row) {
     return false;
 }
 
-QString postalProblem(int digits) {
-    if (digits == 7) return {};
-    if (digits == 0) return QStringLiteral("郵便番号がありません");
-    if (digits == 6) return QStringLiteral("郵便番号が 6 桁です（先頭の 0 が落ちていませんか）");
-    return QStringLiteral("郵便番号が %1 桁です（7 桁ではありません）").arg(digits);
+std::optional<Finding> postalProblem(int digits) {
+    const QString kind = QStringLiteral("postal-digits");
+    if (digits == 7) return std::nullopt;
+    if (digits == 0)
+        return Finding{QStringLiteral("postal-missing"), QStringLiteral("郵便番号がありません")};
+    if (digits == 6)
+        return Finding{kind, QStringLiteral("郵便番号が 6 桁です（先頭の 0 が落ちていませんか）")};
+    return Finding{kind, QStringLiteral("郵便番号が %1 桁です（7 桁ではありません）").arg(digits)};
+}
+
+// The postal data's question about the row's code and address, when it has one.
+void askAboutPostalCode(const AddressGrid& grid, int row, const PostalQuestion& postalQuestion,
+                        RowFindings& f) {
+    if (!postalQuestion) return;
+    const QString address =
+        text::toUnicode(grid.cell(row, Address1)) + text::toUnicode(grid.cell(row, Address2));
+    if (std::optional<Finding> q = postalQuestion(text::toUnicode(grid.cell(row, Postal)), address))
+        f.problems.push_back(std::move(*q));
+}
+
+QString questionKind(postal::Question::Kind kind) {
+    switch (kind) {
+    case postal::Question::Kind::NotHeld:
+        return QStringLiteral("postal-not-held");
+    case postal::Question::Kind::OtherPlace:
+        return QStringLiteral("postal-other-place");
+    case postal::Question::Kind::SixDigits:
+        return QStringLiteral("postal-six-digits");
+    }
+    return {};
 }
 
 } // namespace
 
+QStringList RowFindings::texts() const {
+    QStringList list;
+    for (const Finding& p : problems)
+        list << p.text;
+    return list;
+}
+
+PostalQuestion postalQuestions(const postal::Directory& directory) {
+    if (directory.empty()) return {};
+    return [&directory](const QString& code, const QString& address) -> std::optional<Finding> {
+        const std::optional<postal::Question> q = postal::askAboutCode(directory, code, address);
+        if (!q) return std::nullopt;
+        Finding f(questionKind(q->kind), q->text());
+        f.code = q->code;
+        f.dataSays = q->dataSays;
+        f.rowSays = q->rowSays;
+        for (const postal::CodePlace& c : q->fitting)
+            f.suggestions.push_back({c.code, c.place.address()});
+        return f;
+    };
+}
+
 std::vector<RowFindings> checkRows(const AddressGrid& grid, int first, int last,
-                                   const TextDoesNotFit& textDoesNotFit) {
+                                   const TextDoesNotFit& textDoesNotFit,
+                                   const PostalQuestion& postalQuestion) {
     std::vector<RowFindings> found;
     first = std::max(first, 1);
     last = std::min(last, grid.rowCountWithHeader() - 1);
@@ -69,17 +118,24 @@ std::vector<RowFindings> checkRows(const AddressGrid& grid, int first, int last,
         for (int col = Name1; col < Remark && empty; ++col)
             empty = isBlank(grid.cell(row, col));
         if (empty) {
-            f.problems << QStringLiteral("空の行です");
+            f.problems.push_back({QStringLiteral("empty-row"), QStringLiteral("空の行です")});
         } else if (row == 1 && looksLikeHeader(grid, row)) {
-            f.problems << QStringLiteral("見出しの行のようです");
+            f.problems.push_back(
+                {QStringLiteral("header-row"), QStringLiteral("見出しの行のようです")});
         } else {
-            if (isBlank(grid.cell(row, Name1))) f.problems << QStringLiteral("名前1が空です");
-            const QString postal = postalProblem(digitCount(grid.cell(row, Postal)));
-            if (!postal.isEmpty()) f.problems << postal;
+            if (isBlank(grid.cell(row, Name1)))
+                f.problems.push_back(
+                    {QStringLiteral("name1-empty"), QStringLiteral("名前1が空です")});
+            if (std::optional<Finding> postal = postalProblem(digitCount(grid.cell(row, Postal)))) {
+                postal->code = text::toUnicode(grid.cell(row, Postal)).trimmed();
+                f.problems.push_back(std::move(*postal));
+            }
+            askAboutPostalCode(grid, row, postalQuestion, f);
             if (textDoesNotFit && textDoesNotFit(row))
-                f.problems << QStringLiteral("縮めても枠に収まらない文字があります");
+                f.problems.push_back({QStringLiteral("text-does-not-fit"),
+                                      QStringLiteral("縮めても枠に収まらない文字があります")});
         }
-        if (!f.problems.isEmpty()) found.push_back(std::move(f));
+        if (!f.problems.empty()) found.push_back(std::move(f));
     }
     return found;
 }
@@ -90,7 +146,7 @@ QString findingsReport(const std::vector<RowFindings>& findings, std::size_t lis
     for (std::size_t i = 0; i < findings.size() && i < listed; ++i)
         report += QStringLiteral("\n%1 行目: %2")
                       .arg(findings[i].row)
-                      .arg(findings[i].problems.join(QStringLiteral("、")));
+                      .arg(findings[i].texts().join(QStringLiteral("、")));
     if (findings.size() > listed)
         report += QStringLiteral("\nほか %1 行").arg(findings.size() - listed);
     return report;

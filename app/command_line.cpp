@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include "postal/directory.h"
+
 namespace rinova::app {
 
 CommandLine parseCommandLine(const QStringList& args) {
@@ -43,8 +45,9 @@ QString helpText(const QString& settingsFile) {
                "設定ファイル: %1\n"
                "  (実行ファイルと同じフォルダーの rinova.ini があるか、そのフォルダーに\n"
                "  書き込めるときはそれを、そうでなければ $XDG_CONFIG_HOME/rinova/rinova.ini\n"
-               "  を使います)\n")
-               .arg(settingsFile);
+               "  を使います)\n"
+               "%2\n")
+               .arg(settingsFile, postal::dataDescription(postal::installedDirectory()));
 }
 
 QString versionText() {

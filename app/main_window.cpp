@@ -8,6 +8,7 @@
 #include "card/text_fit.h"
 #include "drawing/fonts.h"
 #include "drawing/playback.h"
+#include "postal/directory.h"
 #include "printing/printer_surface.h"
 #include "settings/settings_location.h"
 #include "text/cp932.h"
@@ -136,9 +137,34 @@ MainWindow::MainWindow(QString settingsPath, QWidget* parent)
     connect(settings_.get(), &settings::SettingsModel::changed, this,
             [this] { widgets::guarded([this] { redrawPreview(); }); });
     buildMenu();
+    buildHelpMenu();
 }
 
 MainWindow::~MainWindow() = default;
+
+void MainWindow::buildHelpMenu() {
+    QMenu* help = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
+    aboutAction_ = help->addAction(QStringLiteral("バージョン情報(&A)..."));
+    connect(aboutAction_, &QAction::triggered, this,
+            [this] { widgets::guarded([this] { showAbout(); }); });
+}
+
+void MainWindow::showAbout() {
+    widgets::Prompts::current().message(
+        QStringLiteral("Rinova Ver" RINOVA_VERSION "\nはがきの宛名を縦書きで印刷します。\n\n") +
+        postal::dataDescription(postal::installedDirectory()));
+}
+
+addresses::PostalQuestion MainWindow::postalQuestions() {
+    return addresses::postalQuestions(postal::installedDirectory());
+}
+
+QString MainWindow::postalDataNote() {
+    const postal::Directory& data = postal::installedDirectory();
+    if (!data.empty() || postalNoteShown_) return {};
+    postalNoteShown_ = true;
+    return postal::dataDescription(data);
+}
 
 void MainWindow::buildMenu() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
@@ -385,13 +411,17 @@ void MainWindow::printSelection() {
 bool MainWindow::rowsLookRightOrUserGoesOn(int top, int bottom) {
     // Rows that look wrong are shown before paper is used; the user prints anyway or stops.
     constexpr std::size_t kListedRows = 20;
-    const QString doubts = addresses::findingsReport(
+    QString doubts = addresses::findingsReport(
         addresses::checkRows(
             *addresses_, top, bottom,
-            [this](int row) { return !card::textsFit(cardInputs(row, card::Target::Printer)); }),
+            [this](int row) { return !card::textsFit(cardInputs(row, card::Target::Printer)); },
+            postalQuestions()),
         kListedRows);
-    return doubts.isEmpty() || widgets::Prompts::current().confirm(
-                                   doubts + QStringLiteral("\n\nこのまま印刷しますか？"));
+    if (doubts.isEmpty()) return true;
+    if (const QString note = postalDataNote(); !note.isEmpty())
+        doubts += QStringLiteral("\n\n") + note;
+    return widgets::Prompts::current().confirm(doubts +
+                                               QStringLiteral("\n\nこのまま印刷しますか？"));
 }
 
 void MainWindow::saveSelectionAsPdf() {

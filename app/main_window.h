@@ -2,6 +2,7 @@
 #pragma once
 
 #include "addresses/address_grid.h"
+#include "addresses/row_check.h"
 #include "app/pdf_command.h"
 #include "app/print_command.h"
 #include "card/card_renderer.h"
@@ -66,6 +67,8 @@ public:
     void togglePrintName2();
     void toggleFitText();
     void showSettingsWindow();
+    // ヘルプ → バージョン情報: the program's version and the postal data it reads.
+    void showAbout();
 
     // Draws the card of a grid row onto a painter: the preview box, the printer or another
     // surface, told apart by identity.
@@ -99,6 +102,11 @@ protected:
 private:
     friend class PreviewBox;
     void buildMenu();
+    void buildHelpMenu();
+    // The postal data's questions for the check; when the data is missing, the note that says
+    // so, once a session, for the first list of rows to check.
+    addresses::PostalQuestion postalQuestions();
+    QString postalDataNote();
     // Lists the rows of the range that look wrong and asks whether to go on; true when none
     // does or the user goes on.
     bool rowsLookRightOrUserGoesOn(int top, int bottom);
@@ -128,6 +136,8 @@ private:
     QAction* printName2Action_ = nullptr;
     QAction* settingsAction_ = nullptr;
     QAction* fitTextAction_ = nullptr;
+    QAction* aboutAction_ = nullptr;
+    bool postalNoteShown_ = false;
 
     std::unique_ptr<SettingsWindow> settingsWindow_;
     printing::CardJob job_;

@@ -5,6 +5,7 @@
 #include "card/text_fit.h"
 #include "cli/commands.h"
 #include "cli/progress.h"
+#include "postal/directory.h"
 #include "printing/card_job.h"
 #include "text/failure.h"
 
@@ -46,12 +47,20 @@ std::optional<int> loadBatch(const QString& file, addresses::FileFormat format,
     return std::nullopt;
 }
 
+std::vector<addresses::RowFindings> findRowsToCheck(const addresses::AddressGrid& grid,
+                                                    RowRange rows,
+                                                    const settings::SettingsModel& settings) {
+    return addresses::checkRows(
+        grid, rows.first, rows.last,
+        [&](int row) {
+            return !card::textsFit(card::inputsForRow(grid, row, settings, card::Target::Printer));
+        },
+        addresses::postalQuestions(postal::installedDirectory()));
+}
+
 std::optional<int> checkRowsToPrint(const addresses::AddressGrid& grid, RowRange rows,
                                     const settings::SettingsModel& settings, bool strict) {
-    const QString report =
-        addresses::findingsReport(addresses::checkRows(grid, rows.first, rows.last, [&](int row) {
-            return !card::textsFit(card::inputsForRow(grid, row, settings, card::Target::Printer));
-        }));
+    const QString report = addresses::findingsReport(findRowsToCheck(grid, rows, settings));
     if (report.isEmpty()) return std::nullopt;
     printError(report);
     if (!strict) return std::nullopt;

@@ -2,10 +2,12 @@
 // `rinova-cli pdf` and `rinova-cli print`.
 #pragma once
 
+#include "addresses/row_check.h"
 #include "cli/card_source.h"
 #include "printing/printer_surface.h"
 
 #include <optional>
+#include <vector>
 
 namespace rinova::cli {
 
@@ -30,6 +32,12 @@ std::optional<int> loadBatch(const QString& file, addresses::FileFormat format,
 
 // The exit code of pdf and print when --strict refuses rows that look wrong.
 constexpr int kDoubtfulRowsExit = 3;
+
+// The check before paper is used over the rows: the renderer's verdict on fitting and the
+// installed postal data's questions included.
+std::vector<addresses::RowFindings> findRowsToCheck(const addresses::AddressGrid& grid,
+                                                    RowRange rows,
+                                                    const settings::SettingsModel& settings);
 
 // The check before paper is used: lists the rows that look wrong on standard error. With
 // strict, such rows refuse the whole job: returns kDoubtfulRowsExit.

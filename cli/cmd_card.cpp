@@ -15,26 +15,6 @@ namespace {
 const char* kCardUsage = "使い方: rinova-cli card FILE --row N [--target preview|printer] "
                          "[--settings PATH] [--no-name2] [--format plain|sheet|sheet-utf8]\n";
 
-void appendJsonString(QByteArray& out, const QString& s) {
-    out += '"';
-    for (qsizetype i = 0; i < s.size(); ++i) {
-        const char16_t u = s[i].unicode();
-        if (QChar::isHighSurrogate(u) && i + 1 < s.size() && s[i + 1].isLowSurrogate()) {
-            out += QStringView(s).mid(i, 2).toUtf8();
-            ++i;
-        } else if (u == '"' || u == '\\') {
-            out += '\\';
-            out += static_cast<char>(u);
-        } else if (u < 0x20 || QChar::isSurrogate(u)) {
-            // Control characters and lone surrogates stay readable and lossless as escapes.
-            out += QByteArray("\\u") + QByteArray::number(u, 16).rightJustified(4, '0');
-        } else {
-            out += QStringView(s).mid(i, 1).toUtf8();
-        }
-    }
-    out += '"';
-}
-
 QByteArray colour(drawing::Rgb rgb) {
     return "\"#" + QByteArray::number(rgb & 0xFFFFFFu, 16).rightJustified(6, '0') + '"';
 }

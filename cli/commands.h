@@ -11,6 +11,7 @@ int cmdCard(const QStringList& args);
 int cmdPng(const QStringList& args);
 int cmdPdf(const QStringList& args);
 int cmdPrint(const QStringList& args);
+int cmdCheck(const QStringList& args);
 
 // Writes a message line to standard error as UTF-8.
 void printError(const QString& message);

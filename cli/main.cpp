@@ -3,6 +3,7 @@
 #include "cli/commands.h"
 #include "files/file_name.h"
 #include "files/runtime_folder.h"
+#include "postal/directory.h"
 #include "text/failure.h"
 
 #include <QGuiApplication>
@@ -24,13 +25,14 @@ void printError(const QString& message) {
 namespace {
 
 const char* kUsage =
-    "使い方: rinova-cli grid|card|png|pdf|print FILE [オプション]\n"
+    "使い方: rinova-cli grid|card|png|pdf|print|check FILE [オプション]\n"
     "  grid FILE [--stats]\n"
     "  card FILE --row N [--target preview|printer] [--settings PATH] "
     "[--no-name2]\n"
     "  png FILE --row N --width W -o OUT.png [--settings PATH]\n"
     "  pdf FILE [--rows A-B] [--settings PATH] [--strict] -o OUT.pdf\n"
     "  print FILE [--rows A-B] [--printer NAME] [--paper NAME] [--settings PATH] [--strict]\n"
+    "  check FILE [--rows A-B] [--settings PATH]\n"
     "  どのコマンドも --format plain|sheet|sheet-utf8 で住所録の形式を選べます"
     "（既定は plain）\n"
     "  --strict: 確かめが必要な行があれば印刷せず、終了コード 3 で終わります\n";
@@ -52,6 +54,9 @@ QString helpText() {
                "  png    行 N のプレビューを幅 W ピクセルの PNG に書き出します\n"
                "  pdf    行の範囲 (既定はすべて) を一ページ一枚の PDF に書き出します\n"
                "  print  行の範囲をプリンタ (既定はデフォルト プリンタ) に印刷します\n"
+               "  check  印刷の前の確かめを行い、確かめが必要なところを一つずつ JSON で出力します\n"
+               "         "
+               "(郵便番号が辞書にあるか、住所と合うかも確かめます。見つかっても終了コードは 0)\n"
                "\n"
                "オプション:\n"
                "  --settings PATH   読む設定ファイル (書き込みはしません)\n"
@@ -62,8 +67,10 @@ QString helpText() {
                "  --version         版を表示して終了します\n"
                "\n"
                "設定ファイルの既定: %1\n"
+               "%2\n"
                "終了ステータス: 0 成功、1 失敗、2 引数の誤り\n")
-               .arg(rinova::cli::defaultSettingsPath());
+               .arg(rinova::cli::defaultSettingsPath(),
+                    rinova::postal::dataDescription(rinova::postal::installedDirectory()));
 }
 
 } // namespace
@@ -106,6 +113,7 @@ int main(int argc, char** argv) {
         {QStringLiteral("png"), rinova::cli::cmdPng},
         {QStringLiteral("pdf"), rinova::cli::cmdPdf},
         {QStringLiteral("print"), rinova::cli::cmdPrint},
+        {QStringLiteral("check"), rinova::cli::cmdCheck},
     };
     const auto it = commands.find(command);
     if (it == commands.end()) {

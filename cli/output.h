@@ -2,7 +2,9 @@
 // files::Replacement.)
 #pragma once
 
+#include <QByteArray>
 #include <QByteArrayView>
+#include <QString>
 
 namespace rinova::cli {
 
@@ -12,5 +14,9 @@ bool writeOut(QByteArrayView data);
 // Flushes standard output: the exit code, 1 with the message printed when anything written
 // did not arrive.
 int finishOut();
+
+// Appends `s` as a JSON string in UTF-8. Control characters and lone surrogates become \u
+// escapes, so nothing is lost.
+void appendJsonString(QByteArray& out, const QString& s);
 
 } // namespace rinova::cli

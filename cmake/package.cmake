@@ -31,5 +31,6 @@ set(rinova_runtime_packages
     # printing: Qt's print support loads libcups at run time; lp and lpstat for the queues
     libcups2 cups-client)
 list(JOIN rinova_runtime_packages ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "cups")
+# The postal-code data the check before printing asks; without it the rest is checked.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "cups, skkdic-extra")
 include(CPack)

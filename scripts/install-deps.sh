@@ -13,6 +13,8 @@ PACKAGES=(
   # faces used on cards and their fallbacks
   fonts-ipaexfont-mincho fonts-ipafont-mincho fonts-ipaexfont-gothic fonts-ipafont-gothic
   fonts-aoyagi-kouzan-t fonts-kouzan-mouhitsu fonts-rocknroll fonts-noto-cjk
+  # the postal-code data the check before printing asks
+  skkdic-extra
   # printing; the tests' own schedulers turn jobs into PDF files with Ghostscript
   cups cups-client cups-bsd printer-driver-cups-pdf ghostscript
   # headless GUI runs and looking at output

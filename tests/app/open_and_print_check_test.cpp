@@ -7,6 +7,8 @@
 #include "tests/support/test_support.h"
 #include "widgets/address_grid_view.h"
 
+#include <QMenu>
+#include <QMenuBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -114,6 +116,8 @@ TEST_F(OpenAndPrintCheck, ReplacedCharactersAreToldAfterTheImport) {
 }
 
 TEST_F(OpenAndPrintCheck, PrintingListsDoubtfulRowsFirst) {
+    const QString noData = dir.filePath(QStringLiteral("no-postal-data"));
+    qputenv("RINOVA_POSTAL_DIR", noData.toUtf8());
     auto form = started();
     const QString csv = dir.filePath(QStringLiteral("a.csv"));
     writeBytes(csv, sjis(u"山田,様,1000001\n鈴木,様,600001\n佐藤,様,100-0002\n"));
@@ -132,6 +136,14 @@ TEST_F(OpenAndPrintCheck, PrintingListsDoubtfulRowsFirst) {
         widgets::guarded([&] { form->printSelection(); });
         return prompts.questions;
     };
+    // Without the postal data, the first list says so, once.
+    const QString noDataNote =
+        QStringLiteral("郵便番号の辞書が %1 にありません。パッケージ "
+                       "skkdic-extra を入れると、郵便番号と住所を照らし合わせます")
+            .arg(noData);
+    EXPECT_EQ(print(1, 3, {false}),
+              std::vector<QString>{QString(doubts).replace(
+                  u"\n\nこのまま"_qs, u"\n\n"_qs + noDataNote + u"\n\nこのまま"_qs)});
     // Stopping at the list asks nothing more; printing anyway goes on to the sheet count.
     EXPECT_EQ(print(1, 3, {false}), std::vector<QString>{doubts});
     EXPECT_TRUE(prompts.errors.empty());
@@ -140,4 +152,44 @@ TEST_F(OpenAndPrintCheck, PrintingListsDoubtfulRowsFirst) {
     // finds no printer.
     EXPECT_EQ(print(3, 3, {}), std::vector<QString>{});
     EXPECT_EQ(prompts.errors, std::vector<QString>{u"デフォルト プリンタが存在しません."_qs});
+}
+
+TEST_F(OpenAndPrintCheck, PrintingAsksAboutPostalCodesAndTheAboutBoxNamesTheData) {
+    qputenv("RINOVA_POSTAL_DIR", RINOVA_SOURCE_DIR "/tests/data/postal");
+    auto form = started();
+    const QString csv = dir.filePath(QStringLiteral("p.csv"));
+    writeBytes(
+        csv,
+        sjis(u"山田,様,3300063,埼玉県浦和市高砂3-1\n鈴木,様,〒100-0013,東京都千代田区,霞が関1\n"
+             u"佐藤,様,600001,札幌市中央区北1条西2丁目\n"));
+    open(*form, csv, FileFormat::Plain);
+    form->grid().setCurrentRow(1);
+    QTest::keyClick(&form->grid(), Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(&form->grid(), Qt::Key_Down, Qt::ShiftModifier);
+    widgets::guarded([&] { form->printSelection(); });
+    EXPECT_EQ(
+        prompts.questions,
+        std::vector<QString>{
+            u"次の行を確かめてください:\n"
+            "1 行目: 郵便番号 330-0063 は「埼玉県さいたま市浦和区高砂」の番号で、住所は"
+            "「埼玉県浦和市高砂3-1」です\n"
+            "3 行目: 郵便番号が 6 桁です（先頭の 0 が落ちていませんか）、住所に合う 7 桁の番号は "
+            "060-0001 です\n\n"
+            "このまま印刷しますか？"_qs});
+
+    // ヘルプ → バージョン情報, as a user reaches it.
+    QMenu* help = nullptr;
+    for (QAction* a : form->menuBar()->actions())
+        if (a->text() == u"ヘルプ(&H)"_qs) help = a->menu();
+    ASSERT_TRUE(help);
+    ASSERT_EQ(help->actions().size(), 1);
+    EXPECT_EQ(help->actions()[0]->text(), u"バージョン情報(&A)..."_qs);
+    help->actions()[0]->trigger();
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_TRUE(prompts.messages[0].startsWith(u"Rinova Ver1.2\n"_qs))
+        << prompts.messages[0].toStdString();
+    EXPECT_TRUE(prompts.messages[0].endsWith(
+        u"tests/data/postal の SKK-JISYO.zipcode（2022年5月4日の版、464 件）、"
+        "SKK-JISYO.office.zipcode（2022年5月4日の版、32 件）"_qs))
+        << prompts.messages[0].toStdString();
 }

@@ -35,6 +35,7 @@ TEST(CliFormat, EveryCommandThatReadsAFileTakesItsType) {
         {"png", utf8, "--row", "3", "--width", "100", "-o", out, "--settings", absent},
         {"pdf", utf8, "--rows", "3", "-o", out, "--settings", absent},
         {"print", utf8, "--rows", "3", "--printer", "", "--settings", absent},
+        {"check", utf8, "--rows", "3", "--settings", absent},
     };
     for (const QStringList& command : commands) {
         const CliRun bad = runCli(command + QStringList{"--format", "utf8"});

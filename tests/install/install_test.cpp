@@ -358,10 +358,10 @@ protected:
     static QString field(const char* name) {
         return run("dpkg-deb", {"-f", deb, name}).out.trimmed();
     }
-    // The package names of a Depends field, versions and alternatives dropped.
-    static QSet<QString> dependencies() {
+    // The package names of a Depends (or Recommends) field, versions and alternatives dropped.
+    static QSet<QString> dependencies(const char* kind = "Depends") {
         QSet<QString> names;
-        for (const QString& item : field("Depends").split(QRegularExpression("[,|]")))
+        for (const QString& item : field(kind).split(QRegularExpression("[,|]")))
             names << item.trimmed().section(u' ', 0, 0);
         return names;
     }
@@ -436,9 +436,19 @@ TEST_F(DebianPackage, DependsOnEverythingTheProgramsLinkAndUse) {
     };
     for (const QString& file : used)
         EXPECT_TRUE(depends.contains(ownerOf(file))) << qPrintable(file);
+    // The postal data is recommended (the programs check codes with it and work without it) and
+    // the script installs it; where it is installed, the files are that package's.
+    const QString postalData = QStringLiteral("skkdic-extra");
+    EXPECT_TRUE(dependencies("Recommends").contains(postalData)) << qPrintable(field("Recommends"));
+    const QString postalFile = QStringLiteral("/usr/share/skk/SKK-JISYO.zipcode");
+    if (QFile::exists(postalFile)) {
+        EXPECT_EQ(ownerOf(postalFile), postalData);
+    }
     QFile deps(QStringLiteral(RINOVA_SOURCE_DIR "/scripts/install-deps.sh"));
     ASSERT_TRUE(deps.open(QIODevice::ReadOnly));
     const QString script = QString::fromUtf8(deps.readAll());
+    EXPECT_TRUE(script.contains(
+        QRegularExpression("^\\s*" + postalData + "$", QRegularExpression::MultilineOption)));
     auto fonts = QRegularExpression("\\bfonts-[a-z0-9-]+").globalMatch(script);
     int fontPackages = 0;
     while (fonts.hasNext()) {
