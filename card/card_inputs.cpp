@@ -24,6 +24,7 @@ CardInputs inputsForRow(const addresses::AddressGrid& grid, int row,
     in.fitText = settings.fitText();
     if (target == Target::Printer && !printer.isEmpty())
         in.calibration = settings.calibration(printer);
+    in.numbers = static_cast<NumberStyle>(settings.numberStyle());
     return in;
 }
 

@@ -118,14 +118,14 @@ drawing::CardPicture renderCard(const CardInputs& in) {
     const TextPlan plan = planTexts(in);
     for (const PlacedText& t : plan.recipient) {
         canvas.selectFont(verticalFont(t.height, in.faceIndex));
-        canvas.textOut(t.x, t.y, t.text, t.advance);
+        canvas.textOut(t.x, t.y, t.text, t.advance, t.digitPairs);
     }
 
     if (in.printSender) {
         const auto& s = in.sender;
         for (const PlacedText& t : plan.sender) {
             canvas.selectFont(verticalFont(t.height, in.faceIndex));
-            canvas.textOut(t.x, t.y, t.text, t.advance);
+            canvas.textOut(t.x, t.y, t.text, t.advance, t.digitPairs);
         }
         canvas.setFontHeight(40);
         drawSenderCode(canvas, text::toUnicode(s[0] + s[1]), in.cardType);

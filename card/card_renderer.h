@@ -1,6 +1,7 @@
 // The renderer core: one address row and the settings in, one recorded card picture out.
 #pragma once
 
+#include "card/to_vertical_text.h"
 #include "drawing/card_picture.h"
 #include "settings/calibration.h"
 #include "settings/settings_store.h"
@@ -11,6 +12,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace rinova::card {
 
@@ -25,6 +27,11 @@ enum class Target {
 struct CardInputs {
     // Shift-JIS cells of the row: name 1, name 2, postal code, address 1, address 2.
     std::string name1, name2, postalCode, address1, address2;
+    // The row's honorific (Shift-JIS; empty means the default 様) and joint names (連名1 and
+    // 連名2, Shift-JIS), drawn after name 2, one column each further left. A row with neither
+    // is drawn exactly as rows always were.
+    std::string honorific;
+    std::vector<std::string> jointNames;
     settings::CardLayout layout;
     bool printName2 = true; // 名前2を印刷する
     // The settings window's choices.
@@ -38,6 +45,9 @@ struct CardInputs {
     bool fitText = true;
     // The shifts of the printer the card goes to; only a card for the printer is moved by them.
     settings::Calibration calibration;
+    // How the digits of the address lines stand ("Numbers"); with a style other than the first,
+    // the sender's address lines follow it too.
+    NumberStyle numbers = NumberStyle::Kanji;
 };
 
 // How far a second text starts below the first so that both end level: ((len1 - len2) x size) / 2

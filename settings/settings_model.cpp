@@ -19,6 +19,13 @@ namespace {
 constexpr const char* kOpenFileTypeKey = "OpenFileType";
 constexpr int kOpenFileTypes = 3;
 constexpr const char* kFitTextKey = "FitText";
+constexpr const char* kNumbersKey = "Numbers";
+constexpr int kNumberStyles = 3;
+
+// A one-digit choice below `count`, else 0.
+int choiceOf(const std::string& text, int count) {
+    return text.size() == 1 && text[0] >= '0' && text[0] < '0' + count ? text[0] - '0' : 0;
+}
 constexpr const char* kLastFileKey = "LastFile";
 
 } // namespace
@@ -28,10 +35,8 @@ QString SettingsModel::load() {
     // that cannot be a settings file leaves them at their defaults and is reported below.
     try {
         fitText_ = store_.read(kFitTextKey) != "0";
-        const std::string type = store_.read(kOpenFileTypeKey);
-        openFileType_ = type.size() == 1 && type[0] >= '0' && type[0] < '0' + kOpenFileTypes
-                            ? type[0] - '0'
-                            : 0;
+        openFileType_ = choiceOf(store_.read(kOpenFileTypeKey), kOpenFileTypes);
+        numberStyle_ = choiceOf(store_.read(kNumbersKey), kNumberStyles);
         lastAddressFile_ = files::fileNameFromBytes(store_.read(kLastFileKey));
     } catch (const text::Failure&) {
     }
@@ -101,6 +106,13 @@ void SettingsModel::setFitText(bool on) {
     fitText_ = on;
     emit changed();
     store_.write(kFitTextKey, on ? "1" : "0");
+}
+
+void SettingsModel::setNumberStyle(int style) {
+    if (style < 0 || style >= kNumberStyles) return;
+    numberStyle_ = style;
+    emit changed();
+    store_.write(kNumbersKey, std::string(1, static_cast<char>('0' + style)));
 }
 
 void SettingsModel::setSenderText(int index, const QString& shown) {

@@ -35,6 +35,10 @@ public:
     int openFileType() const { return openFileType_; }
     // Long texts are fitted into their areas: "FitText" of section SET, on unless it reads "0".
     bool fitText() const { return fitText_; }
+    // How the digits of addresses stand: "Numbers" of section SET, 0 (kanji numerals, as the
+    // program always drew them), 1 (kanji, 〇 for zero) or 2 (upright, two digits to a cell); 0
+    // when the key is missing or holds anything else.
+    int numberStyle() const { return numberStyle_; }
     // The address file last opened or saved, "LastFile": its full path as the files layer keeps
     // file names (a name that is not UTF-8 keeps its bytes). Empty when the key is missing.
     const QString& lastAddressFile() const { return lastAddressFile_; }
@@ -72,6 +76,9 @@ public:
     // Takes the choice, announces it and writes "FitText" at once; throws when the file cannot
     // be written (the choice still holds for this run).
     void setFitText(bool on);
+    // Takes a style of 0 to 2, announces it and writes "Numbers" at once; throws when the file
+    // cannot be written (the style still holds for this run). Any other value is ignored.
+    void setNumberStyle(int style);
     // A sender text as the window shows it. While it still reads as loaded from the file, the
     // file's bytes are kept, even those the code page cannot turn into text and back. Not
     // announced: a typed text shows at the next redraw.
@@ -117,6 +124,7 @@ private:
     int openFileType_ = 0;
     QString lastAddressFile_;
     bool fitText_ = true;
+    int numberStyle_ = 0;
     // True while a key holds no value from the file or the user (the window could not take the
     // file's choices): saveWindowChoices leaves such keys alone.
     std::array<bool, StoredCount> keepStored_;

@@ -46,6 +46,7 @@ TEST_F(SettingsWindowTest, ControlsSitWhereTheyBelong) {
         {c().ySpin, c().recipientGroup, {160, 36, 49, 21}},
         {c().sizeSpin, c().recipientGroup, {224, 36, 49, 21}},
         {c().faceCombo, c().recipientGroup, {16, 101, 137, 20}},
+        {c().numbersCombo, c().recipientGroup, {168, 101, 120, 20}},
         {c().closeButton, form.get(), {135, 432, 75, 25}},
         {c().senderGroup, form.get(), {21, 160, 300, 257}},
         {c().printSenderCheck, c().senderGroup, {16, 24, 105, 17}},
@@ -71,6 +72,7 @@ TEST_F(SettingsWindowTest, ControlsSitWhereTheyBelong) {
         {labelOf(u"上下"_qs), u"上下"_qs, {168, 16}},
         {labelOf(u"大きさ"_qs), u"大きさ"_qs, {232, 16}},
         {labelOf(u"フォント変更"_qs), u"フォント変更"_qs, {16, 80}},
+        {labelOf(u"住所の数字"_qs), u"住所の数字"_qs, {168, 80}},
         {labelOf(u"〒"_qs), u"〒"_qs, {8, 66}},
         {labelOf(u"-"_qs), u"-"_qs, {72, 64}},
         {labelOf(u"住所1"_qs), u"住所1"_qs, {8, 99}},
@@ -123,10 +125,12 @@ TEST_F(SettingsWindowTest, ControlsSitWhereTheyBelong) {
 TEST_F(SettingsWindowTest, TabOrder) {
     start();
     const std::vector<QWidget*> expected = {
-        c().elementCombo,  c().xSpin->lineEdit(), c().ySpin->lineEdit(), c().sizeSpin->lineEdit(),
-        c().faceCombo,     c().closeButton,       c().printSenderCheck,  c().senderPostal1,
-        c().senderPostal2, c().senderAddress1,    c().senderAddress2,    c().senderName1,
-        c().senderName2,   c().senderRemark,      c().cardTypeRadios[0], c().cardTypeRadios[1]};
+        c().elementCombo,         c().xSpin->lineEdit(), c().ySpin->lineEdit(),
+        c().sizeSpin->lineEdit(), c().faceCombo,         c().numbersCombo,
+        c().closeButton,          c().printSenderCheck,  c().senderPostal1,
+        c().senderPostal2,        c().senderAddress1,    c().senderAddress2,
+        c().senderName1,          c().senderName2,       c().senderRemark,
+        c().cardTypeRadios[0],    c().cardTypeRadios[1]};
     std::vector<QWidget*> chain;
     QWidget* w = c().elementCombo;
     do {

@@ -326,6 +326,39 @@ TEST(CardRenderer, SenderBlockForEachCardType) {
     EXPECT_EQ(opsOf<TextOp>(renderCard(off)).size(), 1u + 2u);
 }
 
+TEST(CardRenderer, NumberStyleSetsTheAddressLinesAndSenderLinesButNoName) {
+    const struct {
+        card::NumberStyle style;
+        const char16_t *address, *sender, *name2;
+        bool pairs;
+    } cases[] = {
+        {card::NumberStyle::Kanji, u"芝公園四-二-八 一０番", u"大阪府大阪市北区1-1", u"二郎 様",
+         false},
+        {card::NumberStyle::KanjiZero, u"芝公園四-二-八 一〇番", u"大阪府大阪市北区一-一",
+         u"二郎 様", false},
+        {card::NumberStyle::Upright, u"芝公園4-2-8 10番", u"大阪府大阪市北区1-1", u"二郎 様", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.style));
+        CardInputs in = withSender(0);
+        in.numbers = c.style;
+        in.name1 = "1";
+        in.name2 = "2" + sjis(u"郎");
+        in.address1 = sjis(u"芝公園4-2-8 10番");
+        const CardPicture p = renderCard(in);
+        const TextOp* address = findText(p, QString::fromUtf16(c.address));
+        const TextOp* sender = findText(p, QString::fromUtf16(c.sender));
+        const TextOp* name2 = findText(p, QString::fromUtf16(c.name2));
+        ASSERT_NE(address, nullptr);
+        ASSERT_NE(sender, nullptr);
+        ASSERT_NE(name2, nullptr);
+        EXPECT_NE(findText(p, QString::fromUtf16(u"1 様")), nullptr);
+        EXPECT_EQ(address->digitPairs, c.pairs);
+        EXPECT_EQ(sender->digitPairs, c.pairs);
+        EXPECT_FALSE(name2->digitPairs);
+    }
+}
+
 TEST(CardRenderer, SenderPostalCodeIsPlacedByItsIndexInTheJoinedText) {
     CardInputs in = withSender(0);
     in.sender[0] = "12";

@@ -74,13 +74,17 @@ TEST(CardFit, ListingBeforeFittingStaysWithEndAndAdvanceAddedToColumns) {
                 const QByteArray digest =
                     QCryptographicHash::hash(before, QCryptographicHash::Sha256).toHex().left(16);
                 // Row 3 starts name 2 in the postal-code boxes: fitting moves both names down.
-                // Rows 2 and 5 run into the New Year card's lottery area: set tighter.
+                // Rows 2 and 5 run into the New Year card's lottery area: set tighter, and
+                // smaller where the full-cell dash of 5-18 stops the pitch.
                 const bool fit = *fitText == '1';
                 const bool longRow = c.cardType == 0 && (row == 2 || row == 5);
                 const std::string where = "face " + std::to_string(c.face) + " row " +
                                           std::to_string(row) + " FitText=" + fitText;
-                EXPECT_EQ(digest == QByteArray(c.digests).split(' ')[row - 1], !(fit && row == 3))
-                    << where;
+                if (!(fit && longRow)) {
+                    EXPECT_EQ(digest == QByteArray(c.digests).split(' ')[row - 1],
+                              !(fit && row == 3))
+                        << where;
+                }
                 EXPECT_EQ(compressed, fit && longRow) << where;
                 EXPECT_EQ(outside > 0, !fit && longRow) << where;
             }
