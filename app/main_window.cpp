@@ -2,10 +2,12 @@
 
 #include "addresses/address_grid.h"
 #include "addresses/row_check.h"
+#include "app/calibration_window.h"
 #include "app/job_status_bar.h"
 #include "app/list_editor.h"
 #include "app/settings_window.h"
 #include "card/card_inputs.h"
+#include "card/test_sheet.h"
 #include "card/text_fit.h"
 #include "drawing/fonts.h"
 #include "drawing/playback.h"
@@ -28,8 +30,11 @@
 #include <QPrinterInfo>
 #include <QScopeGuard>
 #include <QScreen>
+#include <QSplitter>
 #include <QTimer>
 #include <QWindow>
+#include <algorithm>
+#include <functional>
 #include <memory>
 
 namespace rinova::app {
@@ -40,6 +45,9 @@ constexpr int kGridWidth = 449;
 // The window's outer size, frame included.
 constexpr QSize kOuterSize(742, 484);
 const QRect kStoredPaintBox(473, 48, 105, 105);
+// The splitter between grid and preview: never so far that either is lost.
+constexpr int kNarrowestGrid = 150;
+constexpr int kNarrowestPreview = 80;
 
 } // namespace
 
@@ -61,27 +69,51 @@ private:
 
 namespace {
 
-// Lays out the client area: the grid on the left at its fixed width, the preview box either
-// filling the rest or at its stored place.
+// Lays out the client area: until the preview is aligned to it, the grid at its fixed width
+// and the preview box at its stored place; then the splitter over all of it, grid and preview
+// side by side. The preview keeps the width it was given and the grid takes what is left, so a
+// wider window widens the grid; a narrower one takes from the preview once the grid is at its
+// narrowest, and gives it back when the window widens again.
 class ClientArea : public QWidget {
 public:
     ClientArea(QWidget* parent) : QWidget(parent) {}
-    QWidget* grid = nullptr;
+    QSplitter* split = nullptr;
     PreviewBox* box = nullptr;
+    int previewWidth = 0; // wanted, once the preview is aligned to the client
 
 protected:
     void resizeEvent(QResizeEvent*) override { arrange(); }
 
 public:
     void arrange() {
-        if (grid) grid->setGeometry(0, 0, kGridWidth, height());
-        if (box) {
-            if (box->alignedToClient)
-                box->setGeometry(kGridWidth, 0, std::max(0, width() - kGridWidth), height());
-            else
-                box->setGeometry(kStoredPaintBox);
+        if (!split || !box) return;
+        if (!box->alignedToClient) {
+            split->setGeometry(0, 0, kGridWidth, height());
+            box->setGeometry(kStoredPaintBox);
+            return;
         }
+        split->setGeometry(rect());
+        const int room = std::max(0, width() - split->handleWidth());
+        const int preview = std::max(std::min(previewWidth, room - kNarrowestGrid),
+                                     std::min(kNarrowestPreview, room));
+        split->setSizes({room - preview, preview});
     }
+};
+
+// Tells when the mouse lets go of the splitter's handle: the place the user dragged it to.
+class ReleaseWatcher : public QObject {
+public:
+    ReleaseWatcher(QObject* parent, std::function<void()> released)
+        : QObject(parent), released_(std::move(released)) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::MouseButtonRelease) released_();
+        return false;
+    }
+
+private:
+    std::function<void()> released_;
 };
 
 } // namespace
@@ -102,6 +134,24 @@ QString missingFaces(const QStringList& fontList, const QStringList& faces) {
     return missing;
 }
 
+QString missingFontMessage(const QStringList& fontList, const QStringList& faces) {
+    const QString missing = missingFaces(fontList, faces);
+    if (missing.isEmpty()) return {};
+    QString message =
+        missing + QStringLiteral("はインストールされていませんので正しく印刷できません");
+    QStringList lines, packages;
+    for (const QString& face : faces) {
+        const QString package = drawing::substitutePackage(face);
+        if (fontList.contains(face) || package.isEmpty()) continue;
+        lines << QStringLiteral("　%1: %2").arg(face, package);
+        if (!packages.contains(package)) packages << package;
+    }
+    if (packages.isEmpty()) return message;
+    return message + QStringLiteral("\n\n代わりのフォントは次のパッケージにあります:\n") +
+           lines.join(u'\n') + QStringLiteral("\n\nインストールするには: sudo apt install ") +
+           packages.join(u' ');
+}
+
 MainWindow::MainWindow(QString settingsPath, QWidget* parent)
     : QMainWindow(parent),
       settings_(std::make_unique<settings::SettingsModel>(std::move(settingsPath))),
@@ -116,14 +166,18 @@ MainWindow::MainWindow(QString settingsPath, QWidget* parent)
     setCentralWidget(client);
 
     addresses_ = new addresses::AddressGrid(this);
-    grid_ = new widgets::AddressGridView(client);
+    splitter_ = new QSplitter(Qt::Horizontal, client);
+    splitter_->setChildrenCollapsible(false);
+    grid_ = new widgets::AddressGridView(splitter_);
     grid_->setModel(addresses_);
+    grid_->setMinimumWidth(kNarrowestGrid);
+    splitter_->addWidget(grid_);
     previewBox_ = new PreviewBox(*this, client);
     // Never shown: only the list of the printer's font names.
     printerFonts_ = new QComboBox(client);
     printerFonts_->setGeometry(480, 200, 145, 20);
     printerFonts_->hide();
-    client->grid = grid_;
+    client->split = splitter_;
     client->box = previewBox_;
     client->arrange();
     grid_->setFocus();
@@ -209,6 +263,20 @@ void MainWindow::buildMenu() {
         fitTextAction_->setChecked(settings_->fitText());
         widgets::guarded([this] { toggleFitText(); });
     });
+    addCalibrationCommands(file, set);
+}
+
+void MainWindow::addCalibrationCommands(QMenu* file, QMenu* set) {
+    // The test sheet goes with the printer commands, before the separator above 終了.
+    const QList<QAction*> items = file->actions();
+    const qsizetype after = items.indexOf(printerSetupAction_);
+    testPrintAction_ = new QAction(QStringLiteral("テスト印刷(&E)..."), file);
+    file->insertAction(after + 1 < items.size() ? items[after + 1] : nullptr, testPrintAction_);
+    calibrationAction_ = set->addAction(QStringLiteral("印刷位置の調整..."));
+    connect(testPrintAction_, &QAction::triggered, this,
+            [this] { widgets::guarded([this] { printTestSheet(); }); });
+    connect(calibrationAction_, &QAction::triggered, this,
+            [this] { widgets::guarded([this] { showCalibrationWindow(); }); });
 }
 
 void MainWindow::buildEditing(QMenu* file, QAction* beforeInFile) {
@@ -244,9 +312,8 @@ void MainWindow::startUp() {
         if (const QString notice = settings_->load(); !notice.isEmpty())
             widgets::showFailure(notice);
 
-        // 3. The preview box fills what the grid leaves.
-        previewBox_->alignedToClient = true;
-        static_cast<ClientArea*>(centralWidget())->arrange();
+        // 3. The preview box fills what the grid leaves, beside it on the splitter.
+        splitGridAndPreview();
 
         // 4. Grid header and the number column.
         addresses_->setRowFields(0, text::fromUnicode(u"番号,名前1,名前2,〒,住所1,住所2,備考"));
@@ -266,10 +333,8 @@ void MainWindow::startUp() {
         QStringList list;
         for (int i = 0; i < printerFonts_->count(); ++i)
             list << printerFonts_->itemText(i);
-        const QString missing = missingFaces(list, verticalFaces_);
-        if (!missing.isEmpty())
-            widgets::Prompts::current().message(
-                missing + QStringLiteral("はインストールされていませんので正しく印刷できません"));
+        if (const QString message = missingFontMessage(list, verticalFaces_); !message.isEmpty())
+            widgets::Prompts::current().message(message);
     });
 }
 
@@ -302,6 +367,13 @@ bool MainWindow::fitFrame() {
     if (frame.isNull()) return false;
     resize(kOuterSize.shrunkBy(frame));
     move(centredPosition(centringScreen(), kOuterSize));
+    // The frame narrows the client: without a width the user set, the grid keeps its 449.
+    if (previewBox_->alignedToClient && !settings_->previewWidth()) {
+        auto* client = static_cast<ClientArea*>(centralWidget());
+        client->previewWidth =
+            kOuterSize.shrunkBy(frame).width() - kGridWidth - splitter_->handleWidth();
+        client->arrange();
+    }
     return true;
 }
 
@@ -327,7 +399,11 @@ void MainWindow::drawCard(QPainter& target, int row) {
     else if (target.device() == previewBox_)
         kind = card::Target::Preview;
 
-    drawing::CardPicture picture = card::renderCard(cardInputs(row, kind));
+    // A card for the printer is moved by that printer's calibration.
+    const QString printer =
+        kind == card::Target::Printer ? printCommand_.surface().printer().printerName() : QString();
+    drawing::CardPicture picture =
+        card::renderCard(card::inputsForRow(*addresses_, row, *settings_, kind, printer));
     if (kind == card::Target::Printer) {
         printing::playOnSheet(picture, target);
     } else {
@@ -513,6 +589,51 @@ void MainWindow::showSettingsWindow() {
     settingsWindow_->show();
     settingsWindow_->raise();
     settingsWindow_->activateWindow();
+}
+
+void MainWindow::splitGridAndPreview() {
+    if (previewBox_->alignedToClient) return;
+    auto* client = static_cast<ClientArea*>(centralWidget());
+    previewBox_->alignedToClient = true;
+    previewBox_->setMinimumWidth(kNarrowestPreview);
+    splitter_->addWidget(previewBox_);
+    // Without a width set by the user, the preview has what the grid leaves in a window of the
+    // stated size.
+    client->previewWidth = settings_->previewWidth().value_or(kOuterSize.width() - kGridWidth -
+                                                              splitter_->handleWidth());
+    client->arrange();
+    connect(splitter_, &QSplitter::splitterMoved, this,
+            [this, client] { client->previewWidth = previewBox_->width(); });
+    // Kept in the file once the user lets go of the handle.
+    splitter_->handle(1)->installEventFilter(new ReleaseWatcher(splitter_, [this] {
+        widgets::guarded([this] { settings_->setPreviewWidth(previewBox_->width()); });
+    }));
+}
+
+void MainWindow::printTestSheet() {
+    if (job_.running() && !job_.runsOn(printCommand_.surface()))
+        throw text::Failure(QStringLiteral("現在印刷中です"));
+    printCommand_.print(1, 1, [this](printing::PrinterSurface& surface, int) {
+        const QString printer = surface.printer().printerName();
+        surface.playCard(card::renderTestSheet(settings_->calibration(printer), printer,
+                                               settings_->choices().cardType));
+    });
+}
+
+CalibrationWindow& MainWindow::calibrationWindow() {
+    if (!calibrationWindow_)
+        calibrationWindow_ = std::make_unique<CalibrationWindow>(
+            *settings_, [this] { return printCommand_.surface().printer().printerName(); },
+            [this] { printTestSheet(); });
+    return *calibrationWindow_;
+}
+
+void MainWindow::showCalibrationWindow() {
+    CalibrationWindow& window = calibrationWindow();
+    window.show();
+    window.showCurrentPrinter(); // also when it was open: set-up may have changed the printer
+    window.raise();
+    window.activateWindow();
 }
 
 QWidget& MainWindow::previewBox() {

@@ -14,6 +14,8 @@
 
 class QAction;
 class QComboBox;
+class QMenu;
+class QSplitter;
 class QPainter;
 
 namespace rinova::addresses {
@@ -25,6 +27,7 @@ class AddressGridView;
 
 namespace rinova::app {
 
+class CalibrationWindow;
 class JobStatusBar;
 class ListEditor;
 class PreviewBox;
@@ -36,6 +39,9 @@ QPoint centredPosition(QSize screen, QSize window);
 // The text of missing faces: every face that no entry of the font list equals exactly, joined in
 // order. Empty when nothing is missing or the list is empty.
 QString missingFaces(const QStringList& fontList, const QStringList& faces);
+// The start-up check's message, empty when no face is missing: the missing faces and the
+// sentence, then for each the Debian package that brings its substitute, and the command.
+QString missingFontMessage(const QStringList& fontList, const QStringList& faces);
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -71,6 +77,10 @@ public:
     void togglePrintName2();
     void toggleFitText();
     void showSettingsWindow();
+    // The current printer's test sheet, after the print dialog, as one page.
+    void printTestSheet();
+    // The window that sets where the current printer puts the card.
+    void showCalibrationWindow();
     // ヘルプ → バージョン情報: the program's version and the postal data it reads.
     void showAbout();
 
@@ -82,10 +92,12 @@ public:
 
     settings::SettingsModel& settings() { return *settings_; }
     SettingsWindow* settingsWindow() { return settingsWindow_.get(); }
+    CalibrationWindow& calibrationWindow();
     addresses::AddressGrid& addressGrid() { return *addresses_; }
     widgets::AddressGridView& grid() { return *grid_; }
     ListEditor& editor() { return *editor_; }
     QWidget& previewBox();
+    QSplitter& splitter() { return *splitter_; }
     QComboBox& fontListBox() { return *printerFonts_; }
     QAction& printName2Action() { return *printName2Action_; }
     QAction& fitTextAction() { return *fitTextAction_; }
@@ -108,6 +120,9 @@ private:
     friend class PreviewBox;
     void buildMenu();
     void buildEditing(QMenu* file, QAction* beforeInFile);
+    void addCalibrationCommands(QMenu* file, QMenu* set);
+    // Start-up step 3: the preview box joins the grid on the splitter, at the width last set.
+    void splitGridAndPreview();
     void buildHelpMenu();
     // The postal data's questions for the check; when the data is missing, the note that says
     // so, once a session, for the first list of rows to check.
@@ -136,6 +151,7 @@ private:
     addresses::AddressGrid* addresses_ = nullptr; // owned through the Qt parent
     widgets::AddressGridView* grid_ = nullptr;
     PreviewBox* previewBox_ = nullptr;
+    QSplitter* splitter_ = nullptr;
     QComboBox* printerFonts_ = nullptr;
     QAction* openAction_ = nullptr;
     QAction* printAction_ = nullptr;
@@ -149,6 +165,9 @@ private:
     bool postalNoteShown_ = false;
 
     std::unique_ptr<SettingsWindow> settingsWindow_;
+    std::unique_ptr<CalibrationWindow> calibrationWindow_;
+    QAction* testPrintAction_ = nullptr;
+    QAction* calibrationAction_ = nullptr;
     printing::CardJob job_;
     PrintCommand printCommand_;
     PdfCommand pdfCommand_;

@@ -11,6 +11,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -73,9 +74,21 @@ void SettingsWindow::build() {
     c.sizeSpin = place(new widgets::SpinEdit(c.recipientGroup), 224, 36, 49, 21);
     label(c.recipientGroup, QStringLiteral("フォント変更"), 16, 80);
     c.faceCombo = place(new widgets::CompletingComboBox(c.recipientGroup), 16, 101, 137, 20);
-    for (const char16_t* face : drawing::VerticalFaces)
+    // Each face tells the font it is really drawn with, and so does the list for its face.
+    for (const char16_t* face : drawing::VerticalFaces) {
         c.faceCombo->addItem(QString::fromUtf16(face));
+        c.faceCombo->setItemData(c.faceCombo->count() - 1,
+                                 QStringLiteral("使用フォント: ") +
+                                     drawing::fontInUseText(QString::fromUtf16(face)),
+                                 Qt::ToolTipRole);
+    }
+    const auto tellFace = [combo = c.faceCombo] {
+        combo->setToolTip(combo->currentData(Qt::ToolTipRole).toString());
+    };
+    QObject::connect(c.faceCombo, &QComboBox::currentIndexChanged, c.faceCombo, tellFace);
     c.faceCombo->setCurrentIndex(0);
+    tellFace();
+    buildNumbers();
 
     c.closeButton = place(new QPushButton(QStringLiteral("閉じる"), this), 135, 432, 75, 25);
 
@@ -125,21 +138,32 @@ void SettingsWindow::build() {
     c.senderPostal1->setTextMargins(-2, 0, -2, 0);
     c.senderPostal2->setTextMargins(-2, 0, -2, 0);
 
-    QWidget* order[] = {
-        c.elementCombo,  c.xSpin->lineEdit(), c.ySpin->lineEdit(), c.sizeSpin->lineEdit(),
-        c.faceCombo,     c.closeButton,       c.printSenderCheck,  c.senderPostal1,
-        c.senderPostal2, c.senderAddress1,    c.senderAddress2,    c.senderName1,
-        c.senderName2,   c.senderRemark,      c.cardTypeRadios[0], c.cardTypeRadios[1]};
+    QWidget* order[] = {c.elementCombo,         c.xSpin->lineEdit(), c.ySpin->lineEdit(),
+                        c.sizeSpin->lineEdit(), c.faceCombo,         c.numbersCombo,
+                        c.closeButton,          c.printSenderCheck,  c.senderPostal1,
+                        c.senderPostal2,        c.senderAddress1,    c.senderAddress2,
+                        c.senderName1,          c.senderName2,       c.senderRemark,
+                        c.cardTypeRadios[0],    c.cardTypeRadios[1]};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
     c.elementCombo->setFocus();
 }
 
+// Beside the face: how the digits of addresses stand, written to the file at once.
+void SettingsWindow::buildNumbers() {
+    label(c_.recipientGroup, QStringLiteral("住所の数字"), 168, 80);
+    c_.numbersCombo = place(new QComboBox(c_.recipientGroup), 168, 101, 120, 20);
+    c_.numbersCombo->addItems({QStringLiteral("漢数字・ゼロは０"),
+                               QStringLiteral("漢数字・ゼロは〇"),
+                               QStringLiteral("算用数字・縦中横")});
+    c_.numbersCombo->setCurrentIndex(0);
+}
+
 std::vector<QWidget*> SettingsWindow::tabStops() const {
     const Controls& c = c_;
     std::vector<QWidget*> stops = {c.elementCombo,         c.xSpin->lineEdit(), c.ySpin->lineEdit(),
-                                   c.sizeSpin->lineEdit(), c.faceCombo,         c.closeButton,
-                                   c.printSenderCheck};
+                                   c.sizeSpin->lineEdit(), c.faceCombo,         c.numbersCombo,
+                                   c.closeButton,          c.printSenderCheck};
     for (QWidget* edit : c.senderEdits())
         stops.push_back(edit);
     QAbstractButton* checked = c.cardTypeButtons->checkedButton();
@@ -180,6 +204,8 @@ void SettingsWindow::connectHandlers() {
     connect(c.sizeSpin, &widgets::SpinEdit::changed, this, [this] { onSpinSignal(3); });
     connect(c.faceCombo, &widgets::CompletingComboBox::changed, this,
             [this] { widgets::guarded([this] { onFaceChosen(); }); });
+    connect(c.numbersCombo, &QComboBox::activated, this,
+            [this] { widgets::guarded([this] { onNumbersChosen(); }); });
     connect(c.printSenderCheck, &QCheckBox::toggled, this,
             [this] { widgets::guarded([this] { onPrintSenderToggled(); }); });
     connect(c.cardTypeButtons, &QButtonGroup::idToggled, this, [this](int, bool checked) {
@@ -200,6 +226,7 @@ void SettingsWindow::loadFromSettings() {
     model_.takeWindowChoices();
     const settings::WindowChoices& choices = model_.choices();
     c.faceCombo->setCurrentIndex(choices.fontIndex);
+    c.numbersCombo->setCurrentIndex(model_.numberStyle());
     c.printSenderCheck->setChecked(choices.printSender);
     c.cardTypeRadios[choices.cardType]->setChecked(true);
     const auto edits = c.senderEdits();
@@ -270,6 +297,10 @@ void SettingsWindow::setSpinNested(widgets::SpinEdit* spin, std::int32_t value) 
 
 void SettingsWindow::onFaceChosen() {
     model_.setFaceIndex(c_.faceCombo->currentIndex());
+}
+
+void SettingsWindow::onNumbersChosen() {
+    model_.setNumberStyle(c_.numbersCombo->currentIndex());
 }
 
 void SettingsWindow::onPrintSenderToggled() {

@@ -10,6 +10,7 @@
 
 class QButtonGroup;
 class QCheckBox;
+class QComboBox;
 class QGroupBox;
 class QPushButton;
 class QRadioButton;
@@ -44,6 +45,7 @@ public:
         widgets::SpinEdit* ySpin = nullptr;
         widgets::SpinEdit* sizeSpin = nullptr;
         widgets::CompletingComboBox* faceCombo = nullptr;
+        QComboBox* numbersCombo = nullptr; // how the digits of addresses stand
         QPushButton* closeButton = nullptr;
         QGroupBox* senderGroup = nullptr;
         QCheckBox* printSenderCheck = nullptr;
@@ -73,6 +75,7 @@ public:
     void onYChanged() { spinChanged(2); }
     void onSizeChanged() { spinChanged(3); }
     void onFaceChosen();
+    void onNumbersChosen();
     void onPrintSenderToggled();
     void onCardTypeChosen();
     // Stores the window's choices; a failed write keeps the window open.
@@ -85,6 +88,7 @@ protected:
 
 private:
     void build();
+    void buildNumbers();
     void connectHandlers();
     void spinChanged(int spin);
     void onSpinSignal(int spin);

@@ -30,4 +30,30 @@ constexpr std::int32_t kStepLowY = -1290, kStepHighY = -1250;
 // The bottom of the recipient's postal-code boxes.
 constexpr std::int32_t kPostalBoxesBottom = -195;
 
+// One printed box: left and right edges, top and bottom (y upward, so top > bottom).
+struct Box {
+    std::int32_t x1, x2, top, bottom;
+};
+
+// The recipient's seven postal-code boxes: three, a gap, four.
+constexpr std::array<Box, 7> kRecipientBoxes{{{437, 500, -110, -195},
+                                              {508, 569, -110, -195},
+                                              {577, 637, -110, -195},
+                                              {652, 712, -111, -194},
+                                              {720, 780, -111, -194},
+                                              {789, 849, -111, -194},
+                                              {857, 916, -111, -194}}};
+
+// The sender's seven postal-code cells of a card type, cut from its two boxes by their lines.
+constexpr std::array<Box, 7> senderCells(int cardType) {
+    const SenderBoxes& g = senderBoxes(cardType);
+    return {{{g.box1x1, g.lines1[0], g.top, g.bottom},
+             {g.lines1[0], g.lines1[1], g.top, g.bottom},
+             {g.lines1[1], g.box1x2, g.top, g.bottom},
+             {g.box2x1, g.lines2[0], g.top, g.bottom},
+             {g.lines2[0], g.lines2[1], g.top, g.bottom},
+             {g.lines2[1], g.lines2[2], g.top, g.bottom},
+             {g.lines2[2], g.box2x2, g.top, g.bottom}}};
+}
+
 } // namespace rinova::card

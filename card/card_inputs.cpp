@@ -3,7 +3,8 @@
 namespace rinova::card {
 
 CardInputs inputsForRow(const addresses::AddressGrid& grid, int row,
-                        const settings::SettingsModel& settings, Target target) {
+                        const settings::SettingsModel& settings, Target target,
+                        const QString& printer) {
     CardInputs in;
     if (row >= 1 && row < grid.rowCountWithHeader()) {
         in.name1 = std::string(grid.cell(row, 1));
@@ -27,6 +28,9 @@ CardInputs inputsForRow(const addresses::AddressGrid& grid, int row,
     in.sender = choices.senderTexts;
     in.target = target;
     in.fitText = settings.fitText();
+    if (target == Target::Printer && !printer.isEmpty())
+        in.calibration = settings.calibration(printer);
+    in.numbers = static_cast<NumberStyle>(settings.numberStyle());
     return in;
 }
 

@@ -8,8 +8,10 @@
 
 namespace rinova::card {
 
-// A row outside the grid's address rows reads as empty cells.
+// A row outside the grid's address rows reads as empty cells. A card for the printer named
+// `printer` is moved by that printer's calibration; without a name it is drawn as designed.
 CardInputs inputsForRow(const addresses::AddressGrid& grid, int row,
-                        const settings::SettingsModel& settings, Target target);
+                        const settings::SettingsModel& settings, Target target,
+                        const QString& printer = {});
 
 } // namespace rinova::card

@@ -4,6 +4,7 @@
 #include "card/card_renderer.h"
 
 #include "card/card_geometry.h"
+#include "card/postal_boxes.h"
 #include "card/text_fit.h"
 #include "card/wrap_int.h"
 #include "drawing/fonts.h"
@@ -29,34 +30,9 @@ const std::array<std::string, 5>& faceBytes() {
     return faces;
 }
 
-// Draws a text one character at a time (a surrogate pair counts as one character); character i
-// goes to x(i).
-template <typename XOf>
-void walkCharacters(drawing::RecordingCanvas& canvas, const QString& s, std::int32_t y, XOf xOf) {
-    std::int64_t i = 0;
-    for (qsizetype pos = 0; pos < s.size(); ++i) {
-        const qsizetype n =
-            (s[pos].isHighSurrogate() && pos + 1 < s.size() && s[pos + 1].isLowSurrogate()) ? 2 : 1;
-        canvas.textOut(xOf(i), y, s.mid(pos, n));
-        pos += n;
-    }
-}
-
 void drawGuides(drawing::RecordingCanvas& canvas, int cardType) {
     canvas.setPenColor(drawing::kRed);
-    static constexpr std::int32_t kPostalBoxes[7][4] = {
-        {437, -110, 500, -195}, {508, -110, 569, -195}, {577, -110, 637, -195},
-        {652, -111, 712, -194}, {720, -111, 780, -194}, {789, -111, 849, -194},
-        {857, -111, 916, -194},
-    };
-    for (const auto& r : kPostalBoxes)
-        canvas.rectangle(r[0], r[1], r[2], r[3]);
-    if (cardType == 0) {
-        canvas.moveTo(kStepLeft, kStepLowY);
-        canvas.lineTo(kStepX, kStepLowY);
-        canvas.lineTo(kStepX, kStepHighY);
-        canvas.lineTo(kStepRight, kStepHighY);
-    }
+    drawRecipientBoxesAndLotteryLine(canvas, cardType);
     const SenderBoxes& g = senderBoxes(cardType);
     auto vline = [&](std::int32_t x) {
         canvas.moveTo(x, g.top);
@@ -68,18 +44,6 @@ void drawGuides(drawing::RecordingCanvas& canvas, int cardType) {
     canvas.rectangle(g.box2x1, g.top, g.box2x2, g.bottom);
     for (std::int32_t x : g.lines2)
         vline(x);
-}
-
-// The characters of a text, a surrogate pair counting as one.
-std::vector<QString> characters(const QString& s) {
-    std::vector<QString> out;
-    for (qsizetype pos = 0; pos < s.size();) {
-        const qsizetype n =
-            (s[pos].isHighSurrogate() && pos + 1 < s.size() && s[pos + 1].isLowSurrogate()) ? 2 : 1;
-        out.push_back(s.mid(pos, n));
-        pos += n;
-    }
-    return out;
 }
 
 } // namespace
@@ -118,6 +82,24 @@ std::int32_t NameShift(std::size_t len1, std::size_t len2, std::int32_t size) {
     return wrapMul(diff, size) / 2;
 }
 
+void shiftPicture(drawing::CardPicture& picture, std::int32_t dx, std::int32_t dy) {
+    if (dx == 0 && dy == 0) return;
+    for (drawing::PictureOp& op : picture.ops)
+        std::visit(
+            [&](auto& o) {
+                if constexpr (std::is_same_v<std::decay_t<decltype(o)>, drawing::TextOp>) {
+                    o.x = wrapAdd(o.x, dx);
+                    o.y = wrapAdd(o.y, dy);
+                } else {
+                    o.x1 = wrapAdd(o.x1, dx);
+                    o.y1 = wrapAdd(o.y1, dy);
+                    o.x2 = wrapAdd(o.x2, dx);
+                    o.y2 = wrapAdd(o.y2, dy);
+                }
+            },
+            op);
+}
+
 drawing::CardPicture renderCard(const CardInputs& in) {
     drawing::RecordingCanvas canvas;
 
@@ -129,45 +111,31 @@ drawing::CardPicture renderCard(const CardInputs& in) {
     canvas.setFontHeight(70);
     canvas.setBrushClear();
 
-    // Recipient postal code: the first three and the last four digits around a blank, so that
-    // 1234567 and 123-4567 fill the same seven boxes. Fewer or more digits repeat or leave out
-    // some, as the boxes can only show seven.
-    {
-        const std::vector<QString> c = characters(postalCharacters(in.postalCode));
-        const std::size_t head = std::min<std::size_t>(3, c.size());
-        const std::size_t tail = std::min<std::size_t>(4, c.size());
-        QString p;
-        for (std::size_t i = 0; i < head; ++i)
-            p += c[i];
-        p += u' ';
-        for (std::size_t i = c.size() - tail; i < c.size(); ++i)
-            p += c[i];
-        walkCharacters(canvas, p, -122,
-                       [](std::int64_t i) { return wrap32(i < 3 ? 455 + 70 * i : 385 + 70 * i); });
-    }
+    const bool onPaper = in.target == Target::Printer;
+    drawRecipientCode(canvas, postalCharacters(in.postalCode), onPaper ? in.calibration.postalX : 0,
+                      onPaper ? in.calibration.postalY : 0);
 
     const TextPlan plan = planTexts(in);
     for (const PlacedText& t : plan.recipient) {
         canvas.selectFont(verticalFont(t.height, in.faceIndex));
-        canvas.textOut(t.x, t.y, t.text, t.advance);
+        canvas.textOut(t.x, t.y, t.text, t.advance, t.digitPairs);
     }
 
     if (in.printSender) {
-        const std::int32_t o = in.cardType == 0 ? 0 : -150;
         const auto& s = in.sender;
         for (const PlacedText& t : plan.sender) {
             canvas.selectFont(verticalFont(t.height, in.faceIndex));
-            canvas.textOut(t.x, t.y, t.text, t.advance);
+            canvas.textOut(t.x, t.y, t.text, t.advance, t.digitPairs);
         }
         canvas.setFontHeight(40);
-        const std::int64_t b1 = in.cardType == 0 ? 60 : 70;
-        walkCharacters(canvas, text::toUnicode(s[0] + s[1]), o - 1230,
-                       [&](std::int64_t i) { return wrap32(40 * i + (i < 3 ? b1 : b1 + 10)); });
+        drawSenderCode(canvas, text::toUnicode(s[0] + s[1]), in.cardType);
     }
 
     if (in.target == Target::Preview) drawGuides(canvas, in.cardType);
 
-    return canvas.takePicture();
+    drawing::CardPicture picture = canvas.takePicture();
+    if (onPaper) shiftPicture(picture, in.calibration.cardX, in.calibration.cardY);
+    return picture;
 }
 
 } // namespace rinova::card

@@ -1,7 +1,9 @@
 // The renderer core: one address row and the settings in, one recorded card picture out.
 #pragma once
 
+#include "card/to_vertical_text.h"
 #include "drawing/card_picture.h"
+#include "settings/calibration.h"
 #include "settings/settings_store.h"
 
 #include <QString>
@@ -25,8 +27,9 @@ enum class Target {
 struct CardInputs {
     // Shift-JIS cells of the row: name 1, name 2, postal code, address 1, address 2.
     std::string name1, name2, postalCode, address1, address2;
-    // The row's honorific (Shift-JIS; empty means the default 様) and its joint names 連名1 and
-    // 連名2 (Shift-JIS, at most two, drawn after name 2).
+    // The row's honorific (Shift-JIS; empty means the default 様) and joint names (連名1 and
+    // 連名2, Shift-JIS), drawn after name 2, one column each further left. A row with neither
+    // is drawn exactly as rows always were.
     std::string honorific;
     std::vector<std::string> jointNames;
     settings::CardLayout layout;
@@ -40,6 +43,11 @@ struct CardInputs {
     Target target = Target::Preview;
     // Long texts are set tighter and smaller to stay in their areas ("FitText").
     bool fitText = true;
+    // The shifts of the printer the card goes to; only a card for the printer is moved by them.
+    settings::Calibration calibration;
+    // How the digits of the address lines stand ("Numbers"); with a style other than the first,
+    // the sender's address lines follow it too.
+    NumberStyle numbers = NumberStyle::Kanji;
 };
 
 // How far a second text starts below the first so that both end level: ((len1 - len2) x size) / 2
@@ -58,8 +66,12 @@ QString postalCharacters(std::string_view cell);
 
 // Records the card: the white background (not for the printer), the postal code, the
 // recipient's texts where planTexts() (text_fit.h) sets them, the sender block when it is to be
-// printed, and the red guides on the preview. Arithmetic on layout values wraps around in 32
-// bits.
+// printed, and the red guides on the preview. The postal codes are centred in their boxes
+// (postal_boxes.h). A card for the printer is moved by its calibration: the postal code by its
+// own shift, then everything by the card's. Arithmetic on layout values wraps around in 32 bits.
 drawing::CardPicture renderCard(const CardInputs& in);
+
+// Moves every operation of a picture by (dx, dy) card units, wrapping around in 32 bits.
+void shiftPicture(drawing::CardPicture& picture, std::int32_t dx, std::int32_t dy);
 
 } // namespace rinova::card

@@ -18,6 +18,8 @@ enum class CardText {
     Address2,
     Name1,
     Name2,
+    JointName1, // 連名1
+    JointName2, // 連名2
     SenderAddress1,
     SenderAddress2,
     SenderRemark,
@@ -33,6 +35,7 @@ struct PlacedText {
     std::int32_t height = 0;  // font height, card units
     std::int32_t advance = 0; // character pitch, card units; 0 keeps the face's own
     bool fits = true;         // ends inside its area
+    bool digitPairs = false;  // see drawing::TextOp
 };
 
 // The vertical texts in drawing order: address 1 and 2 (always), name 1 and name 2 (when they

@@ -17,6 +17,13 @@ char16_t verticalUnit(char16_t u) {
     return u;
 }
 
+// The value of a half- or full-width digit, -1 for anything else.
+int digitOf(char16_t u) {
+    if (u >= u'0' && u <= u'9') return u - u'0';
+    if (u >= 0xFF10 && u <= 0xFF19) return u - 0xFF10;
+    return -1;
+}
+
 } // namespace
 
 QString toVerticalText(QStringView text) {
@@ -24,6 +31,32 @@ QString toVerticalText(QStringView text) {
     char16_t* dst = reinterpret_cast<char16_t*>(out.data());
     for (qsizetype i = 0; i < text.size(); ++i)
         dst[i] = verticalUnit(text[i].unicode());
+    return out;
+}
+
+QString toVerticalText(QStringView text, NumberStyle style) {
+    if (style != NumberStyle::KanjiZero && style != NumberStyle::Upright)
+        return toVerticalText(text);
+    QString out = toVerticalText(text);
+    char16_t* dst = reinterpret_cast<char16_t*>(out.data());
+    for (qsizetype i = 0; i < text.size();) {
+        qsizetype end = i;
+        while (end < text.size() && digitOf(text[end].unicode()) >= 0)
+            ++end;
+        if (end == i) {
+            ++i;
+            continue;
+        }
+        const bool pair = style == NumberStyle::Upright && end - i <= 2;
+        for (qsizetype k = i; k < end; ++k) {
+            const int d = digitOf(text[k].unicode());
+            if (style == NumberStyle::KanjiZero)
+                dst[k] = d == 0 ? u'〇' : kDigits[d];
+            else
+                dst[k] = static_cast<char16_t>(pair ? u'0' + d : 0xFF10 + d);
+        }
+        i = end;
+    }
     return out;
 }
 

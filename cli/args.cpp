@@ -5,7 +5,7 @@
 namespace rinova::cli {
 
 std::optional<Args> parseArgs(const QStringList& args, const QStringList& valueOptions,
-                              const QStringList& flagOptions) {
+                              const QStringList& flagOptions, bool needsFile) {
     Args out;
     bool haveFile = false, optionsEnded = false;
     for (qsizetype i = 0; i < args.size(); ++i) {
@@ -26,7 +26,7 @@ std::optional<Args> parseArgs(const QStringList& args, const QStringList& valueO
             return std::nullopt;
         }
     }
-    if (!haveFile) return std::nullopt;
+    if (!haveFile && needsFile) return std::nullopt;
     return out;
 }
 

@@ -23,9 +23,9 @@ struct Args {
 };
 
 // Nothing when an option is unknown, repeated or lacks its value, when a second FILE is given,
-// or when FILE is missing.
+// or when FILE is missing and `needsFile`.
 std::optional<Args> parseArgs(const QStringList& args, const QStringList& valueOptions,
-                              const QStringList& flagOptions = {});
+                              const QStringList& flagOptions = {}, bool needsFile = true);
 
 // Prints a command's usage on standard error; returns the exit code for bad arguments.
 int usageError(const char* usage);

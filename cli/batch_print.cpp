@@ -2,6 +2,7 @@
 
 #include "addresses/row_check.h"
 #include "card/card_inputs.h"
+#include "card/test_sheet.h"
 #include "card/text_fit.h"
 #include "cli/commands.h"
 #include "cli/progress.h"
@@ -9,6 +10,7 @@
 #include "printing/card_job.h"
 #include "text/failure.h"
 
+#include <QPrinter>
 #include <malloc.h>
 
 namespace rinova::cli {
@@ -87,16 +89,23 @@ void keepFreedMemory() {
     mallopt(M_MMAP_THRESHOLD, 256 << 20);
 }
 
+drawing::CardPicture testSheetFor(const settings::SettingsModel& settings, const QString& printer) {
+    return card::renderTestSheet(
+        printer.isEmpty() ? settings::Calibration{} : settings.calibration(printer),
+        printer.isEmpty() ? QStringLiteral("(なし)") : printer, settings.choices().cardType);
+}
+
 QString printCards(printing::PrinterSurface& surface, const addresses::AddressGrid& grid,
                    const settings::SettingsModel& settings, RowRange rows, const QString& what) {
     TerminalProgress progress(what);
     QString waiting;
     printing::CardJob job;
+    const QString printer = surface.printer().printerName();
     job.run(
         surface, rows.first, rows.last,
         [&](int row) {
-            surface.playCard(
-                card::renderCard(card::inputsForRow(grid, row, settings, card::Target::Printer)));
+            surface.playCard(card::renderCard(
+                card::inputsForRow(grid, row, settings, card::Target::Printer, printer)));
         },
         progress.watcher(), &waiting, [&](int row) { return addresses::printsRow(grid, row); });
     return waiting;

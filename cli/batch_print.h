@@ -52,10 +52,15 @@ std::optional<int> reportSkippedRows(const addresses::AddressGrid& grid, RowRang
 // process instead of returning it to the system at once saves about a fifth of a long export.
 void keepFreedMemory();
 
+// The test sheet of a printer ("QUEUE" or "QUEUE/INSTANCE"): its calibration, the card type of the
+// settings. An empty name: the sheet without any shift.
+drawing::CardPicture testSheetFor(const settings::SettingsModel& settings, const QString& printer);
+
 // Runs one job on the surface's current printer: draws each row's card as the printer gets
-// it (no background, no guides) at the sheet's corner, and ends the job. A long job shows how
-// far it has got on a terminal, under the name `what`. Rows marked しない get no page. Returns
-// the notice of a job that waits in the queue of a stopped printer.
+// it (no background, no guides, moved by the printer's calibration) at the sheet's corner, and
+// ends the job. A long job shows how far it has got on a terminal, under the name `what`. Rows
+// marked しない get no page. Returns the notice of a job that waits in the queue of a stopped
+// printer.
 QString printCards(printing::PrinterSurface& surface, const addresses::AddressGrid& grid,
                    const settings::SettingsModel& settings, RowRange rows, const QString& what);
 

@@ -37,6 +37,7 @@ QByteArray toJson(const drawing::PictureOp& op) {
             out += ",\"end\":" + num(drawing::columnEnd(*t)) + ",\"advance\":" +
                    (t->advance > 0 ? num(t->advance)
                                    : QByteArray::number(drawing::cellUnits(*t), 'f', 0));
+        if (t->digitPairs) out += ",\"digitPairs\":true";
         out += "}";
     } else if (const auto* r = std::get_if<drawing::RectOp>(&op)) {
         out = "{\"op\":\"rect\",\"x1\":" + num(r->x1) + ",\"y1\":" + num(r->y1) +

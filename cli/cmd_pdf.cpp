@@ -5,21 +5,49 @@
 #include "cli/batch_print.h"
 #include "cli/commands.h"
 #include "cli/progress.h"
+#include "drawing/card_picture.h"
 #include "printing/pdf_export.h"
+#include "printing/printer_surface.h"
+
+#include <QPrinterInfo>
 
 namespace rinova::cli {
 namespace {
 
-const char* kPdfUsage = "使い方: rinova-cli pdf FILE [--rows A-B] [--settings PATH] "
-                        "[--format plain|sheet|sheet-utf8] [--strict] -o OUT.pdf\n";
+const char* kPdfUsage =
+    "使い方: rinova-cli pdf FILE [--rows A-B] [--settings PATH] "
+    "[--format plain|sheet|sheet-utf8] [--strict] -o OUT.pdf\n"
+    "       rinova-cli pdf --test [--printer NAME] [--settings PATH] -o OUT.pdf\n";
 
 int usage() {
     return usageError(kPdfUsage);
 }
 
+// The test sheet of a printer (the default one unless --printer names one) as a one-page PDF.
+int testSheetPdf(const QStringList& args) {
+    const std::optional<Args> parsed = parseArgs(
+        args, {QStringLiteral("-o"), QStringLiteral("--settings"), QStringLiteral("--printer")},
+        {QStringLiteral("--test")}, false);
+    if (!parsed || !parsed->file.isEmpty()) return usage();
+    const QString output = parsed->value(QStringLiteral("-o"));
+    if (output.isEmpty()) return usage();
+    const QString settingsPath = parsed->value(QStringLiteral("--settings"), defaultSettingsPath());
+    QString printer = parsed->value(QStringLiteral("--printer"));
+    if (!parsed->has(QStringLiteral("--printer")))
+        printer = printing::defaultPrinterInfo().printerName();
+    else if (printer.isEmpty())
+        return usage();
+    const std::unique_ptr<settings::SettingsModel> settings = loadSettings(settingsPath);
+    const drawing::CardPicture sheet = testSheetFor(*settings, printer);
+    printing::CardJob job;
+    printing::writeCardPdf(job, output, 1, 1, [&](int) { return sheet; }, {}, {settingsPath});
+    return 0;
+}
+
 } // namespace
 
 int cmdPdf(const QStringList& args) {
+    if (args.contains(QStringLiteral("--test"))) return testSheetPdf(args);
     keepFreedMemory();
     const std::optional<Args> parsed =
         parseArgs(args,

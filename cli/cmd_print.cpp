@@ -2,6 +2,7 @@
 #include "cli/args.h"
 #include "cli/batch_print.h"
 #include "cli/commands.h"
+#include "printing/card_job.h"
 #include "printing/paper.h"
 #include "text/failure.h"
 
@@ -14,7 +15,9 @@ namespace {
 
 const char* kPrintUsage = "使い方: rinova-cli print FILE [--rows A-B] [--printer NAME] "
                           "[--paper NAME] [--settings PATH] [--format plain|sheet|sheet-utf8] "
-                          "[--strict]\n";
+                          "[--strict]\n"
+                          "       rinova-cli print --test [--printer NAME] [--paper NAME] "
+                          "[--settings PATH]\n";
 
 int usage() {
     return usageError(kPrintUsage);
@@ -35,9 +38,57 @@ bool choosePaper(QPrinter& printer, const QString& name) {
     return false;
 }
 
+// The printer of --printer, or the default one; nothing, with the message printed, when that
+// names no printer the print service lists.
+std::optional<printing::PrinterSource> printerSource(const QString& printerName) {
+    if (printerName.isEmpty()) return printing::PrinterSource(printing::defaultPrinter);
+    const QPrinterInfo info = printing::printerNamed(printerName);
+    if (info.isNull()) {
+        printError(QStringLiteral("プリンタ %1 はありません").arg(printerName));
+        return std::nullopt;
+    }
+    return printing::PrinterSource([info] { return printing::printerFor(info); });
+}
+
+// Puts the printer on --paper's paper and says when it is not a postcard's; false when the
+// printer has no such paper (said).
+bool preparePaper(QPrinter& printer, const QString& paperName) {
+    if (!paperName.isEmpty() && !choosePaper(printer, paperName)) return false;
+    const QString paper = printing::paperNotice(printer.pageLayout());
+    if (!paper.isEmpty()) printError(QStringLiteral("注意: ") + paper);
+    return true;
+}
+
+// One page: the printer's test sheet.
+int printTestSheet(const QStringList& args) {
+    const std::optional<Args> parsed = parseArgs(
+        args,
+        {QStringLiteral("--printer"), QStringLiteral("--paper"), QStringLiteral("--settings")},
+        {QStringLiteral("--test")}, false);
+    if (!parsed || !parsed->file.isEmpty()) return usage();
+    for (const QString& option : {QStringLiteral("--printer"), QStringLiteral("--paper")})
+        if (parsed->has(option) && parsed->value(option).isEmpty()) return usage();
+    const std::unique_ptr<settings::SettingsModel> settings =
+        loadSettings(parsed->value(QStringLiteral("--settings"), defaultSettingsPath()));
+    const std::optional<printing::PrinterSource> source =
+        printerSource(parsed->value(QStringLiteral("--printer")));
+    if (!source) return 1;
+    printing::PrinterSurface surface(*source);
+    QPrinter& printer = surface.printer();
+    if (!preparePaper(printer, parsed->value(QStringLiteral("--paper")))) return 2;
+    const drawing::CardPicture sheet = testSheetFor(*settings, printer.printerName());
+    QString waiting;
+    printing::CardJob job;
+    job.run(
+        surface, 1, 1, [&](int) { surface.playCard(sheet); }, {}, &waiting);
+    if (!waiting.isEmpty()) printError(waiting);
+    return 0;
+}
+
 } // namespace
 
 int cmdPrint(const QStringList& args) {
+    if (args.contains(QStringLiteral("--test"))) return printTestSheet(args);
     keepFreedMemory();
     const std::optional<Args> parsed =
         parseArgs(args,
@@ -70,20 +121,11 @@ int cmdPrint(const QStringList& args) {
             checkRowsToPrint(grid, rows, *settings, parsed->has(QStringLiteral("--strict"))))
         return *code;
 
-    printing::PrinterSource source = printing::defaultPrinter;
-    if (!printerName.isEmpty()) {
-        const QPrinterInfo info = printing::printerNamed(printerName);
-        if (info.isNull()) {
-            printError(QStringLiteral("プリンタ %1 はありません").arg(printerName));
-            return 1;
-        }
-        source = [info] { return printing::printerFor(info); };
-    }
-    printing::PrinterSurface surface(source);
+    const std::optional<printing::PrinterSource> source = printerSource(printerName);
+    if (!source) return 1;
+    printing::PrinterSurface surface(*source);
     QPrinter& printer = surface.printer(); // no default printer: said before anything is drawn
-    if (!paperName.isEmpty() && !choosePaper(printer, paperName)) return 2;
-    const QString paper = printing::paperNotice(printer.pageLayout());
-    if (!paper.isEmpty()) printError(QStringLiteral("注意: ") + paper);
+    if (!preparePaper(printer, paperName)) return 2;
 
     // A job waiting for a stopped printer is handed over, but the user is told.
     const QString waiting = printCards(surface, grid, *settings, rows, QStringLiteral("印刷中"));

@@ -8,6 +8,8 @@ namespace rinova::cli {
 
 int cmdGrid(const QStringList& args);
 int cmdCard(const QStringList& args);
+// Lists the five faces, one a line: index, face, the font it is drawn with.
+int cmdFonts(const QStringList& args);
 int cmdPng(const QStringList& args);
 int cmdPdf(const QStringList& args);
 int cmdPrint(const QStringList& args);

@@ -31,8 +31,11 @@ const char* kUsage =
     "[--no-name2]\n"
     "  png FILE --row N --width W -o OUT.png [--settings PATH]\n"
     "  pdf FILE [--rows A-B] [--settings PATH] [--strict] -o OUT.pdf\n"
+    "  pdf --test [--printer NAME] [--settings PATH] -o OUT.pdf\n"
     "  print FILE [--rows A-B] [--printer NAME] [--paper NAME] [--settings PATH] [--strict]\n"
+    "  print --test [--printer NAME] [--paper NAME] [--settings PATH]\n"
     "  check FILE [--rows A-B] [--settings PATH]\n"
+    "  fonts\n"
     "  どのコマンドも --format plain|sheet|sheet-utf8 で住所録の形式を選べます"
     "（既定は plain）\n"
     "  --strict: 確かめが必要な行があれば印刷せず、終了コード 3 で終わります\n";
@@ -54,6 +57,8 @@ QString helpText() {
                "  png    行 N のプレビューを幅 W ピクセルの PNG に書き出します\n"
                "  pdf    行の範囲 (既定はすべて) を一ページ一枚の PDF に書き出します\n"
                "  print  行の範囲をプリンタ (既定はデフォルト プリンタ) に印刷します\n"
+               "  fonts  五つの書体と、それぞれを実際に描くフォント (ファイル) "
+               "を一行ずつ出力します\n"
                "  check  印刷の前の確かめを行い、確かめが必要なところを一つずつ JSON で出力します\n"
                "         "
                "(郵便番号が辞書にあるか、住所と合うかも確かめます。見つかっても終了コードは 0)\n"
@@ -63,6 +68,8 @@ QString helpText() {
                "  --no-name2        名前2を印刷しません\n"
                "  --target printer  印刷用の描画 (プレビューの枠なし)\n"
                "  --paper NAME      print の用紙 (既定はプリンタの既定の用紙)\n"
+               "  --test            行の代わりにテスト印刷の一枚 (はがきの外枠、郵便番号の枠、\n"
+               "                    十字) を、そのプリンタの印刷位置の調整をして出します\n"
                "  -h, --help        この使い方を表示して終了します\n"
                "  --version         版を表示して終了します\n"
                "\n"
@@ -110,6 +117,7 @@ int main(int argc, char** argv) {
     const std::map<QString, int (*)(const QStringList&)> commands = {
         {QStringLiteral("grid"), rinova::cli::cmdGrid},
         {QStringLiteral("card"), rinova::cli::cmdCard},
+        {QStringLiteral("fonts"), rinova::cli::cmdFonts},
         {QStringLiteral("png"), rinova::cli::cmdPng},
         {QStringLiteral("pdf"), rinova::cli::cmdPdf},
         {QStringLiteral("print"), rinova::cli::cmdPrint},

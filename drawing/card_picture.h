@@ -60,6 +60,8 @@ struct TextOp {
     // Card units from one full-width character cell to the next along the line; 0 keeps the
     // face's own (one cell). Texts fitted into their area are set tighter.
     std::int32_t advance = 0;
+    // Numbers of one or two half-width digits stand side by side in one cell of a column.
+    bool digitPairs = false;
     bool operator==(const TextOp&) const = default;
 };
 

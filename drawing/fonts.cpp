@@ -2,6 +2,7 @@
 
 #include "text/cp932.h"
 
+#include <QFileInfo>
 #include <QFont>
 #include <fontconfig/fontconfig.h>
 #include <map>
@@ -16,18 +17,19 @@ namespace {
 struct Substitute {
     const char16_t* face;
     std::vector<const char*> families;
+    const char* package; // the Debian package of the first family
 };
 
 // The faces of the card (the vertical ones without their "@") and the free families that stand
 // in for them, best first.
 const std::vector<Substitute>& substitutes() {
     static const std::vector<Substitute> table = {
-        {VerticalFaces[0] + 1, {"AoyagiKouzanFontT"}},
-        {VerticalFaces[1] + 1, {"IPAexMincho", "IPAMincho"}},
-        {VerticalFaces[2] + 1, {"IPAexGothic", "IPAGothic"}},
-        {VerticalFaces[3] + 1, {"KouzanBrushFontGyousyo"}},
-        {VerticalFaces[4] + 1, {"RocknRoll One"}},
-        {DefaultFace, {"IPAPGothic"}},
+        {VerticalFaces[0] + 1, {"AoyagiKouzanFontT"}, "fonts-aoyagi-kouzan-t"},
+        {VerticalFaces[1] + 1, {"IPAexMincho", "IPAMincho"}, "fonts-ipaexfont-mincho"},
+        {VerticalFaces[2] + 1, {"IPAexGothic", "IPAGothic"}, "fonts-ipaexfont-gothic"},
+        {VerticalFaces[3] + 1, {"KouzanBrushFontGyousyo"}, "fonts-kouzan-mouhitsu"},
+        {VerticalFaces[4] + 1, {"RocknRoll One"}, "fonts-rocknroll"},
+        {DefaultFace, {"IPAPGothic"}, "fonts-ipafont-gothic"},
     };
     return table;
 }
@@ -149,6 +151,30 @@ std::optional<QString> installedFamilyFor(const QString& face) {
             if (isInstalled(QString::fromLatin1(family))) return QString::fromLatin1(family);
     }
     return std::nullopt;
+}
+
+QString substitutePackage(const QString& face) {
+    const QString base = baseFaceName(face);
+    for (const Substitute& s : substitutes())
+        if (base == QString::fromUtf16(s.face)) return QString::fromLatin1(s.package);
+    return {};
+}
+
+QString fontInUseText(const QString& face) {
+    const Font& font = fontSetFor(face).primary;
+    QString text = font.family;
+    // The file itself, not the alternatives link fontconfig may name.
+    if (!font.file.path.isEmpty()) {
+        const QString path = QString::fromLocal8Bit(font.file.path);
+        const QString real = QFileInfo(path).canonicalFilePath();
+        text += QStringLiteral(" (%1)").arg(real.isEmpty() ? path : real);
+    }
+    const QString package = substitutePackage(face);
+    if (!installedFamilyFor(face) && !package.isEmpty())
+        text += QStringLiteral(
+                    "（%1とその代わりのフォントがありません。%2 をインストールしてください）")
+                    .arg(baseFaceName(face), package);
+    return text;
 }
 
 QString faceOf(const LogFont& font) {

@@ -30,6 +30,14 @@ QString baseFaceName(const QString& face);
 // substitute. Empty when neither is installed. The "@" is ignored.
 std::optional<QString> installedFamilyFor(const QString& face);
 
+// The Debian package whose font stands in for the face when the face itself is not installed;
+// empty for a face without a substitute. The "@" is ignored.
+QString substitutePackage(const QString& face);
+
+// What a face is really drawn with, for people: the family and its file, and when neither the
+// face nor its substitute is installed, that and the package to install.
+QString fontInUseText(const QString& face);
+
 // The face name of a recorded font as UTF-16.
 QString faceOf(const LogFont& font);
 

@@ -60,9 +60,10 @@ void RecordingCanvas::setPenColor(Rgb color) {
 }
 
 void RecordingCanvas::textOut(std::int32_t x, std::int32_t y, const QString& text,
-                              std::int32_t advance) {
+                              std::int32_t advance, bool digitPairs) {
     TextOp op;
     op.advance = advance;
+    op.digitPairs = digitPairs;
     op.x = x;
     op.y = y;
     op.text = text;

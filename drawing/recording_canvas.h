@@ -24,8 +24,10 @@ public:
     void setPenColor(Rgb color);
     void setTextColor(Rgb color) { textColor_ = color; }
 
-    // advance: the character pitch along the line in card units, 0 for the face's own.
-    void textOut(std::int32_t x, std::int32_t y, const QString& text, std::int32_t advance = 0);
+    // advance: the character pitch along the line in card units, 0 for the face's own;
+    // digitPairs: see TextOp.
+    void textOut(std::int32_t x, std::int32_t y, const QString& text, std::int32_t advance = 0,
+                 bool digitPairs = false);
     void rectangle(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2);
     void moveTo(std::int32_t x, std::int32_t y);
     void lineTo(std::int32_t x, std::int32_t y);

@@ -24,6 +24,8 @@ namespace {
 
 // Anything larger cannot be meant; glyph rasterisers would choke on it.
 constexpr double kMaxCellPx = 100000.0;
+// A dash drawn as a bar: where it starts and ends down its cell, and its width, in cells.
+constexpr double kBarFrom = 0.08, kBarTo = 0.92, kBarWidth = 0.07;
 // A recorded pitch wider than this is not spacing any more.
 constexpr double kMaxPitch = 10.0;
 // Lengths are sums of scaled font units; a rounding error must not cost a whole card unit.
@@ -37,6 +39,10 @@ std::int32_t clampedInt32(double v) {
 struct CharInfo {
     bool usable = false;      // the face has a glyph with ink (or the character is a space)
     bool hasVertForm = false; // vertical shaping gives another glyph than the horizontal one
+    // Dashes: the vertical glyph's ink is taller than wide (some faces map a dash onto another
+    // flat glyph); the horizontal glyph's ink is wider than tall, so that turned it stands.
+    bool vertFormStands = false;
+    bool turnedStands = false;
 };
 
 // One font file opened for shaping, with the sized raw fonts Qt draws it with.
@@ -168,6 +174,20 @@ bool turnsWithoutVerticalForm(char32_t c) {
            (c >= 0xFF5B && c <= 0xFF5E) || c == 0xFFE3;
 }
 
+// Dashes, long-vowel marks and wave dashes: in a column each must stand as a vertical stroke,
+// whatever the face makes of it.
+bool isDashLike(char32_t c) {
+    return (c >= 0x2010 && c <= 0x2015) || c == 0x2043 || c == 0x2053 || c == 0x2212 ||
+           c == 0x223C || c == 0x2500 || c == 0x2501 || c == 0x2E3A || c == 0x2E3B || c == 0x301C ||
+           c == 0x3030 || c == 0x30FC || c == 0xFE58 || c == 0xFE63 || c == 0xFF0D || c == 0xFF5E;
+}
+
+// Hyphens and minus signs between the numbers of an address read as one full-width dash in a
+// column; their own glyphs are short ticks, some in half a cell.
+bool isShortDash(char32_t c) {
+    return (c >= 0x2010 && c <= 0x2013) || c == 0x2043 || c == 0x2212 || c == 0xFE63;
+}
+
 // Commas and stops sit in the top-right quarter of a vertical cell.
 bool movesWithoutVerticalForm(char32_t c) {
     return c == 0x3001 || c == 0x3002 || c == 0xFF0C || c == 0xFF0E;
@@ -202,7 +222,8 @@ const CharInfo& charInfo(ShapeFace& f, char32_t c) {
                 ext.height == 0)
                 info.usable = false;
         }
-        if (info.usable && (turnsWithoutVerticalForm(c) || movesWithoutVerticalForm(c))) {
+        if (info.usable &&
+            (isDashLike(c) || turnsWithoutVerticalForm(c) || movesWithoutVerticalForm(c))) {
             hb_buffer_t* buf = sharedBuffer();
             hb_buffer_clear_contents(buf);
             hb_buffer_set_content_type(buf, HB_BUFFER_CONTENT_TYPE_UNICODE);
@@ -214,6 +235,11 @@ const CharInfo& charInfo(ShapeFace& f, char32_t c) {
             unsigned n = 0;
             const hb_glyph_info_t* out = hb_buffer_get_glyph_infos(buf, &n);
             info.hasVertForm = n == 1 && out[0].codepoint != glyph;
+            hb_glyph_extents_t h{}, v{};
+            hb_font_get_glyph_extents(f.font, glyph, &h);
+            if (info.hasVertForm) hb_font_get_glyph_extents(f.font, out[0].codepoint, &v);
+            info.vertFormStands = info.hasVertForm && -v.height > std::abs(v.width);
+            info.turnedStands = std::abs(h.width) > -h.height;
         }
     }
     return f.chars.emplace(c, info).first->second;
@@ -247,12 +273,65 @@ std::vector<CodePoint> codePoints(const QString& text) {
     return out;
 }
 
+bool isAsciiDigit(char32_t c) {
+    return c >= U'0' && c <= U'9';
+}
+
+// The half-width digits of the number that code point i belongs to, as [begin, end); empty
+// when it is no digit.
+std::pair<std::size_t, std::size_t> digitRun(const std::vector<CodePoint>& cps, std::size_t i) {
+    if (!isAsciiDigit(cps[i].c)) return {i, i};
+    std::size_t b = i, e = i + 1;
+    while (b > 0 && isAsciiDigit(cps[b - 1].c))
+        --b;
+    while (e < cps.size() && isAsciiDigit(cps[e].c))
+        ++e;
+    return {b, e};
+}
+
+// A digit of a number short enough to stand side by side in one cell.
+bool inDigitPair(const std::vector<CodePoint>& cps, std::size_t i) {
+    const auto [b, e] = digitRun(cps, i);
+    return e > b && e - b <= 2;
+}
+
+// In a column the short dashes become the full-width dash, and so does a half-width hyphen
+// that stands among full-width text (一-二-三); one inside a run of half-width text turns with
+// that run instead.
+void standDashes(std::vector<CodePoint>& cps, bool digitPairs) {
+    const auto turnsAlong = [&](std::size_t i) {
+        const char32_t c = cps[i].c;
+        return isHalfWidth(c) && c != U' ' && c != U'-' && !(digitPairs && inDigitPair(cps, i));
+    };
+    std::vector<bool> full(cps.size(), false);
+    for (std::size_t i = 0; i < cps.size(); ++i) {
+        if (isShortDash(cps[i].c)) {
+            full[i] = true;
+        } else if (cps[i].c == U'-') {
+            std::size_t j = i, k = i + 1;
+            while (j > 0 && cps[j - 1].c == U'-')
+                --j;
+            while (k < cps.size() && cps[k].c == U'-')
+                ++k;
+            full[i] = !(j > 0 && turnsAlong(j - 1)) && !(k < cps.size() && turnsAlong(k));
+        }
+    }
+    for (std::size_t i = 0; i < cps.size(); ++i) {
+        if (full[i]) cps[i].c = 0xFF0D;
+        // The em dash of other code pages is the horizontal bar of code page 932, which faces
+        // give a full cell.
+        if (cps[i].c == 0x2014) cps[i].c = 0x2015;
+    }
+}
+
 // A stretch of characters drawn with one face in one orientation.
 struct Segment {
     std::size_t begin = 0, end = 0; // into the code points
     int face = 0;
     bool rotated = false;
     bool moved = false;
+    bool bar = false;  // a dash no face stands upright: drawn as a bar of its own
+    bool pair = false; // one or two digits upright side by side in one cell
 };
 
 struct LayoutContext {
@@ -288,7 +367,8 @@ int faceForCluster(LayoutContext& ctx, const std::vector<CodePoint>& cps, std::s
     return 0;
 }
 
-std::vector<Segment> segment(LayoutContext& ctx, const std::vector<CodePoint>& cps, bool vertical) {
+std::vector<Segment> segment(LayoutContext& ctx, const std::vector<CodePoint>& cps, bool vertical,
+                             bool digitPairs) {
     std::vector<Segment> segments;
     std::size_t i = 0;
     while (i < cps.size()) {
@@ -298,11 +378,23 @@ std::vector<Segment> segment(LayoutContext& ctx, const std::vector<CodePoint>& c
         Segment s;
         s.begin = i;
         s.end = e;
+        if (vertical && digitPairs && inDigitPair(cps, i)) {
+            s.end = digitRun(cps, i).second;
+            s.face = faceForCluster(ctx, cps, i, s.end);
+            s.pair = true;
+            segments.push_back(s);
+            i = s.end;
+            continue;
+        }
         s.face = faceForCluster(ctx, cps, i, e);
         if (vertical) {
             const char32_t base = cps[i].c;
             if (isHalfWidth(base)) {
                 s.rotated = true;
+            } else if (isDashLike(base)) {
+                const CharInfo& info = charInfo(*ctx.faces[static_cast<std::size_t>(s.face)], base);
+                s.rotated = !info.vertFormStands && info.turnedStands;
+                s.bar = !info.vertFormStands && !info.turnedStands;
             } else if (turnsWithoutVerticalForm(base) || movesWithoutVerticalForm(base)) {
                 const CharInfo& info = charInfo(*ctx.faces[static_cast<std::size_t>(s.face)], base);
                 if (!info.hasVertForm) {
@@ -311,8 +403,9 @@ std::vector<Segment> segment(LayoutContext& ctx, const std::vector<CodePoint>& c
                 }
             }
         }
-        if (!segments.empty() && !s.moved && !segments.back().moved &&
-            segments.back().face == s.face && segments.back().rotated == s.rotated)
+        if (!segments.empty() && !s.moved && !segments.back().moved && !s.bar &&
+            !segments.back().bar && !segments.back().pair && segments.back().face == s.face &&
+            segments.back().rotated == s.rotated)
             segments.back().end = e;
         else
             segments.push_back(s);
@@ -327,6 +420,8 @@ struct ShapedSegment {
     ShapeFace* face = nullptr; // lives in faceCache, which is only emptied with this cache
     bool rotated = false;
     bool moved = false;
+    bool bar = false;  // one cell, no glyphs
+    bool pair = false; // one cell, its glyphs shaped across
     std::vector<hb_glyph_info_t> infos;
     std::vector<hb_glyph_position_t> positions;
 };
@@ -344,32 +439,48 @@ QHash<QString, std::shared_ptr<const Shaped>>& shapedCache() {
 }
 
 // Nothing when no face can be opened.
-std::shared_ptr<const Shaped> shaped(const QString& text, const QString& face, bool vertical) {
+std::shared_ptr<const Shaped> shaped(const QString& text, const QString& face, bool vertical,
+                                     bool digitPairs) {
+    digitPairs = digitPairs && vertical;
     QString key;
     key.reserve(face.size() + text.size() + 2);
     key += face;
-    key += QChar(vertical ? u'\x01' : u'\x02');
+    key += QChar(digitPairs ? u'\x03' : vertical ? u'\x01' : u'\x02');
     key += text;
     auto& cache = shapedCache();
     if (auto it = cache.constFind(key); it != cache.constEnd()) return *it;
 
     LayoutContext ctx = contextFor(face);
     if (ctx.faces.empty()) return nullptr;
-    const std::vector<CodePoint> cps = codePoints(text);
+    std::vector<CodePoint> cps = codePoints(text);
+    if (vertical) standDashes(cps, digitPairs);
     hb_buffer_t* buf = sharedBuffer();
     auto out = std::make_shared<Shaped>();
     out->blank =
         std::all_of(cps.begin(), cps.end(), [](const CodePoint& c) { return isSpaceLike(c.c); });
-    for (const Segment& seg : segment(ctx, cps, vertical)) {
+    for (const Segment& seg : segment(ctx, cps, vertical, digitPairs)) {
         ShapeFace& f = *ctx.faces[static_cast<std::size_t>(seg.face)];
+        if (seg.bar) {
+            ShapedSegment bar;
+            bar.face = &f;
+            bar.bar = true;
+            out->segments.push_back(std::move(bar));
+            continue;
+        }
         hb_buffer_clear_contents(buf);
         hb_buffer_set_content_type(buf, HB_BUFFER_CONTENT_TYPE_UNICODE);
         for (std::size_t i = seg.begin; i < seg.end; ++i)
             hb_buffer_add(buf, cps[i].c, static_cast<unsigned>(cps[i].index));
-        hb_buffer_set_direction(buf,
-                                vertical && !seg.rotated ? HB_DIRECTION_TTB : HB_DIRECTION_LTR);
+        const bool ttb = vertical && !seg.rotated && !seg.pair;
+        hb_buffer_set_direction(buf, ttb ? HB_DIRECTION_TTB : HB_DIRECTION_LTR);
         hb_buffer_set_language(buf, japanese());
         hb_buffer_guess_segment_properties(buf);
+        // Punctuation alone has no script of its own, and faces file their vertical forms
+        // under the Japanese scripts only.
+        const hb_script_t script = hb_buffer_get_script(buf);
+        if (ttb && (script == HB_SCRIPT_INVALID || script == HB_SCRIPT_COMMON ||
+                    script == HB_SCRIPT_INHERITED || script == HB_SCRIPT_UNKNOWN))
+            hb_buffer_set_script(buf, HB_SCRIPT_HAN);
         hb_shape(f.font, buf, nullptr, 0);
         unsigned n = 0;
         const hb_glyph_info_t* infos = hb_buffer_get_glyph_infos(buf, &n);
@@ -378,6 +489,8 @@ std::shared_ptr<const Shaped> shaped(const QString& text, const QString& face, b
         shapedSeg.face = &f;
         shapedSeg.rotated = seg.rotated;
         shapedSeg.moved = seg.moved;
+        shapedSeg.bar = seg.bar;
+        shapedSeg.pair = seg.pair;
         shapedSeg.infos.assign(infos, infos + n);
         shapedSeg.positions.assign(pos, pos + n);
         out->segments.push_back(std::move(shapedSeg));
@@ -399,6 +512,17 @@ const hb_glyph_extents_t& glyphExtents(ShapeFace& f, hb_codepoint_t glyph) {
 struct ClusterInk {
     double start = 0;
     double inkFrom = 0, inkTo = 0; // along the line; empty when inkFrom >= inkTo
+
+    // Takes in one glyph's ink from `from` to `to`.
+    void widen(double from, double to) {
+        if (inkFrom >= inkTo) {
+            inkFrom = from;
+            inkTo = to;
+        } else {
+            inkFrom = std::min(inkFrom, from);
+            inkTo = std::max(inkTo, to);
+        }
+    }
 };
 
 // What a measure gathers instead of drawable runs: each character's place and, when asked,
@@ -409,17 +533,55 @@ struct Gather {
     bool blank = true;
 };
 
+// Digits side by side in the column's cell that starts at `pen` (pixels at pitch 1): as large as
+// the face sets them, narrowed to the cell when wider, centred across it and down it.
+void layoutPair(const ShapedSegment& seg, double cellPx, double pen, double squeeze,
+                TextLayout& result, Gather* gather) {
+    ShapeFace& f = *seg.face;
+    double width = 0; // font units
+    for (const hb_glyph_position_t& p : seg.positions)
+        width += p.x_advance;
+    const double emPx = width > f.upem ? cellPx * f.upem / width : cellPx;
+    const double scale = emPx / f.upem;
+    const double top = pen - squeeze * pen;
+    const double baseline = top + (cellPx - emPx) / 2 + emPx * f.ascent / (f.ascent + f.descent);
+    double penX = -cellPx / 2 - width * scale / 2;
+    if (gather) gather->clusters.push_back({pen, 0, 0});
+    GlyphRunPart part;
+    if (!gather) part.font = rawFont(f, emPx);
+    part.family = f.family;
+    for (std::size_t g = 0; g < seg.infos.size(); ++g) {
+        const hb_glyph_position_t& p = seg.positions[g];
+        const QPointF at(penX + p.x_offset * scale, baseline - p.y_offset * scale);
+        penX += p.x_advance * scale;
+        if (gather) {
+            if (!gather->inks) continue;
+            const hb_glyph_extents_t& ext = glyphExtents(f, seg.infos[g].codepoint);
+            if (ext.width == 0 || ext.height == 0) continue;
+            // Down the column at pitch 1.
+            const double from = at.y() + squeeze * pen - ext.y_bearing * scale;
+            const double to = from - ext.height * scale;
+            gather->clusters.back().widen(from, to);
+            continue;
+        }
+        part.glyphs.append(seg.infos[g].codepoint);
+        part.positions.append(at);
+        part.clusters.append(static_cast<int>(seg.infos[g].cluster));
+    }
+    if (part.font.isValid() && !part.glyphs.isEmpty()) result.runs.push_back(std::move(part));
+}
+
 // `pitch` scales the distance of each character's cell from the start of the line; glyphs keep
 // their size and their place within the cell, so a character of several glyphs stays whole.
 // With `gather` nothing is made for drawing.
 TextLayout layout(const QString& text, const QString& face, double cellPx, bool vertical,
-                  double pitch, Gather* gather = nullptr) {
+                  double pitch, bool digitPairs = false, Gather* gather = nullptr) {
     TextLayout result;
     result.vertical = vertical;
     if (!std::isfinite(cellPx) || cellPx <= 0 || cellPx > kMaxCellPx) return result;
     if (!std::isfinite(pitch) || pitch <= 0) pitch = 1;
     result.cell = cellPx;
-    const std::shared_ptr<const Shaped> shapedText = shaped(text, face, vertical);
+    const std::shared_ptr<const Shaped> shapedText = shaped(text, face, vertical, digitPairs);
     if (!shapedText) return result;
     if (gather) gather->blank = shapedText->blank;
     double pen = 0;       // pixels along the line, at pitch 1
@@ -428,6 +590,24 @@ TextLayout layout(const QString& text, const QString& face, double cellPx, bool 
     const double squeeze = 1 - pitch;
 
     for (const ShapedSegment& seg : shapedText->segments) {
+        if (seg.bar) {
+            // A stroke down the middle of one cell, as a face's own vertical dash stands.
+            lastStart = pen;
+            const double from = pen + kBarFrom * cellPx, to = pen + kBarTo * cellPx;
+            if (gather)
+                gather->clusters.push_back({pen, from, to});
+            else
+                result.bars.push_back(QRectF(-cellPx * (1 + kBarWidth) / 2, from - squeeze * pen,
+                                             cellPx * kBarWidth, to - from));
+            pen += cellPx;
+            continue;
+        }
+        if (seg.pair) {
+            layoutPair(seg, cellPx, pen, squeeze, result, gather);
+            lastStart = pen;
+            pen += cellPx;
+            continue;
+        }
         ShapeFace& f = *seg.face;
         // The cell height is the em, as in the faces the card was made for (their ascent and
         // descent add up to the em): a full-width character advances one cell down a column,
@@ -487,14 +667,7 @@ TextLayout layout(const QString& text, const QString& face, double cellPx, bool 
                         to = x + (ext.x_bearing + ext.width) * scale;
                     }
                     if (from > to) std::swap(from, to);
-                    ClusterInk& c = gather->clusters.back();
-                    if (c.inkFrom >= c.inkTo) {
-                        c.inkFrom = from;
-                        c.inkTo = to;
-                    } else {
-                        c.inkFrom = std::min(c.inkFrom, from);
-                        c.inkTo = std::max(c.inkTo, to);
-                    }
+                    gather->clusters.back().widen(from, to);
                 }
                 continue;
             }
@@ -521,8 +694,9 @@ TextLayout layout(const QString& text, const QString& face, double cellPx, bool 
 
 } // namespace
 
-TextLayout layoutColumn(const QString& text, const QString& face, double cellPx, double pitch) {
-    return layout(text, face, cellPx, true, pitch);
+TextLayout layoutColumn(const QString& text, const QString& face, double cellPx, double pitch,
+                        bool digitPairs) {
+    return layout(text, face, cellPx, true, pitch, digitPairs);
 }
 
 TextLayout layoutLine(const QString& text, const QString& face, double cellPx, double pitch) {
@@ -530,10 +704,10 @@ TextLayout layoutLine(const QString& text, const QString& face, double cellPx, d
 }
 
 ColumnMetrics measureColumn(const QString& text, const QString& face, double cellPx, double gapPx,
-                            bool withPitch) {
+                            bool withPitch, bool digitPairs) {
     Gather gather;
     gather.inks = withPitch;
-    const TextLayout lay = layout(text, face, cellPx, true, 1, &gather);
+    const TextLayout lay = layout(text, face, cellPx, true, 1, digitPairs, &gather);
     const std::vector<ClusterInk>& inks = gather.clusters;
     ColumnMetrics m;
     m.length = lay.advance;
@@ -596,6 +770,8 @@ void drawRun(QPainter& painter, QPointF at, const GlyphRunPart& part) {
 } // namespace
 
 void drawLayout(QPainter& painter, const TextLayout& layout, QPointF reference) {
+    for (const QRectF& bar : layout.bars)
+        painter.fillRect(bar.translated(reference), painter.pen().color());
     for (const GlyphRunPart& part : layout.runs) {
         if (!part.rotated) {
             drawRun(painter, reference, part);
@@ -625,8 +801,9 @@ std::int32_t columnEndAt(double y, double length) {
 }
 
 std::int32_t columnEnd(const TextOp& op) {
-    return columnEndAt(op.y,
-                       layoutColumn(op.text, faceOf(op.font), cellUnits(op), pitchOf(op)).advance);
+    return columnEndAt(
+        op.y,
+        layoutColumn(op.text, faceOf(op.font), cellUnits(op), pitchOf(op), op.digitPairs).advance);
 }
 
 void drawTextOp(QPainter& painter, const TextOp& op, QPointF reference, double pxPerUnitY) {
@@ -637,9 +814,9 @@ void drawTextOp(QPainter& painter, const TextOp& op, QPointF reference, double p
     const bool column =
         op.font.escapement == 900 && (face.isEmpty() || face.startsWith(QLatin1Char('@')));
     const double pitch = pitchOf(op);
-    const TextLayout lay = column ? layoutColumn(op.text, face, cellPx, pitch)
+    const TextLayout lay = column ? layoutColumn(op.text, face, cellPx, pitch, op.digitPairs)
                                   : layoutLine(op.text, face, cellPx, pitch);
-    if (lay.runs.empty() && !op.background) return;
+    if (lay.runs.empty() && lay.bars.empty() && !op.background) return;
 
     painter.save();
     painter.translate(reference);

@@ -8,6 +8,7 @@
 
 #include <QPointF>
 #include <QRawFont>
+#include <QRectF>
 #include <QString>
 #include <QVector>
 #include <vector>
@@ -31,6 +32,8 @@ struct GlyphRunPart {
 
 struct TextLayout {
     std::vector<GlyphRunPart> runs;
+    // Dashes no face stands upright, drawn as filled bars; relative to the reference point.
+    std::vector<QRectF> bars;
     bool vertical = false;
     double cell = 0;    // across the line: the cell height (column width), pixels
     double advance = 0; // along the line, pixels
@@ -39,9 +42,10 @@ struct TextLayout {
 // One column whose top-right corner is the reference point; `cellPx` is the font height and
 // the column width, in pixels. `pitch` scales how far each character's cell lies from the start
 // (a tighter pitch below 1); glyphs keep their size. `advance` then runs to the end of the last
-// character's cell.
-TextLayout layoutColumn(const QString& text, const QString& face, double cellPx,
-                        double pitch = 1.0);
+// character's cell. With `digitPairs` a number of one or two half-width digits stands upright
+// in one cell, side by side (a longer one turns as any half-width run).
+TextLayout layoutColumn(const QString& text, const QString& face, double cellPx, double pitch = 1.0,
+                        bool digitPairs = false);
 // One horizontal line whose cell's top-left corner is the reference point.
 TextLayout layoutLine(const QString& text, const QString& face, double cellPx, double pitch = 1.0);
 
@@ -57,7 +61,7 @@ struct ColumnMetrics {
 };
 // Without `withPitch` the glyphs' inks are not looked at and minPitch is left at 1.
 ColumnMetrics measureColumn(const QString& text, const QString& face, double cellPx, double gap,
-                            bool withPitch = true);
+                            bool withPitch = true, bool digitPairs = false);
 
 // The cell height of a recorded text in card units: its font height, 40 for height 0.
 double cellUnits(const TextOp& op);

@@ -9,8 +9,11 @@ namespace rinova::files {
 
 class FolderLock {
 public:
-    // How long a writer waits for another one before it goes on without the lock.
-    static constexpr int kWaitMs = 1000;
+    // How long a writer waits for another one before it goes on without the lock. A writer
+    // holds it for milliseconds, but on a busy machine it can be put aside for more than a
+    // second; going on unlocked then loses the other's keys, so only a holder that is plainly
+    // stuck is given up on.
+    static constexpr int kWaitMs = 5000;
 
     // Takes the lock, waiting at most kWaitMs for a holder to let go.
     explicit FolderLock(const QByteArray& folder);

@@ -1,5 +1,6 @@
-// The renderer core with arbitrary cells, sender texts, choices and layout values (32-bit
-// extremes included) for every target, played into small images stretched and at natural size.
+// The renderer core with arbitrary cells, honorifics and joint names, sender texts, choices and
+// layout values (32-bit extremes included) for every target, played into small images stretched and
+// at natural size.
 #include "card/card_renderer.h"
 #include "drawing/playback.h"
 
@@ -88,10 +89,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     c.cardType = pickChoice(in);
     c.faceIndex = pickChoice(in);
     c.target = static_cast<card::Target>(in.ConsumeIntegralInRange(0, 2));
+    c.numbers = static_cast<card::NumberStyle>(in.ConsumeIntegralInRange(0, 2));
+    c.fitText = in.ConsumeBool();
     for (std::string* cell : {&c.name1, &c.name2, &c.postalCode, &c.address1, &c.address2})
         *cell = in.ConsumeRandomLengthString(64);
     for (std::string& s : c.sender)
         s = in.ConsumeRandomLengthString(64);
+    // The row's own honorific and joint names (more than the two a row holds, too).
+    c.honorific = in.ConsumeRandomLengthString(16);
+    for (int k = in.ConsumeIntegralInRange(0, 3); k > 0; --k)
+        c.jointNames.push_back(in.ConsumeRandomLengthString(32));
 
     const drawing::CardPicture picture = card::renderCard(c);
     if (dump) dumpPicture(picture);

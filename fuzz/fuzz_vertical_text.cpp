@@ -94,6 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     op.font.setFace(pickFace(in));
     if (in.ConsumeBool()) op.background = in.ConsumeIntegral<std::uint32_t>() & 0xFFFFFF;
     op.color = in.ConsumeIntegral<std::uint32_t>() & 0xFFFFFF;
+    op.digitPairs = in.ConsumeBool();
     op.x = in.ConsumeIntegralInRange<std::int32_t>(-200, 1200);
     op.y = in.ConsumeIntegralInRange<std::int32_t>(-1700, 200);
     const double cellPx = in.ConsumeIntegralInRange(1, 200) / 4.0;
@@ -102,7 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         op.text.append(QChar(static_cast<char16_t>(units[i] | (units[i + 1] << 8))));
 
     const QString face = drawing::faceOf(op.font);
-    checkLayout(drawing::layoutColumn(op.text, face, cellPx), op.text);
+    checkLayout(drawing::layoutColumn(op.text, face, cellPx, 1, op.digitPairs), op.text);
     checkLayout(drawing::layoutLine(op.text, face, cellPx), op.text);
 
     QImage image(40, 60, QImage::Format_ARGB32_Premultiplied);

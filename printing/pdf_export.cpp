@@ -3,9 +3,11 @@
 #include "files/file_name.h"
 #include "files/replacement.h"
 #include "printing/printer_surface.h"
+#include "printing/sheet_fit.h"
 #include "text/failure.h"
 
 #include <QPageLayout>
+#include <QPageSize>
 #include <QPrinter>
 #include <QRegularExpression>
 #include <algorithm>
@@ -22,15 +24,9 @@ constexpr int kPdfResolution = 2540;
 // The PDF writer sets pages in whole points: 284 x 420 pt is the smallest page that holds the
 // whole 100 x 148 mm card (283.46 x 419.53 pt) from its top-left corner.
 constexpr int kPageWidthPt = 284;
+// Once written, the pages are narrowed to the card's own 100 x 148 mm, their top-left corner
+// kept.
 constexpr int kPageHeightPt = 420;
-// It writes each page's box as below and places the page's top edge at y = 420 pt. The finished
-// file's boxes are narrowed to the card, keeping that top edge: x from 0 to 100 mm, y from
-// 420 pt - 148 mm up to 420 pt (cut, not rounded, to the millionth of a point, so that the page
-// never exceeds the card). Both texts have the same length, so every offset the file records
-// stays true.
-constexpr char kWholePointBox[] = "\n/MediaBox [0 0 284.000000 420.000000]\n";
-constexpr char kCardBox[] = "\n/MediaBox [0 0.472441 283.464566 420]\n";
-static_assert(sizeof kWholePointBox == sizeof kCardBox);
 
 // The PDF writer does not report failed writes: a file cut short does not end where its own
 // cross-reference says it does.
@@ -56,33 +52,6 @@ bool pdfIsWhole(int fd) {
     return QByteArray(at).startsWith("xref") || QRegularExpression(QStringLiteral("^\\d+ \\d+ obj"))
                                                     .match(QString::fromLatin1(at))
                                                     .hasMatch();
-}
-
-// Rewrites every page box of the file in place, a block at a time. Returns 0, or the error of
-// the read or write that failed.
-int narrowPagesToTheCard(int fd) {
-    constexpr qsizetype box = sizeof kWholePointBox - 1;
-    constexpr qsizetype block = 64 << 10;
-    QByteArray data(block + box, '\0');
-    off_t at = 0; // where data[0] lies in the file
-    qsizetype held = 0;
-    for (;;) {
-        const ssize_t got = ::pread(fd, data.data() + held, block, at + held);
-        if (got < 0) return errno;
-        held += got;
-        const QByteArrayView view(data.constData(), held);
-        for (qsizetype i = view.indexOf(kWholePointBox); i >= 0;
-             i = view.indexOf(kWholePointBox, i + box)) {
-            if (::pwrite(fd, kCardBox, box, at + i) != box) return errno ? errno : EIO;
-            std::memcpy(data.data() + i, kCardBox, box);
-        }
-        if (got == 0) return 0;
-        // Keep the tail that may hold the start of a box cut by the block's end.
-        const qsizetype keep = std::min<qsizetype>(held, box - 1);
-        std::memmove(data.data(), data.data() + held - keep, keep);
-        at += held - keep;
-        held = keep;
-    }
 }
 
 } // namespace
@@ -132,7 +101,10 @@ JobEnd writeCardPdf(CardJob& job, const QString& target, int first, int last,
     }
     if (end == JobEnd::Stopped) return end;
     if (!pdfIsWhole(out.descriptor())) out.fail(kCutShort);
-    if (const int error = narrowPagesToTheCard(out.descriptor())) out.fail(error);
+    if (const int error =
+            fitPagesToSheet(out.descriptor(), QSize(kPageWidthPt, kPageHeightPt),
+                            exactPoints(QPageSize(QSizeF(100, 148), QPageSize::Millimeter))))
+        out.fail(error);
     out.commit();
     return end;
 }

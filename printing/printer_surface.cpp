@@ -3,6 +3,7 @@
 #include "drawing/playback.h"
 #include "files/temporary_file.h"
 #include "printing/paper.h"
+#include "printing/sheet_fit.h"
 #include "printing/spooler.h"
 #include "text/failure.h"
 
@@ -12,7 +13,10 @@
 #include <QPrintEngine>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <cerrno>
 #include <cmath>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace rinova::printing {
 namespace {
@@ -216,6 +220,17 @@ QString PrinterSurface::endDoc() {
     if (!ended || badState(*job->printer))
         throw printFailed(QStringLiteral("ジョブを終了できません"));
     if (!job->spoolFile) return {};
+    // The page is cut to the sheet the queue prints on, so that its filters place it as it is
+    // rather than centred.
+    if (const std::optional<QSizeF> sheet = queueSheetPoints(*job->printer)) {
+        const int fd = ::open(job->spoolFile->path().constData(), O_RDWR | O_CLOEXEC);
+        const int error =
+            fd < 0
+                ? errno
+                : fitPagesToSheet(fd, job->printer->pageLayout().fullRectPoints().size(), *sheet);
+        if (fd >= 0) ::close(fd);
+        if (error) throw printFailed(QStringLiteral("ジョブを終了できません"));
+    }
     return spoolFile(job->printer->printerName(), spoolerOptions(*job->printer),
                      job->spoolFile->toolkitPath());
 }

@@ -5,6 +5,7 @@
 #include "text/cp932.h"
 #include "text/failure.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 
@@ -20,6 +21,13 @@ namespace {
 constexpr const char* kOpenFileTypeKey = "OpenFileType";
 constexpr int kOpenFileTypes = 3;
 constexpr const char* kFitTextKey = "FitText";
+constexpr const char* kNumbersKey = "Numbers";
+constexpr int kNumberStyles = 3;
+
+// A one-digit choice below `count`, else 0.
+int choiceOf(const std::string& text, int count) {
+    return text.size() == 1 && text[0] >= '0' && text[0] < '0' + count ? text[0] - '0' : 0;
+}
 constexpr const char* kLastFileKey = "LastFile";
 constexpr const char* kColumnMapSection = "ColumnMap";
 
@@ -54,10 +62,8 @@ QString SettingsModel::load() {
     // that cannot be a settings file leaves them at their defaults and is reported below.
     try {
         fitText_ = store_.read(kFitTextKey) != "0";
-        const std::string type = store_.read(kOpenFileTypeKey);
-        openFileType_ = type.size() == 1 && type[0] >= '0' && type[0] < '0' + kOpenFileTypes
-                            ? type[0] - '0'
-                            : 0;
+        openFileType_ = choiceOf(store_.read(kOpenFileTypeKey), kOpenFileTypes);
+        numberStyle_ = choiceOf(store_.read(kNumbersKey), kNumberStyles);
         lastAddressFile_ = files::fileNameFromBytes(store_.read(kLastFileKey));
     } catch (const text::Failure&) {
     }
@@ -129,6 +135,13 @@ void SettingsModel::setFitText(bool on) {
     store_.write(kFitTextKey, on ? "1" : "0");
 }
 
+void SettingsModel::setNumberStyle(int style) {
+    if (style < 0 || style >= kNumberStyles) return;
+    numberStyle_ = style;
+    emit changed();
+    store_.write(kNumbersKey, std::string(1, static_cast<char>('0' + style)));
+}
+
 void SettingsModel::setSenderText(int index, const QString& shown) {
     if (index < 0 || index >= static_cast<int>(loadedTexts_.size())) return;
     keepStored_[FirstSenderKey + index] = false;
@@ -150,6 +163,50 @@ void SettingsModel::saveWindowChoices() {
                                    kSenderKeys[5], kSenderKeys[6]};
     for (int i = 0; i < StoredCount; ++i)
         if (!keepStored_[i]) store_.write(keys[i], values[i]);
+}
+
+namespace {
+
+std::string calibrationKey(const QString& printer) {
+    std::string key = calibrationSection(printer);
+    for (char& c : key)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return key;
+}
+
+} // namespace
+
+Calibration SettingsModel::calibration(const QString& printer) const {
+    const std::string key = calibrationKey(printer);
+    if (const auto it = calibrations_.find(key); it != calibrations_.end()) return it->second;
+    return calibrations_[key] = readCalibration(store_, printer);
+}
+
+void SettingsModel::setCalibration(const QString& printer, const Calibration& shifts) {
+    const std::string key = calibrationKey(printer);
+    calibrations_.erase(key); // a failed write leaves the file's shifts to be read again
+    calibrations_[key] = writeCalibration(store_, printer, shifts);
+}
+
+namespace {
+
+constexpr const char* kPreviewWidthKey = "PreviewWidth";
+constexpr int kWidestPreview = 100000;
+
+} // namespace
+
+std::optional<int> SettingsModel::previewWidth() const {
+    try {
+        const std::optional<std::int32_t> w = parseIntText(store_.read(kPreviewWidthKey));
+        if (w && *w > 0 && *w <= kWidestPreview) return *w;
+    } catch (const text::Failure&) {
+    }
+    return std::nullopt;
+}
+
+void SettingsModel::setPreviewWidth(int width) {
+    width = std::clamp(width, 1, kWidestPreview);
+    if (previewWidth() != width) store_.write(kPreviewWidthKey, int32Text(width));
 }
 
 QStringList SettingsModel::loadWithoutWriting() {

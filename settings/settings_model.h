@@ -4,6 +4,7 @@
 // every write to the settings file goes through it.
 #pragma once
 
+#include "settings/calibration.h"
 #include "settings/settings_store.h"
 #include "settings/window_choices.h"
 
@@ -12,6 +13,8 @@
 #include <QStringList>
 #include <array>
 #include <cstdint>
+#include <map>
+#include <optional>
 #include <string>
 
 namespace rinova::settings {
@@ -32,6 +35,10 @@ public:
     int openFileType() const { return openFileType_; }
     // Long texts are fitted into their areas: "FitText" of section SET, on unless it reads "0".
     bool fitText() const { return fitText_; }
+    // How the digits of addresses stand: "Numbers" of section SET, 0 (kanji numerals, as the
+    // program always drew them), 1 (kanji, 〇 for zero) or 2 (upright, two digits to a cell); 0
+    // when the key is missing or holds anything else.
+    int numberStyle() const { return numberStyle_; }
     // The address file last opened or saved, "LastFile": its full path as the files layer keeps
     // file names (a name that is not UTF-8 keeps its bytes). Empty when the key is missing.
     const QString& lastAddressFile() const { return lastAddressFile_; }
@@ -73,6 +80,9 @@ public:
     // Takes the choice, announces it and writes "FitText" at once; throws when the file cannot
     // be written (the choice still holds for this run).
     void setFitText(bool on);
+    // Takes a style of 0 to 2, announces it and writes "Numbers" at once; throws when the file
+    // cannot be written (the style still holds for this run). Any other value is ignored.
+    void setNumberStyle(int style);
     // A sender text as the window shows it. While it still reads as loaded from the file, the
     // file's bytes are kept, even those the code page cannot turn into text and back. Not
     // announced: a typed text shows at the next redraw.
@@ -87,6 +97,19 @@ public:
     // choices, and element 0's offsets as the settings window's spin edits set them. Each
     // failure ends its own step only; the messages come back in order.
     QStringList loadWithoutWriting();
+
+    // Where a printer ("QUEUE" or "QUEUE/INSTANCE") is told to put the card and its postal code:
+    // all 0 for a printer without shifts. Read from the file once per printer; setCalibration
+    // writes the keys that change (throws when the file cannot be written) and keeps the new
+    // shifts.
+    Calibration calibration(const QString& printer) const;
+    void setCalibration(const QString& printer, const Calibration& shifts);
+
+    // The preview's width in pixels as the user last set it with the main window's splitter
+    // ("PreviewWidth" of section SET), read from the file; nothing when it holds no width.
+    // setPreviewWidth writes it when it changes; throws when the file cannot be written.
+    std::optional<int> previewWidth() const;
+    void setPreviewWidth(int width);
 
     // Tells the views that what they draw may have changed.
     void announceChange() { emit changed(); }
@@ -105,12 +128,15 @@ private:
     int openFileType_ = 0;
     QString lastAddressFile_;
     bool fitText_ = true;
+    int numberStyle_ = 0;
     // True while a key holds no value from the file or the user (the window could not take the
     // file's choices): saveWindowChoices leaves such keys alone.
     std::array<bool, StoredCount> keepStored_;
     // The sender texts as taken from the file, as bytes and as shown.
     std::array<std::string, 7> loadedBytes_;
     std::array<QString, 7> loadedTexts_;
+    // By the printer's section name in lower case: letter case does not count in either.
+    mutable std::map<std::string, Calibration> calibrations_;
 };
 
 } // namespace rinova::settings

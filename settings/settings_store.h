@@ -94,7 +94,7 @@ public:
     // text::Failure "%s に書き込めません" with the file's full path.
     void write(std::string_view key, std::string_view value);
     void write(Key key, std::string_view value) { write(keyName(key), value); }
-    // The same in another section of the file.
+    // The same for a key of another section.
     std::string readIn(std::string_view section, std::string_view key) const;
     void writeIn(std::string_view section, std::string_view key, std::string_view value);
 

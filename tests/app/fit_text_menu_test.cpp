@@ -36,7 +36,8 @@ TEST(FitTextMenu, CheckItemAfterTheOthersFollowsTheFileAndRedrawsFitted) {
             for (QAction* a : menu->menu()->actions())
                 items << a->text();
     EXPECT_EQ(items, (QStringList{QStringLiteral("名前2を印刷する"), QStringLiteral("文字設定"),
-                                  QStringLiteral("長い住所を枠に収める")}));
+                                  QStringLiteral("長い住所を枠に収める"),
+                                  QStringLiteral("印刷位置の調整...")}));
     QAction& fit = form.fitTextAction();
     EXPECT_TRUE(fit.isCheckable());
     EXPECT_FALSE(fit.isChecked());

@@ -52,10 +52,11 @@ await_key Edit1Value0 0
 ini | grep -q '^Edit1Value2=' && fail "左右 stored Edit1Value2 after Backspace"
 log "Backspace in the element selector chooses nothing"
 
-# First cycle: fifteen stops.
-for _ in $(seq 1 15); do key Tab; done
+# First cycle: sixteen stops.
+for _ in $(seq 1 16); do key Tab; done
 # Second cycle, acting at every stop: 名前 and its three offsets, @hg and Backspace in the font
-# list, past 閉じる, the check box, the seven sender fields, then 官製はがき.
+# list, the next way of setting numbers, past 閉じる, the check box, the seven sender fields,
+# then 官製はがき.
 key ctrl+a
 type_text "名"
 key Tab Up
@@ -66,7 +67,9 @@ key Tab Up
 await_key Edit3Value2 1
 key Tab ctrl+a
 type_text "@hg"
-key BackSpace Tab Tab space
+key BackSpace Tab Down
+await_key Numbers 1
+key Tab Tab space
 for n in 1 2 3 4 5 6 7; do
   key Tab
   type_text "$n"
@@ -79,8 +82,8 @@ key Tab shift+Tab space shift+Tab
 type_text "8"
 key Tab Tab
 log "two cycles done"
-# From the selector, the fifth stop is 閉じる.
-key Tab Tab Tab Tab Tab space
+# From the selector, the sixth stop is 閉じる.
+key Tab Tab Tab Tab Tab Tab space
 await_gone "文字設定"
 await_key CardType 1
 log "文字設定 closed"

@@ -16,6 +16,7 @@ TEST(KeyboardWalk, BackspaceChoosesNothingAndTwoTabCyclesReachEveryControl) {
 
     EXPECT_EQ(readBytes(program + QStringLiteral("/rinova.ini")),
               "[SET]\r\nEdit1Value0=0\r\nEdit1Value2=1\r\nEdit2Value2=1\r\nEdit3Value2=1\r\n"
+              "Numbers=1\r\n"
               "FontName=-1\r\nSashiPrint=1\r\nCardType=1\r\nSashiYuban3=1\r\nSashiYuban4=2\r\n"
               "SashiAdd1=3\r\nSashiAdd2=4\r\nSashiName1=5\r\nSashiName2=6\r\nBikou=8\r\n");
 }

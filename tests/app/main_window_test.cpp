@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QSplitter>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -41,6 +42,27 @@ TEST(FontCheck, NamesEveryFaceNoEntryEqualsExactlyInOrder) {
     // A missing space, another letter width or case is another face.
     const QStringList nearly = {u"@ＭＳ明朝"_qs, u"@MS 明朝"_qs, u"@ｍｓ 明朝"_qs};
     EXPECT_TRUE(app::missingFaces(nearly, kFaces).contains(u"@ＭＳ 明朝"_qs));
+}
+
+TEST(FontCheck, TheMessageNamesThePackageOfEachMissingFaceAfterTheSentence) {
+    EXPECT_EQ(app::missingFontMessage(kFaces, kFaces), QString());
+    EXPECT_EQ(app::missingFontMessage({}, kFaces), QString());
+    EXPECT_EQ(app::missingFontMessage({u"Foo"_qs, u"@ＭＳ 明朝"_qs, u"@ＭＳ ゴシック"_qs}, kFaces),
+              u"@ＤＦ行書体@HG行書体@"
+              u"HG創英角ﾎﾟｯﾌﾟ体はインストールされていませんので正しく印刷できません\n"
+              u"\n代わりのフォントは次のパッケージにあります:\n"
+              u"　@ＤＦ行書体: fonts-aoyagi-kouzan-t\n"
+              u"　@HG行書体: fonts-kouzan-mouhitsu\n"
+              u"　@HG創英角ﾎﾟｯﾌﾟ体: fonts-rocknroll\n"
+              u"\nインストールするには: sudo apt install fonts-aoyagi-kouzan-t "
+              u"fonts-kouzan-mouhitsu fonts-rocknroll"_qs);
+    const QString gothic =
+        app::missingFontMessage({u"Foo"_qs}, {u"@ＭＳ 明朝"_qs, u"ＭＳ ゴシック"_qs});
+    EXPECT_TRUE(gothic.contains(u"@ＭＳ 明朝: fonts-ipaexfont-mincho\n"_qs));
+    EXPECT_TRUE(gothic.endsWith(u"apt install fonts-ipaexfont-mincho fonts-ipaexfont-gothic"_qs));
+    // A face without a substitute keeps the sentence alone.
+    EXPECT_EQ(app::missingFontMessage({u"Foo"_qs}, {u"@Bar"_qs}),
+              u"@Barはインストールされていませんので正しく印刷できません"_qs);
 }
 
 class MainWindowTest : public ::testing::Test {
@@ -133,4 +155,67 @@ TEST_F(MainWindowTest, OpenImportsCancelsAndReportsUnreadableFiles) {
     EXPECT_EQ(prompts.errors[0], u"ファイル "_qs + QDir::cleanPath(missing) + u" は開けません."_qs);
     EXPECT_EQ(form.addressGrid().rowCountWithHeader(), 3);
     EXPECT_EQ(form.previewDraws(), draws);
+}
+
+// The preview keeps the width last set on the splitter (or what the grid leaves at the stated
+// size); the grid takes the rest, down to its narrowest, and a drag is kept in the file.
+TEST_F(MainWindowTest, SplitterKeepsThePreviewWidthAndTheGridTakesTheRest) {
+    constexpr int kStated = -1, kNarrowestGrid = -2; // preview widths that depend on the handle
+    struct Case {
+        const char* stored; // PreviewWidth, or nothing
+        int window, preview;
+    };
+    const Case cases[] = {
+        {nullptr, 742, kStated}, {nullptr, 1400, kStated},       {"300", 742, 300},
+        {"300", 1400, 300},      {"300", 400, kNarrowestGrid},   {"abc", 742, kStated},
+        {"-5", 742, kStated},    {"99999", 742, kNarrowestGrid}, {"100001", 742, kStated},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.stored ? c.stored : "none") + " " + std::to_string(c.window));
+        const std::string written =
+            c.stored ? "[SET]\r\nPreviewWidth=" + std::string(c.stored) + "\r\n" : "";
+        writeBytes(ini(), written);
+        ScriptedPrompts prompts;
+        app::MainWindow form(ini());
+        form.startUp();
+        form.resize(c.window, 484);
+        form.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+        const int h = form.splitter().handleWidth();
+        const int preview = c.preview == kStated          ? 742 - 449 - h
+                            : c.preview == kNarrowestGrid ? c.window - h - 150
+                                                          : c.preview;
+        EXPECT_EQ(form.previewBox().width(), preview);
+        EXPECT_EQ(form.grid().width(), c.window - h - preview);
+        EXPECT_EQ(form.previewBox().height(), form.grid().height());
+        EXPECT_EQ(rinova::testing::readBytes(ini()), written); // nothing written until a drag
+    }
+
+    // A drag with the mouse moves the handle; letting go keeps the place for the next start.
+    writeBytes(ini(), "");
+    int dragged = 0;
+    {
+        ScriptedPrompts prompts;
+        app::MainWindow form(ini());
+        form.startUp();
+        form.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+        QWidget* handle = form.splitter().handle(1);
+        const QPoint middle = handle->rect().center();
+        QTest::mousePress(handle, Qt::LeftButton, {}, middle);
+        QTest::mouseMove(handle, middle - QPoint(100, 0));
+        QTest::mouseRelease(handle, Qt::LeftButton, {}, middle - QPoint(100, 0));
+        dragged = form.previewBox().width();
+        EXPECT_EQ(form.grid().width(), 349);
+        EXPECT_EQ(rinova::testing::readBytes(ini()),
+                  "[SET]\r\nPreviewWidth=" + std::to_string(dragged) + "\r\n");
+        form.resize(1000, 484);
+        EXPECT_EQ(form.previewBox().width(), dragged);
+    }
+    ScriptedPrompts prompts;
+    app::MainWindow again(ini());
+    again.startUp();
+    again.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&again));
+    EXPECT_EQ(again.previewBox().width(), dragged);
 }

@@ -2,6 +2,7 @@
 // set and announces another one; a stopped job never reaches the queue; only printers that the
 // print service lists are printed on.
 #include "app/print_command.h"
+#include "drawing/recording_canvas.h"
 #include "printing/card_job.h"
 #include "printing/paper.h"
 #include "printing/printer_surface.h"
@@ -78,6 +79,50 @@ TEST(Queue, PrintUsesTheQueuesOwnPaperAndAStoppedJobNeverArrives) {
         });
     EXPECT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(jobsEver(), before);
+}
+
+// The card's corner lands on the sheet's corner to a hundredth of a millimetre: on a driver's
+// postcard in whole points (283 x 420 pt), where the toolkit's page of 284 x 419 pt was centred
+// 0.18 mm off, and on A4 with the driver's margins.
+TEST(Queue, CardCornerLandsOnTheSheetCorner) {
+    testing::PrivateScheduler cups(QStringLiteral("CornerQueue"));
+    RINOVA_REQUIRE_SCHEDULER(cups);
+    drawing::RecordingCanvas canvas;
+    canvas.setBrushColor(drawing::kBlack);
+    // Squares of 2 mm with their centres at (11, 11) and (89, 137) mm.
+    canvas.rectangle(100, -100, 120, -120);
+    canvas.rectangle(880, -1360, 900, -1380);
+    const drawing::CardPicture squares = canvas.takePicture();
+
+    const struct {
+        const char* paper;
+        QSizeF sheet;
+    } cases[] = {{"Custom.283x420", {283, 420}}, {"A4", {595, 842}}};
+    int printed = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.paper);
+        ASSERT_EQ(testing::runProgram(u"lpadmin"_qs, {u"-p"_qs, cups.queue(), u"-o"_qs,
+                                                      u"PageSize="_qs + QString::fromUtf8(c.paper)})
+                      .exitCode,
+                  0);
+        printing::PrinterSurface surface(
+            [&] { return printing::printerFor(QPrinterInfo::printerInfo(cups.queue())); });
+        surface.beginDoc();
+        surface.playCard(squares);
+        surface.endDoc();
+        const QStringList pdfs = cups.printedPdfs();
+        ASSERT_EQ(pdfs.size(), ++printed);
+        const QSizeF sheet = testing::pdfPageSizePt(pdfs.last());
+        EXPECT_NEAR(sheet.width(), c.sheet.width(), 0.01);
+        EXPECT_NEAR(sheet.height(), c.sheet.height(), 0.01);
+        for (const QPointF centre : {QPointF(11, 11), QPointF(89, 137)}) {
+            const std::optional<QPointF> ink = testing::pdfInkCentreMm(
+                pdfs.last(), 1, QRectF(centre - QPointF(2, 2), QSizeF(4, 4)));
+            ASSERT_TRUE(ink);
+            EXPECT_NEAR(ink->x(), centre.x(), 0.03);
+            EXPECT_NEAR(ink->y(), centre.y(), 0.03);
+        }
+    }
 }
 
 // A queue, or an instance of one, is printed on when the print service lists it, in any letter

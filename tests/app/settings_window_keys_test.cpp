@@ -76,8 +76,8 @@ TEST_F(SettingsKeys, TabVisitsEveryControlInOrderCycleAfterCycle) {
     auto stops = [&] {
         std::vector<QWidget*> s = {c().elementCombo,      c().xSpin->lineEdit(),
                                    c().ySpin->lineEdit(), c().sizeSpin->lineEdit(),
-                                   c().faceCombo,         c().closeButton,
-                                   c().printSenderCheck};
+                                   c().faceCombo,         c().numbersCombo,
+                                   c().closeButton,       c().printSenderCheck};
         for (QWidget* e : c().senderEdits())
             s.push_back(e);
         // The card type is one stop: the button that is checked.

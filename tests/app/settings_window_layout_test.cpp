@@ -1,5 +1,6 @@
 // The window's frame, font, control placement and tab order, and a look at it on a real screen
 // (RINOVA_SCREENSHOT=path.png saves what the screen shows).
+#include "drawing/fonts.h"
 #include "tests/app/settings_window_fixture.h"
 
 #include <QFontInfo>
@@ -45,6 +46,7 @@ TEST_F(SettingsWindowTest, ControlsSitWhereTheyBelong) {
         {c().ySpin, c().recipientGroup, {160, 36, 49, 21}},
         {c().sizeSpin, c().recipientGroup, {224, 36, 49, 21}},
         {c().faceCombo, c().recipientGroup, {16, 101, 137, 20}},
+        {c().numbersCombo, c().recipientGroup, {168, 101, 120, 20}},
         {c().closeButton, form.get(), {135, 432, 75, 25}},
         {c().senderGroup, form.get(), {21, 160, 300, 257}},
         {c().printSenderCheck, c().senderGroup, {16, 24, 105, 17}},
@@ -70,6 +72,7 @@ TEST_F(SettingsWindowTest, ControlsSitWhereTheyBelong) {
         {labelOf(u"上下"_qs), u"上下"_qs, {168, 16}},
         {labelOf(u"大きさ"_qs), u"大きさ"_qs, {232, 16}},
         {labelOf(u"フォント変更"_qs), u"フォント変更"_qs, {16, 80}},
+        {labelOf(u"住所の数字"_qs), u"住所の数字"_qs, {168, 80}},
         {labelOf(u"〒"_qs), u"〒"_qs, {8, 66}},
         {labelOf(u"-"_qs), u"-"_qs, {72, 64}},
         {labelOf(u"住所1"_qs), u"住所1"_qs, {8, 99}},
@@ -93,6 +96,16 @@ TEST_F(SettingsWindowTest, ControlsSitWhereTheyBelong) {
     EXPECT_EQ(c().elementCombo->count(), 3);
     EXPECT_EQ(c().faceCombo->itemText(1), u"@ＭＳ 明朝"_qs);
     EXPECT_EQ(c().faceCombo->itemText(4), u"@HG創英角ﾎﾟｯﾌﾟ体"_qs);
+    // Each face names the font it is drawn with; the list names its chosen face's.
+    for (int i = 0; i < 5; ++i) {
+        const QString tip = c().faceCombo->itemData(i, Qt::ToolTipRole).toString();
+        EXPECT_TRUE(tip.startsWith(u"使用フォント: "_qs +
+                                   drawing::fontSetFor(c().faceCombo->itemText(i)).primary.family))
+            << tip.toStdString();
+        c().faceCombo->setCurrentIndex(i);
+        EXPECT_EQ(c().faceCombo->toolTip(), tip);
+    }
+    c().faceCombo->setCurrentIndex(0);
     const std::pair<widgets::ByteLimitedEdit*, int> limits[] = {
         {c().senderPostal1, 0},   {c().senderPostal2, 0}, {c().senderAddress1, 40},
         {c().senderAddress2, 26}, {c().senderName1, 14},  {c().senderName2, 14},
@@ -112,10 +125,12 @@ TEST_F(SettingsWindowTest, ControlsSitWhereTheyBelong) {
 TEST_F(SettingsWindowTest, TabOrder) {
     start();
     const std::vector<QWidget*> expected = {
-        c().elementCombo,  c().xSpin->lineEdit(), c().ySpin->lineEdit(), c().sizeSpin->lineEdit(),
-        c().faceCombo,     c().closeButton,       c().printSenderCheck,  c().senderPostal1,
-        c().senderPostal2, c().senderAddress1,    c().senderAddress2,    c().senderName1,
-        c().senderName2,   c().senderRemark,      c().cardTypeRadios[0], c().cardTypeRadios[1]};
+        c().elementCombo,         c().xSpin->lineEdit(), c().ySpin->lineEdit(),
+        c().sizeSpin->lineEdit(), c().faceCombo,         c().numbersCombo,
+        c().closeButton,          c().printSenderCheck,  c().senderPostal1,
+        c().senderPostal2,        c().senderAddress1,    c().senderAddress2,
+        c().senderName1,          c().senderName2,       c().senderRemark,
+        c().cardTypeRadios[0],    c().cardTypeRadios[1]};
     std::vector<QWidget*> chain;
     QWidget* w = c().elementCombo;
     do {

@@ -63,8 +63,10 @@ TEST_F(SettingsWindowTest, ChoicesFromTheFileAndUnknownCodesStoredAsDefaults) {
                    {"SashiPrint", "2"},
                    {"CardType", "1"},
                    {"SashiAdd1", sjis(u"東京都千代田区")},
-                   {"Bikou", "x"}}));
+                   {"Bikou", "x"},
+                   {"Numbers", "2"}}));
     EXPECT_EQ(c().faceCombo->currentText(), u"@HG創英角ﾎﾟｯﾌﾟ体"_qs);
+    EXPECT_EQ(c().numbersCombo->currentIndex(), 2);
     EXPECT_FALSE(choices().printSender);
     EXPECT_EQ(choices().cardType, 1);
     EXPECT_EQ(c().senderAddress1->text(), u"東京都千代田区"_qs);
@@ -76,6 +78,7 @@ TEST_F(SettingsWindowTest, ChoicesFromTheFileAndUnknownCodesStoredAsDefaults) {
                                {"CardType", "1"},
                                {"SashiAdd1", sjis(u"東京都千代田区")},
                                {"Bikou", "x"},
+                               {"Numbers", "2"},
                                {"SashiYuban3", ""},
                                {"SashiYuban4", ""},
                                {"SashiAdd2", ""},
@@ -190,6 +193,12 @@ TEST_F(SettingsWindowTest, ChoicesRedrawAndWaitForCloseToBeStored) {
     EXPECT_EQ(choices().cardType, 1);
     EXPECT_EQ(choices().fontIndex, 2);
     EXPECT_EQ(choices().senderTexts[0], "100");
+
+    // How the digits stand is kept at once, chosen by key as by mouse.
+    c().numbersCombo->setFocus();
+    QTest::keyClick(c().numbersCombo, Qt::Key_Down);
+    EXPECT_EQ(redraws, 4);
+    EXPECT_EQ(file(), iniText({{"Numbers", "1"}}));
 }
 
 } // namespace

@@ -156,7 +156,11 @@ click "$settings" 100 330
 xdotool type --delay 30 "Rinova Taro"
 click "$settings" 100 362
 xdotool type --delay 60 "見本花子"
+# The window keeps these choices until it closes, so there is no file to wait on: on a busy
+# machine clicks that followed the typing at once were lost, so each waits for the screen to rest.
+settle
 click "$settings" 45 192
+settle
 click "$settings" 188 218
 settle
 shot 06-settings-changed

@@ -26,6 +26,7 @@ using testing::isGuideRed;
 using testing::readBytes;
 using testing::runSession;
 using testing::sjis;
+using testing::xvfbRun;
 
 constexpr int kDpi = 100;
 constexpr double kPxPerMm = kDpi / 25.4;
@@ -86,10 +87,8 @@ protected:
     // The walk-through script on a screen of its own; its output goes to `log`.
     int walk(QString* log) {
         return runSession(QStringLiteral("xvfb-run"),
-                          {QStringLiteral("-a"), QStringLiteral("-s"),
-                           QStringLiteral("-screen 0 1280x1024x24"), QStringLiteral("bash"),
-                           sourcePath("tests/app/walkthrough.sh"), exeDir, shots},
-                          150000, log);
+                          xvfbRun({sourcePath("tests/app/walkthrough.sh"), exeDir, shots}), 150000,
+                          log);
     }
 
     // The program prints to this scheduler's default queue: CUPS_SERVER reaches it through

@@ -1,8 +1,10 @@
 // The recorded card: what is drawn, where, with which font, in which order.
+#include "card/card_geometry.h"
 #include "card/card_renderer.h"
 #include "card/to_vertical_text.h"
 #include "drawing/fonts.h"
 
+#include "tests/support/print_helpers.h"
 #include "tests/support/test_support.h"
 #include "text/cp932.h"
 
@@ -42,11 +44,20 @@ std::vector<TextOp> textsAtY(const CardPicture& p, std::int32_t y) {
     return out;
 }
 
-// Postal code characters: (x, text) pairs at y -122.
+// The box a character's cell starts in (its ink is centred in the box, so the cell starts in
+// the box's left part); -1 for none.
+int boxAt(std::int32_t x, const std::array<card::Box, 7>& boxes) {
+    for (std::size_t i = 0; i < boxes.size(); ++i)
+        if (x >= boxes[i].x1 && x < boxes[i].x2) return static_cast<int>(i);
+    return -1;
+}
+
+// The recipient's postal code: upright texts of height 70, as (box, text) pairs.
 std::vector<std::pair<int, QString>> postal(const CardPicture& p) {
     std::vector<std::pair<int, QString>> out;
-    for (const TextOp& t : textsAtY(p, -122))
-        out.emplace_back(t.x, t.text);
+    for (const TextOp& t : opsOf<TextOp>(p))
+        if (!t.font.isVertical() && t.font.height == 70)
+            out.emplace_back(boxAt(t.x, card::kRecipientBoxes), t.text);
     return out;
 }
 
@@ -99,8 +110,8 @@ TEST(CardRenderer, PreviewStartsWithWhiteBackgroundThenUprightPostalFont) {
 }
 
 TEST(CardRenderer, PostalCodeDigitsGoAroundABlank) {
-    const Pairs seven = {{455, "1"}, {525, "2"}, {595, "3"}, {595, " "},
-                         {665, "4"}, {735, "5"}, {805, "6"}, {875, "7"}};
+    const Pairs seven = {{0, "1"}, {1, "2"}, {2, "3"}, {2, " "},
+                         {3, "4"}, {4, "5"}, {5, "6"}, {6, "7"}};
     CardInputs in = inputs();
     in.postalCode = "1234567";
     EXPECT_EQ(postal(renderCard(in)), seven);
@@ -108,16 +119,53 @@ TEST(CardRenderer, PostalCodeDigitsGoAroundABlank) {
     EXPECT_EQ(postal(renderCard(in)), seven);
 
     in.postalCode = "12";
-    EXPECT_EQ(postal(renderCard(in)),
-              (Pairs{{455, "1"}, {525, "2"}, {595, " "}, {595, "1"}, {665, "2"}}));
+    EXPECT_EQ(postal(renderCard(in)), (Pairs{{0, "1"}, {1, "2"}, {2, " "}, {2, "1"}, {3, "2"}}));
     in.postalCode = " ";
-    EXPECT_EQ(postal(renderCard(in)), (Pairs{{455, " "}, {525, " "}, {595, " "}}));
+    EXPECT_EQ(postal(renderCard(in)), (Pairs{{0, " "}, {1, " "}, {2, " "}}));
     in.postalCode = "";
-    EXPECT_EQ(postal(renderCard(in)), (Pairs{{455, " "}}));
+    EXPECT_EQ(postal(renderCard(in)), (Pairs{{0, " "}}));
 
     // Full-width digits are digits: never cut into a stray byte.
     in.postalCode = sjis(u"１２３４５６７");
     EXPECT_EQ(postal(renderCard(in)), seven);
+}
+
+// On the card as the printer gets it, the ink of every postal-code character is centred in its
+// box, across and down, in every face and in both card types' sender boxes (the advance put the
+// recipient's digits up to 1.1 mm right of the middle and 0.55 mm low).
+TEST(CardRenderer, PostalCodesSitInTheMiddleOfTheirBoxes) {
+    constexpr double kPxPerMm = 40;
+    constexpr double kToleranceMm = 0.15;
+    auto expectCentred = [&](const QImage& card, const std::array<card::Box, 7>& boxes) {
+        for (const card::Box& b : boxes) {
+            SCOPED_TRACE(b.x1);
+            const QRectF mm(QPointF(b.x1 / 10.0, -b.top / 10.0),
+                            QPointF(b.x2 / 10.0, -b.bottom / 10.0));
+            const QRect area(
+                QPoint(int(mm.left() * kPxPerMm) + 1, int(mm.top() * kPxPerMm) + 1),
+                QPoint(int(mm.right() * kPxPerMm) - 1, int(mm.bottom() * kPxPerMm) - 1));
+            const QRect ink = rinova::testing::inkBox(card, area);
+            ASSERT_FALSE(ink.isNull());
+            const QPointF centre = QRectF(ink).adjusted(0, 0, 1, 1).center() / kPxPerMm;
+            EXPECT_NEAR(centre.x(), mm.center().x(), kToleranceMm);
+            EXPECT_NEAR(centre.y(), mm.center().y(), kToleranceMm);
+        }
+    };
+    for (int face = 0; face < 5; ++face)
+        for (int cardType : {0, 1}) {
+            SCOPED_TRACE(face * 10 + cardType);
+            CardInputs in = inputs();
+            in.target = Target::Printer;
+            in.faceIndex = face;
+            in.cardType = cardType;
+            in.postalCode = "4567890";
+            in.printSender = true;
+            in.sender[0] = "123";
+            in.sender[1] = "7890";
+            const QImage card = rinova::testing::cardImage(renderCard(in), kPxPerMm);
+            expectCentred(card, card::kRecipientBoxes);
+            expectCentred(card, card::senderCells(cardType));
+        }
 }
 
 TEST(CardRenderer, AddressLinesAreConvertedAtTheirLayoutPlaces) {
@@ -238,7 +286,6 @@ TEST(CardRenderer, SenderBlockForEachCardType) {
     for (int cardType : {0, 1, -1, 7}) {
         SCOPED_TRACE(cardType);
         const std::int32_t o = cardType == 0 ? 0 : -150;
-        const std::int32_t b = cardType == 0 ? 60 : 70;
         const CardPicture p = renderCard(withSender(cardType));
         const std::vector<TextOp> texts = opsOf<TextOp>(p);
         // After the postal code (one blank) and the address lines: the sender texts drawn as
@@ -261,11 +308,11 @@ TEST(CardRenderer, SenderBlockForEachCardType) {
             EXPECT_EQ(std::make_pair(t.x, t.y), std::make_pair(block[i].x, block[i].y));
             EXPECT_EQ(t.font, vertical(block[i].height, u"@ＤＦ行書体"));
         }
+        const std::array<card::Box, 7> cells = card::senderCells(cardType);
         for (int i = 0; i < 7; ++i) {
             const TextOp& t = texts[8 + static_cast<std::size_t>(i)];
             EXPECT_EQ(t.text, QString(QChar(u'1' + i)));
-            EXPECT_EQ(t.x, 40 * i + (i < 3 ? b : b + 10));
-            EXPECT_EQ(t.y, o - 1230);
+            EXPECT_EQ(boxAt(t.x, cells), i);
             EXPECT_EQ(t.font.height, 40);
             EXPECT_EQ(t.font.escapement, 0);
             EXPECT_EQ(t.font.outPrecision, 0);
@@ -279,21 +326,55 @@ TEST(CardRenderer, SenderBlockForEachCardType) {
     EXPECT_EQ(opsOf<TextOp>(renderCard(off)).size(), 1u + 2u);
 }
 
+TEST(CardRenderer, NumberStyleSetsTheAddressLinesAndSenderLinesButNoName) {
+    const struct {
+        card::NumberStyle style;
+        const char16_t *address, *sender, *name2;
+        bool pairs;
+    } cases[] = {
+        {card::NumberStyle::Kanji, u"芝公園四-二-八 一０番", u"大阪府大阪市北区1-1", u"二郎 様",
+         false},
+        {card::NumberStyle::KanjiZero, u"芝公園四-二-八 一〇番", u"大阪府大阪市北区一-一",
+         u"二郎 様", false},
+        {card::NumberStyle::Upright, u"芝公園4-2-8 10番", u"大阪府大阪市北区1-1", u"二郎 様", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.style));
+        CardInputs in = withSender(0);
+        in.numbers = c.style;
+        in.name1 = "1";
+        in.name2 = "2" + sjis(u"郎");
+        in.address1 = sjis(u"芝公園4-2-8 10番");
+        const CardPicture p = renderCard(in);
+        const TextOp* address = findText(p, QString::fromUtf16(c.address));
+        const TextOp* sender = findText(p, QString::fromUtf16(c.sender));
+        const TextOp* name2 = findText(p, QString::fromUtf16(c.name2));
+        ASSERT_NE(address, nullptr);
+        ASSERT_NE(sender, nullptr);
+        ASSERT_NE(name2, nullptr);
+        EXPECT_NE(findText(p, QString::fromUtf16(u"1 様")), nullptr);
+        EXPECT_EQ(address->digitPairs, c.pairs);
+        EXPECT_EQ(sender->digitPairs, c.pairs);
+        EXPECT_FALSE(name2->digitPairs);
+    }
+}
+
 TEST(CardRenderer, SenderPostalCodeIsPlacedByItsIndexInTheJoinedText) {
     CardInputs in = withSender(0);
     in.sender[0] = "12";
     in.sender[1] = "34567";
-    const std::vector<TextOp> digits = textsAtY(renderCard(in), -1230);
-    ASSERT_EQ(digits.size(), 7u);
-    EXPECT_EQ(digits[2].text, "3");
-    EXPECT_EQ(digits[2].x, 140);
-    EXPECT_EQ(digits[3].text, "4");
-    EXPECT_EQ(digits[3].x, 190);
+    std::vector<TextOp> digits;
+    for (const TextOp& t : opsOf<TextOp>(renderCard(in)))
+        if (!t.font.isVertical()) digits.push_back(t);
+    ASSERT_EQ(digits.size(), 1u + 7u); // the recipient's blank, then the sender's code
+    EXPECT_EQ(digits[3].text, "3");
+    EXPECT_EQ(boxAt(digits[3].x, card::senderCells(0)), 2);
+    EXPECT_EQ(digits[4].text, "4");
+    EXPECT_EQ(boxAt(digits[4].x, card::senderCells(0)), 3);
 
     // Nothing typed: no digits at all, yet the block's texts are drawn (empty).
     in.sender = {};
     const CardPicture p = renderCard(in);
-    EXPECT_TRUE(textsAtY(p, -1230).empty());
     EXPECT_EQ(opsOf<TextOp>(p).size(), 1u + 2u + 5u);
 }
 
@@ -306,7 +387,7 @@ TEST(CardRenderer, FaceIndexOutsideTheListLeavesTheFaceEmpty) {
         const std::string face = (index >= 0 && index < 5) ? sjis(faces[index]) : std::string();
         const CardPicture p = renderCard(in);
         for (const TextOp& t : opsOf<TextOp>(p)) {
-            if (t.y == -122) continue; // the postal code keeps the canvas's own face
+            if (!t.font.isVertical() && t.font.height == 70) continue; // the canvas's own face
             EXPECT_EQ(t.font.face(), face) << index << " " << t.text.toStdString();
         }
         if (index >= 0 && index < 5) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+using rinova::card::NumberStyle;
 using rinova::card::toVerticalText;
 
 namespace {
@@ -13,6 +14,34 @@ TEST(ToVerticalText, DigitsBecomeKanjiAndZeroStaysFullWidth) {
     EXPECT_EQ(toVerticalText(u"10"), QStringView(u"一０"));
     EXPECT_EQ(toVerticalText(u"305"), QStringView(u"三０五"));
     EXPECT_EQ(toVerticalText(u""), QString());
+}
+
+TEST(ToVerticalText, DigitsStandInTheChosenStyleHalfAndFullWidthAlike) {
+    // Kanji is the conversion above; the others take full-width digits as half-width ones.
+    // Upright leaves numbers of one or two digits half-width for their one cell, and sets
+    // longer ones a full-width digit a cell.
+    const struct {
+        const char16_t* in;
+        const char16_t *kanji, *kanjiZero, *upright;
+    } cases[] = {
+        {u"芝公園4-2-8 10番20号", u"芝公園四-二-八 一０番二０号", u"芝公園四-二-八 一〇番二〇号",
+         u"芝公園4-2-8 10番20号"},
+        {u"１２０３号室", u"１２０３号室", u"一二〇三号室", u"１２０３号室"},
+        {u"1203号室", u"一二０三号室", u"一二〇三号室", u"１２０３号室"},
+        {u"１0番Ｂ棟b", u"１０番Ｂ棟Ｂ", u"一〇番Ｂ棟Ｂ", u"10番Ｂ棟Ｂ"},
+        {u"0", u"０", u"〇", u"0"},
+        {u"〇一", u"〇一", u"〇一", u"〇一"},
+        {u"", u"", u"", u""},
+    };
+    for (const auto& c : cases) {
+        const QString in = QString::fromUtf16(c.in);
+        EXPECT_EQ(toVerticalText(in, NumberStyle::Kanji), QStringView(c.kanji)) << in.toStdString();
+        EXPECT_EQ(toVerticalText(in, NumberStyle::Kanji), toVerticalText(in));
+        EXPECT_EQ(toVerticalText(in, NumberStyle::KanjiZero), QStringView(c.kanjiZero))
+            << in.toStdString();
+        EXPECT_EQ(toVerticalText(in, NumberStyle::Upright), QStringView(c.upright))
+            << in.toStdString();
+    }
 }
 
 TEST(ToVerticalText, BothLetterCasesBecomeFullWidthCapitals) {

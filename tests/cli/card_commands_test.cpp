@@ -1,7 +1,9 @@
 // rinova-cli card and png, run as a user runs them, on the sample address file.
+#include "drawing/fonts.h"
 #include "drawing/playback.h"
 #include "tests/support/test_support.h"
 
+#include <QFileInfo>
 #include <QImage>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -68,13 +70,16 @@ TEST_F(CardCommand, ListsTheSampleRowInDrawingOrder) {
     EXPECT_EQ(ops[0], QJsonDocument::fromJson(R"({"op":"rect","x1":0,"y1":0,"x2":1000,
         "y2":-1480,"pen":"#000000","fill":"#ffffff"})")
                           .object());
-    // 123-4567: digits in the seven boxes, the blank included.
-    const int xs[] = {455, 525, 595, 595, 665, 735, 805, 875};
+    // 123-4567: digits in the seven boxes, the blank included, each cell starting in its box.
+    const int boxes[][2] = {{437, 500}, {508, 569}, {577, 637}, {577, 637},
+                            {652, 712}, {720, 780}, {789, 849}, {857, 916}};
     const char* chars[] = {"1", "2", "3", " ", "4", "5", "6", "7"};
     for (int i = 0; i < 8; ++i) {
         const QJsonObject& o = ops[static_cast<std::size_t>(1 + i)];
-        EXPECT_EQ(o["x"].toInt(), xs[i]);
-        EXPECT_EQ(o["y"].toInt(), -122);
+        EXPECT_GE(o["x"].toInt(), boxes[i][0]);
+        EXPECT_LT(o["x"].toInt(), boxes[i][1]);
+        EXPECT_LT(o["y"].toInt(), -110);
+        EXPECT_GT(o["y"].toInt(), -195 + 70);
         EXPECT_EQ(o["text"].toString(), QLatin1String(chars[i]));
         EXPECT_EQ(o["face"].toString(), QString::fromUtf16(u"ＭＳ Ｐゴシック"));
         EXPECT_EQ(o["height"].toInt(), 70);
@@ -144,7 +149,10 @@ TEST_F(CardCommand, SettingsWindowChoicesComeFromTheIni) {
     EXPECT_EQ((*remark)["height"].toInt(), 22);
     int digits = 0;
     for (const QJsonObject& o : ops)
-        if (o["op"] == "text" && o["y"].toInt() == -1380) {
+        if (o["op"] == "text" && o["height"].toInt() == 40 && !o["vertical"].toBool()) {
+            // In the official postcard's sender boxes, 136.3 to 142.9 mm down.
+            EXPECT_LT(o["y"].toInt(), -1363);
+            EXPECT_GT(o["y"].toInt(), -1429 + 40);
             EXPECT_EQ(o["face"].toString(), QString::fromUtf16(u"@HG行書体"));
             EXPECT_FALSE(o["vertical"].toBool());
             ++digits;
@@ -250,3 +258,50 @@ TEST_F(CardCommand, PngIsThePreviewAtTheGivenWidth) {
 }
 
 } // namespace
+
+// fonts: one line a face, the font it is drawn with; with a face and its substitute missing,
+// the font that stands in and the package that brings the substitute.
+TEST(FontsCommand, NamesTheFontEachFaceIsDrawnWithAndWhatToInstall) {
+    QTemporaryDir dir;
+    const QString onlyGothic = dir.filePath(QStringLiteral("fonts.conf"));
+    writeBytes(onlyGothic, "<?xml version=\"1.0\"?><fontconfig>"
+                           "<dir>/usr/share/fonts/opentype/ipaexfont-gothic</dir><cachedir>" +
+                               dir.filePath(QStringLiteral("cache")).toStdString() +
+                               "</cachedir></fontconfig>");
+    const struct {
+        QString config; // FONTCONFIG_FILE, or the machine's
+        QStringList families, packages;
+    } cases[] = {
+        {{},
+         {"AoyagiKouzanFontT", "IPAexMincho", "IPAexGothic", "KouzanBrushFontGyousyo",
+          "RocknRoll One"},
+         {"", "", "", "", ""}},
+        {onlyGothic,
+         {"IPAexGothic", "IPAexGothic", "IPAexGothic", "IPAexGothic", "IPAexGothic"},
+         {"fonts-aoyagi-kouzan-t", "fonts-ipaexfont-mincho", "", "fonts-kouzan-mouhitsu",
+          "fonts-rocknroll"}},
+    };
+    const QByteArray saved = qgetenv("FONTCONFIG_FILE");
+    for (const auto& c : cases) {
+        if (c.config.isEmpty())
+            qunsetenv("FONTCONFIG_FILE");
+        else
+            qputenv("FONTCONFIG_FILE", c.config.toLocal8Bit());
+        const CliRun r = runCli({"fonts"});
+        saved.isNull() ? qunsetenv("FONTCONFIG_FILE") : qputenv("FONTCONFIG_FILE", saved);
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        const QStringList lines = QString::fromUtf8(r.out).split('\n', Qt::SkipEmptyParts);
+        ASSERT_EQ(lines.size(), 5);
+        for (int i = 0; i < 5; ++i) {
+            const QStringList cells = lines[i].split('\t');
+            ASSERT_EQ(cells.size(), 3) << lines[i].toStdString();
+            EXPECT_EQ(cells[0], QString::number(i));
+            EXPECT_EQ(cells[1], QString::fromUtf16(rinova::drawing::VerticalFaces[i]));
+            EXPECT_TRUE(cells[2].startsWith(c.families[i] + " (/")) << lines[i].toStdString();
+            const QString file = cells[2].section(" (", 1).section(')', 0, 0);
+            EXPECT_TRUE(QFileInfo(file).isFile()) << lines[i].toStdString();
+            EXPECT_EQ(cells[2].contains("をインストールしてください"), !c.packages[i].isEmpty());
+            EXPECT_TRUE(cells[2].contains(c.packages[i])) << lines[i].toStdString();
+        }
+    }
+}

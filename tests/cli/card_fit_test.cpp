@@ -27,7 +27,8 @@ std::string settings(int face, int cardType, bool sender) {
 
 TEST(CardFit, ListingBeforeFittingStaysWithEndAndAdvanceAddedToColumns) {
     // The listing of the sample file as the release before fitting printed it (SHA-256, first
-    // 16 hex digits), for three choices of face, card type and sender block.
+    // 16 hex digits), for three choices of face, card type and sender block; without the postal
+    // codes' upright digits, which are now centred in their boxes by their ink.
     struct Case {
         int face, cardType;
         bool sender;
@@ -35,14 +36,14 @@ TEST(CardFit, ListingBeforeFittingStaysWithEndAndAdvanceAddedToColumns) {
     };
     const Case cases[] = {
         {1, 0, true,
-         "ca38bcaa53ee1531 9fd56055750ef306 d9527780602eb7cf 081b6fd4e27ef4d7 12784d324547d131 "
-         "384235c4d24b8d80"},
+         "39a13dfdc787e252 4fc40106246e183d 47205fd8f89a89fa 22a901c6a7454462 f9a868255e5d9599 "
+         "925f96901146b15d"},
         {4, 1, false,
-         "146402668e7fabd5 c3920ccf0f5297e9 cfa8d1b145163530 2bff0a5e9e5faeea ca3db15529aaf2b6 "
-         "ee27b703a896e2f3"},
+         "519ad30dfac85a44 5e9417a4d39a407f a15ebe81965c4228 7dfc7707136801fd 0d1c6dd53307d1c2 "
+         "33a21f1e2332f283"},
         {0, 0, false,
-         "b5c6f0698cfc74b6 dcce8b4b6db1f066 3d0d8b4cee0c8e23 9e569f2847982675 a88231fbbd4c9480 "
-         "2c9efdbf2f56a4f8"},
+         "9a5983a7a77c5aff 643d33af23c530a9 b82cf88101d77e1e e3e61db6b7f27da6 dc9e6556290fe009 "
+         "7455f2007bf04e1c"},
     };
     const QRegularExpression added(QStringLiteral(R"(,"end":-?\d+,"advance":\d+\}$)"));
     QTemporaryDir dir;
@@ -67,18 +68,23 @@ TEST(CardFit, ListingBeforeFittingStaysWithEndAndAdvanceAddedToColumns) {
                     compressed |= o.contains("advance") && o["advance"] != o["height"];
                     if (o["vertical"].toBool() && o["x"].toInt() > 300 && c.cardType == 0)
                         outside += o["end"].toInt() < (o["x"].toInt() > 730 ? -1250 : -1290);
+                    if (o["op"] == QLatin1String("text") && !o["vertical"].toBool()) continue;
                     before += QString(text).replace(added, QStringLiteral("}")).toUtf8() + '\n';
                 }
                 const QByteArray digest =
                     QCryptographicHash::hash(before, QCryptographicHash::Sha256).toHex().left(16);
                 // Row 3 starts name 2 in the postal-code boxes: fitting moves both names down.
-                // Rows 2 and 5 run into the New Year card's lottery area: set tighter.
+                // Rows 2 and 5 run into the New Year card's lottery area: set tighter, and
+                // smaller where the full-cell dash of 5-18 stops the pitch.
                 const bool fit = *fitText == '1';
                 const bool longRow = c.cardType == 0 && (row == 2 || row == 5);
                 const std::string where = "face " + std::to_string(c.face) + " row " +
                                           std::to_string(row) + " FitText=" + fitText;
-                EXPECT_EQ(digest == QByteArray(c.digests).split(' ')[row - 1], !(fit && row == 3))
-                    << where;
+                if (!(fit && longRow)) {
+                    EXPECT_EQ(digest == QByteArray(c.digests).split(' ')[row - 1],
+                              !(fit && row == 3))
+                        << where;
+                }
                 EXPECT_EQ(compressed, fit && longRow) << where;
                 EXPECT_EQ(outside > 0, !fit && longRow) << where;
             }

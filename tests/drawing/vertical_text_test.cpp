@@ -213,17 +213,73 @@ TEST(VerticalText, ColumnsUseTheFacesVerticalForms) {
     }
 }
 
-TEST(VerticalText, FacesWithoutVerticalFormsTurnBarsAndBrackets) {
-    // A horizontal bar turned into a column: its ink is taller than wide.
+TEST(VerticalText, EveryDashStandsUprightInAFullCellOfEveryFace) {
+    // Hyphens, minus signs, dashes, long-vowel marks and wave dashes between two kanji: each
+    // stands as a stroke down its cell (two for the two-em dash), by the face's vertical glyph,
+    // its turned horizontal one, or a bar where none of the faces has it (U+2053). A half-width
+    // hyphen among full-width text takes a full cell; inside a half-width run it turns with it.
+    const double cell = 100;
+    const struct {
+        char16_t c;
+        int cells;
+    } dashes[] = {{u'-', 1},      {u'\uFF0D', 1}, {u'\u2010', 1}, {u'\u2011', 1},
+                  {u'\u2012', 1}, {u'\u2013', 1}, {u'\u2014', 1}, {u'\u2015', 1},
+                  {u'\u2212', 1}, {u'\u30FC', 1}, {u'\u301C', 1}, {u'\uFF5E', 1},
+                  {u'\u2500', 1}, {u'\u2501', 1}, {u'\u2E3A', 2}, {u'\u2053', 1}};
+    for (const char16_t* face : kFaces) {
+        for (const auto& d : dashes) {
+            SCOPED_TRACE(QString::fromUtf16(face).toStdString() + " U+" +
+                         QString::number(d.c, 16).toStdString());
+            const TextLayout lay =
+                layoutColumn(QStringLiteral(u"一") + QChar(d.c) + QStringLiteral(u"二"),
+                             QString::fromUtf16(face), cell);
+            EXPECT_NEAR(lay.advance, (2 + d.cells) * cell, 0.1 * cell);
+            const QImage image = render(lay, QSize(300, 500), QPointF(200, 50));
+            const Ink ink = inkIn(image, QRect(100, 50 + int(cell) + 2, 100, int(cell) - 4));
+            ASSERT_TRUE(ink.any());
+            EXPECT_GT(ink.bottom - ink.top, 2 * (ink.right - ink.left + 1));
+            EXPECT_GT(ink.bottom - ink.top, cell / 4);
+        }
+    }
+    const TextLayout run = layoutColumn(QStringLiteral(u"一1-2二"), kMincho, cell);
+    ASSERT_EQ(run.runs.size(), 3u);
+    EXPECT_TRUE(run.runs[1].rotated);
+    EXPECT_LT(run.advance, 4 * cell);
+}
+
+TEST(VerticalText, NumbersOfOneOrTwoDigitsStandSideBySideInOneCell) {
+    // 10 and 2 each fill one upright cell; 123 is no pair and turns as any half-width run; the
+    // hyphen between pairs is a full-cell dash.
+    const double cell = 100;
     for (const char16_t* face : kFaces) {
         SCOPED_TRACE(QString::fromUtf16(face).toStdString());
-        for (const char16_t c : {u'ー', u'―'}) {
-            const TextLayout lay = layoutColumn(QString(QChar(c)), QString::fromUtf16(face), 100);
-            const Ink ink =
-                inkIn(render(lay, QSize(300, 300), QPointF(200, 50)), QRect(0, 0, 300, 300));
+        const QString f = QString::fromUtf16(face);
+        const QString text = QStringLiteral(u"一10-2番123");
+        const TextLayout lay = layoutColumn(text, f, cell, 1, true);
+        EXPECT_NEAR(lay.advance,
+                    4 * cell + layoutColumn(QStringLiteral(u"－"), f, cell).advance +
+                        layoutColumn(QStringLiteral("123"), f, cell).advance,
+                    0.01);
+        EXPECT_EQ(measureColumn(text, f, cell, 0, false, true).length, lay.advance);
+        const QImage image = render(lay, QSize(300, 800), QPointF(200, 50));
+        for (int i : {1, 3}) {
+            SCOPED_TRACE(i);
+            const int top = 50 + i * int(cell);
+            const Ink ink = inkIn(image, QRect(90, top + 1, 120, int(cell) - 2));
             ASSERT_TRUE(ink.any());
-            EXPECT_GT(ink.bottom - ink.top, 2 * (ink.right - ink.left));
+            // Upright inside the column: taller than a turned digit is across, centred.
+            EXPECT_GE(ink.left, 100);
+            EXPECT_LE(ink.right, 200);
+            EXPECT_GT(ink.bottom - ink.top, cell / 3);
+            EXPECT_NEAR((ink.left + ink.right) / 2.0, 150, cell / 8);
         }
+        // The two digits of 10 stand apart, side by side.
+        const int top = 50 + int(cell);
+        EXPECT_TRUE(inkIn(image, QRect(100, top, 50, int(cell))).any());
+        EXPECT_TRUE(inkIn(image, QRect(150, top, 50, int(cell))).any());
+        EXPECT_LT(inkIn(image, QRect(100, top, 100, int(cell))).right - 100, 100);
+        // Without pairs every digit turns.
+        EXPECT_LT(layoutColumn(text, f, cell).advance, lay.advance);
     }
 }
 

@@ -1,5 +1,6 @@
 // The settings file against what else may stand at its path or write it at the same time: odd
 // kinds of file, other processes, unwritable folders, chains of links.
+#include "files/folder_lock.h"
 #include "settings/profile_file.h"
 #include "settings/settings_model.h"
 #include "tests/support/odd_files.h"
@@ -20,6 +21,7 @@
 namespace rinova::testing {
 namespace {
 
+using files::FolderLock;
 using settings::ProfileFile;
 
 struct Snapshot {
@@ -189,8 +191,8 @@ TEST_F(ProfileSafety, AWriterThatHoldsTheLockStallsOthersOnlyAMoment) {
     const qint64 first = timedWrite("2");
     const qint64 next = timedWrite("3");
     ::close(held);
-    EXPECT_GE(first, 900);
-    EXPECT_LT(first, 2500);
+    EXPECT_GE(first, FolderLock::kWaitMs - 100);
+    EXPECT_LT(first, FolderLock::kWaitMs + 1500);
     EXPECT_LT(next, 300);
     EXPECT_EQ(ProfileFile(path).read("SET", "A"), "3");
 }

@@ -192,6 +192,32 @@ QImage pdfPage(const QString& path, int page, int dpi) {
     return QImage(prefix + QStringLiteral(".ppm")).convertToFormat(QImage::Format_RGB32);
 }
 
+std::optional<QPointF> pdfInkCentreMm(const QString& path, int page, QRectF areaMm, int dpi) {
+    const double pxPerMm = dpi / 25.4;
+    const QRect crop(QPoint(int(areaMm.left() * pxPerMm), int(areaMm.top() * pxPerMm)),
+                     QPoint(int(areaMm.right() * pxPerMm), int(areaMm.bottom() * pxPerMm)));
+    QTemporaryDir dir;
+    const QString prefix = dir.filePath(QStringLiteral("crop"));
+    runProgram(QStringLiteral("pdftoppm"),
+               {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-f"),
+                QString::number(page), QStringLiteral("-l"), QString::number(page),
+                QStringLiteral("-x"), QString::number(crop.x()), QStringLiteral("-y"),
+                QString::number(crop.y()), QStringLiteral("-W"), QString::number(crop.width()),
+                QStringLiteral("-H"), QString::number(crop.height()), QStringLiteral("-gray"),
+                QStringLiteral("-singlefile"), path, prefix});
+    const QImage image(prefix + QStringLiteral(".pgm"));
+    double sum = 0, sx = 0, sy = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const double ink = 255 - qGray(image.pixel(x, y));
+            sum += ink;
+            sx += ink * (x + 0.5);
+            sy += ink * (y + 0.5);
+        }
+    if (sum < 255) return std::nullopt;
+    return QPointF((crop.x() + sx / sum) / pxPerMm, (crop.y() + sy / sum) / pxPerMm);
+}
+
 QImage cardImage(const drawing::CardPicture& picture, double pxPerMm) {
     QImage image(drawing::naturalWidth(pxPerMm), drawing::naturalHeight(pxPerMm),
                  QImage::Format_RGB32);

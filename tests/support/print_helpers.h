@@ -8,7 +8,9 @@
 #include <QByteArray>
 #include <QImage>
 #include <QList>
+#include <QPointF>
 #include <QPrinter>
+#include <QRectF>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -105,6 +107,10 @@ QSizeF pdfPageSizePt(const QString& path);
 QList<QSizeF> pdfPageSizesPt(const QString& path);
 // One page rasterised by pdftoppm at the given resolution, in colour; null when it fails.
 QImage pdfPage(const QString& path, int page, int dpi);
+
+// Where the ink of `areaMm` (millimetres from the page's top-left corner) has its centre, its
+// darkness weighing each pixel, with the page rasterised at `dpi`; nothing without ink.
+std::optional<QPointF> pdfInkCentreMm(const QString& path, int page, QRectF areaMm, int dpi = 1200);
 
 // A card drawn at natural size on white at the given resolution, as the printer gets it.
 QImage cardImage(const drawing::CardPicture& picture, double pxPerMm);

@@ -158,12 +158,11 @@ XWalk::XWalk(const char* name)
 
 int XWalk::run(const char* script, int limitMs) {
     QString log;
-    const int code = runSession(
-        QStringLiteral("xvfb-run"),
-        {QStringLiteral("-a"), QStringLiteral("-s"), QStringLiteral("-screen 0 1280x1024x24"),
-         QStringLiteral("bash"),
-         QStringLiteral(RINOVA_SOURCE_DIR "/tests/app/") + QLatin1String(script), program, shots},
-        limitMs, &log);
+    const int code =
+        runSession(QStringLiteral("xvfb-run"),
+                   xvfbRun({QStringLiteral(RINOVA_SOURCE_DIR "/tests/app/") + QLatin1String(script),
+                            program, shots}),
+                   limitMs, &log);
     std::printf("%s", qPrintable(log));
     return code;
 }
@@ -190,6 +189,16 @@ int runSession(const QString& program, const QStringList& args, int limitMs, QSt
     if (out) *out = QString::fromUtf8(p.readAll());
     if (!finished) return -2;
     return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+QStringList xvfbRun(const QStringList& script) {
+    return QStringList{QStringLiteral("-a"),
+                       QStringLiteral("-n"),
+                       QString::number(100 + ::getpid() % 800),
+                       QStringLiteral("-s"),
+                       QStringLiteral("-screen 0 1280x1024x24"),
+                       QStringLiteral("bash")} +
+           script;
 }
 
 } // namespace rinova::testing

@@ -39,6 +39,11 @@ CliRun runCli(const QStringList& args);
 int runSession(const QString& program, const QStringList& args, int limitMs,
                QString* out = nullptr);
 
+// xvfb-run's arguments for a screen of its own with this script. Two runs started at once each
+// look for a free display from a number of their own: from the same number, both took it and one
+// X server failed to start.
+QStringList xvfbRun(const QStringList& script);
+
 // A walk of the real program with real X events: a folder holding a copy of the built rinova,
 // and the folder its screenshots go to (build/NAME). `missing` names what the machine lacks
 // for it (an X tool, the built program); empty when it can run.
