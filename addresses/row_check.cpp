@@ -11,17 +11,6 @@ namespace {
 
 enum Column { Name1 = 1, Postal = 3, Address1 = 4, Address2 = 5, Remark = 6 };
 
-// Nothing but half-width or full-width spaces and control characters.
-bool isBlank(std::string_view cell) {
-    for (std::size_t i = 0; i < cell.size(); i += text::charLength(cell, i)) {
-        const auto b = static_cast<unsigned char>(cell[i]);
-        const bool fullWidthSpace =
-            b == 0x81 && i + 1 < cell.size() && static_cast<unsigned char>(cell[i + 1]) == 0x40;
-        if (b > 0x20 && !fullWidthSpace) return false;
-    }
-    return true;
-}
-
 // The digits a postal code gives, half-width 0-9 or full-width ０-９ (0x824F to 0x8258).
 int digitCount(std::string_view cell) {
     int digits = 0;
@@ -113,17 +102,18 @@ std::vector<RowFindings> checkRows(const AddressGrid& grid, int first, int last,
     first = std::max(first, 1);
     last = std::min(last, grid.rowCountWithHeader() - 1);
     for (int row = first; row <= last; ++row) {
+        if (!printsRow(grid, row)) continue;
         RowFindings f{row, {}};
         bool empty = true;
         for (int col = Name1; col < Remark && empty; ++col)
-            empty = isBlank(grid.cell(row, col));
+            empty = isBlankCell(grid.cell(row, col));
         if (empty) {
             f.problems.push_back({QStringLiteral("empty-row"), QStringLiteral("空の行です")});
         } else if (row == 1 && looksLikeHeader(grid, row)) {
             f.problems.push_back(
                 {QStringLiteral("header-row"), QStringLiteral("見出しの行のようです")});
         } else {
-            if (isBlank(grid.cell(row, Name1)))
+            if (isBlankCell(grid.cell(row, Name1)))
                 f.problems.push_back(
                     {QStringLiteral("name1-empty"), QStringLiteral("名前1が空です")});
             if (std::optional<Finding> postal = postalProblem(digitCount(grid.cell(row, Postal)))) {
@@ -135,9 +125,79 @@ std::vector<RowFindings> checkRows(const AddressGrid& grid, int first, int last,
                 f.problems.push_back({QStringLiteral("text-does-not-fit"),
                                       QStringLiteral("縮めても枠に収まらない文字があります")});
         }
+        for (Finding& problem : listProblems(grid, row))
+            f.problems.push_back(std::move(problem));
         if (!f.problems.empty()) found.push_back(std::move(f));
     }
     return found;
+}
+
+std::vector<Finding> listProblems(const AddressGrid& grid, int row) {
+    std::vector<Finding> problems;
+    const std::string_view lost = "\x81\xAC"; // 〓
+    for (int col = Name1; col < Remark; ++col) {
+        const std::string_view cell = grid.cell(row, col);
+        bool found = false;
+        for (std::size_t i = 0; i + 1 < cell.size() && !found; i += text::charLength(cell, i))
+            found = cell.substr(i, 2) == lost;
+        if (found) {
+            problems.push_back({QStringLiteral("lost-character"),
+                                QStringLiteral("変換できなかった文字（〓）があります")});
+            break;
+        }
+    }
+    switch (grid.nulCut(row)) {
+    case CutInside:
+        problems.push_back(
+            {QStringLiteral("nul-cut"),
+             QStringLiteral("NUL 文字で途切れています（その後ろは読み込まれていません）")});
+        break;
+    case CutAfter:
+        problems.push_back({QStringLiteral("nul-cut-after"),
+                            QStringLiteral("この行の後ろは NUL 文字のため読み込まれていません")});
+        break;
+    default:
+        break;
+    }
+    return problems;
+}
+
+bool printsRow(const AddressGrid& grid, int row) {
+    return !printMarkOff(grid.cell(row, PrintColumn));
+}
+
+std::vector<int> rowsToPrint(const AddressGrid& grid, int first, int last) {
+    std::vector<int> rows;
+    first = std::max(first, 1);
+    last = std::min(last, grid.rowCountWithHeader() - 1);
+    for (int row = first; row <= last; ++row)
+        if (printsRow(grid, row)) rows.push_back(row);
+    return rows;
+}
+
+QString nothingToPrint(int first, int last) {
+    if (last < first || last < 1) return QStringLiteral("印刷する行がありません");
+    return QStringLiteral("印刷する行がありません（選んだ行はどれも「印刷しない」です）");
+}
+
+QString skippedRowsSentence(int skipped) {
+    return skipped > 0 ? QStringLiteral("「印刷しない」の %1 行は印刷しません。").arg(skipped)
+                       : QString();
+}
+
+QString skippedRowsMessage(const std::vector<int>& rows) {
+    if (rows.empty()) return {};
+    return QStringLiteral("「印刷しない」の行は印刷しません: ") + listedRows(rows);
+}
+
+QString listedRows(const std::vector<int>& rows) {
+    constexpr std::size_t kListed = 20;
+    QStringList listed;
+    for (std::size_t i = 0; i < rows.size() && i < kListed; ++i)
+        listed << QString::number(rows[i]);
+    QString text = listed.join(QStringLiteral("、")) + QStringLiteral(" 行目");
+    if (rows.size() > kListed) text += QStringLiteral("ほか %1 行").arg(rows.size() - kListed);
+    return text;
 }
 
 QString findingsReport(const std::vector<RowFindings>& findings, std::size_t listed) {

@@ -4,6 +4,7 @@
 #include "addresses/sheet_csv.h"
 
 #include "addresses/comma_text.h"
+#include "addresses/row_check.h"
 #include "text/cp932.h"
 
 #include <QStringList>
@@ -142,8 +143,10 @@ void writeUtf8(const Byte* p, const Byte* end, bool quoted, Cell& c, const std::
     }
 }
 
-template <bool Utf8> void parse(std::string_view text, SheetSink& sink) {
-    const auto* p = reinterpret_cast<const Byte*>(text.data());
+template <bool Utf8, char Delim>
+void parse(std::string_view text, std::size_t base, SheetSink& sink) {
+    const auto* const begin = reinterpret_cast<const Byte*>(text.data());
+    const auto* p = begin;
     const Byte* const end = p + text.size();
     const std::uint16_t* const codes = Utf8 ? text::encodeTable() : nullptr;
     std::string& out = sink.out();
@@ -153,14 +156,16 @@ template <bool Utf8> void parse(std::string_view text, SheetSink& sink) {
         else
             writeShiftJis(from, to, quoted, c);
     };
+    const auto offset = [&](const Byte* at) { return base + static_cast<std::size_t>(at - begin); };
 
     while (p < end) {
-        sink.beginRecord();
+        sink.beginRecord(offset(p));
         for (;;) {
+            const Byte* const cellFrom = p;
             const Byte* quotedFrom = nullptr;
             const Byte* quotedTo = nullptr;
             const Byte* first = p;
-            while (first < end && (*first == ' ' || *first == '\t'))
+            while (first < end && (*first == ' ' || (Delim != '\t' && *first == '\t')))
                 ++first;
             if (first < end && *first == '"') {
                 quotedFrom = first + 1;
@@ -182,7 +187,7 @@ template <bool Utf8> void parse(std::string_view text, SheetSink& sink) {
                 p = q < end ? q + 1 : end;
             }
             const Byte* const plainFrom = p;
-            while (p < end && *p != ',' && *p != '\r' && *p != '\n')
+            while (p < end && *p != Delim && *p != '\r' && *p != '\n')
                 ++p;
 
             // Every input byte gives at most two output bytes.
@@ -193,17 +198,19 @@ template <bool Utf8> void parse(std::string_view text, SheetSink& sink) {
             if (quotedFrom) write(quotedFrom, quotedTo, true, cell);
             write(plainFrom, p, false, cell);
             out.resize(static_cast<std::size_t>(cell.keep - out.data()));
+            sink.cellSource(offset(cellFrom), offset(p));
             sink.endCell(cellStart, cell.lost);
 
-            if (p < end && *p == ',') {
+            if (p < end && *p == Delim) {
                 ++p;
                 continue;
             }
             break;
         }
+        const Byte* const recordEnd = p;
         if (p < end && *p == '\r') ++p;
         if (p < end && *p == '\n') ++p;
-        sink.endRecord();
+        if (!sink.endRecord(offset(recordEnd), offset(p))) return;
     }
 }
 
@@ -236,26 +243,119 @@ bool looksLikeUtf8(std::string_view content) {
     return multiByte;
 }
 
-void parseSheet(std::string_view content, FileFormat format, SheetSink& sink) {
+void parseSheet(std::string_view content, FileFormat format, SheetSink& sink, bool fileStart) {
     content = UpToNul(content);
-    if (format == FileFormat::SheetUtf8) {
-        if (content.starts_with(kByteOrderMark)) content.remove_prefix(kByteOrderMark.size());
-        parse<true>(content, sink);
-    } else {
-        parse<false>(content, sink);
+    switch (format) {
+    case FileFormat::SheetUtf8: {
+        const std::size_t mark =
+            fileStart && content.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
+        parse<true, ','>(content.substr(mark), mark, sink);
+        break;
     }
+    case FileFormat::SheetUtf16:
+        parse<true, '\t'>(content, 0, sink);
+        break;
+    default:
+        parse<false, ','>(content, 0, sink);
+    }
+}
+
+char sheetDelimiter(FileFormat format) {
+    return format == FileFormat::SheetUtf16 ? '\t' : ',';
+}
+
+void appendSheetCell(std::string& out, std::string_view cell, FileFormat format) {
+    if (cell == " ") return; // an empty cell reads back as " "
+    const char delimiter = sheetDelimiter(format);
+    const bool quoted =
+        cell.find_first_of(std::string{delimiter, '"', '\r', '\n'}) != std::string_view::npos;
+    std::string converted;
+    if (format != FileFormat::Sheet) {
+        converted = text::toUnicode(cell).toStdString();
+        cell = converted;
+    }
+    if (!quoted) {
+        out += cell;
+        return;
+    }
+    out += '"';
+    for (char c : cell) {
+        out += c;
+        if (c == '"') out += '"';
+    }
+    out += '"';
+}
+
+bool isUtf16Text(std::string_view content) {
+    return content.starts_with("\xFF\xFE");
+}
+
+std::string fromUtf16(std::string_view units) {
+    std::string out;
+    out.reserve(units.size() * 3 / 2);
+    const auto* p = reinterpret_cast<const Byte*>(units.data());
+    const std::size_t n = units.size() / 2;
+    const auto unit = [&](std::size_t i) -> char32_t { return p[2 * i] | (p[2 * i + 1] << 8); };
+    const auto put = [&](char32_t c) { text::appendUtf8(out, c); };
+    for (std::size_t i = 0; i < n; ++i) {
+        const char32_t u = unit(i);
+        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < n && unit(i + 1) >= 0xDC00 &&
+            unit(i + 1) <= 0xDFFF) {
+            put(0x10000 + ((u - 0xD800) << 10) + (unit(i + 1) - 0xDC00));
+            ++i;
+        } else {
+            put(u);
+        }
+    }
+    return out;
+}
+
+std::string toUtf16(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size() * 2);
+    const auto put = [&](char32_t u) {
+        out += static_cast<char>(u & 0xFF);
+        out += static_cast<char>(u >> 8);
+    };
+    const auto* p = reinterpret_cast<const Byte*>(utf8.data());
+    const Byte* const end = p + utf8.size();
+    while (p < end) {
+        const Byte b = *p;
+        std::size_t n = 0;
+        char32_t c = 0, least = 0;
+        if (b < 0x80)
+            n = 1, c = b;
+        else if (b >= 0xC2 && b <= 0xDF)
+            n = 2, c = b & 0x1F, least = 0x80;
+        else if (b >= 0xE0 && b <= 0xEF)
+            n = 3, c = b & 0x0F, least = 0x800;
+        else if (b >= 0xF0 && b <= 0xF4)
+            n = 4, c = b & 0x07, least = 0x10000;
+        bool ok = n > 0 && static_cast<std::size_t>(end - p) >= n;
+        for (std::size_t i = 1; ok && i < n; ++i) {
+            ok = (p[i] & 0xC0) == 0x80;
+            c = (c << 6) | (p[i] & 0x3F);
+        }
+        ok = ok && c >= least && c <= 0x10FFFF; // surrogates pass: fromUtf16 writes lone ones so
+        if (!ok) {
+            put(0xFFFD);
+            ++p;
+            continue;
+        }
+        p += n;
+        if (c >= 0x10000) {
+            put(0xD800 + ((c - 0x10000) >> 10));
+            put(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            put(c);
+        }
+    }
+    return out;
 }
 
 QString replacedRowsMessage(const std::vector<int>& rows) {
     if (rows.empty()) return {};
-    constexpr std::size_t kListed = 20;
-    QStringList listed;
-    for (std::size_t i = 0; i < rows.size() && i < kListed; ++i)
-        listed << QString::number(rows[i]);
-    QString message = QStringLiteral("Shift-JIS で表せない文字を「〓」に置き換えました: ") +
-                      listed.join(QStringLiteral("、")) + QStringLiteral(" 行目");
-    if (rows.size() > kListed) message += QStringLiteral("ほか %1 行").arg(rows.size() - kListed);
-    return message;
+    return QStringLiteral("Shift-JIS で表せない文字を「〓」に置き換えました: ") + listedRows(rows);
 }
 
 } // namespace rinova::addresses

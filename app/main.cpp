@@ -73,5 +73,9 @@ int main(int argc, char** argv) {
         QTimer::singleShot(0, &mainWindow, [&mainWindow, file = line.file] {
             widgets::guarded([&] { mainWindow.importAddressFile(file); });
         });
+    else
+        QTimer::singleShot(0, &mainWindow, [&mainWindow] {
+            widgets::guarded([&] { mainWindow.offerEarlierWork(); });
+        });
     return QApplication::exec();
 }

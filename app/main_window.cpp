@@ -4,6 +4,7 @@
 #include "addresses/row_check.h"
 #include "app/calibration_window.h"
 #include "app/job_status_bar.h"
+#include "app/list_editor.h"
 #include "app/settings_window.h"
 #include "card/card_inputs.h"
 #include "card/test_sheet.h"
@@ -223,8 +224,10 @@ QString MainWindow::postalDataNote() {
 void MainWindow::buildMenu() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
     openAction_ = file->addAction(QStringLiteral("開く(&O)"));
-    file->addSeparator();
+    QAction* beforePrint = file->addSeparator();
     printAction_ = file->addAction(QStringLiteral("印刷［選択範囲］(&P)"));
+    openAction_->setShortcut(QKeySequence::Open);
+    printAction_->setShortcut(QKeySequence::Print);
     savePdfAction_ = file->addAction(QStringLiteral("PDFに保存(&D)..."));
     printerSetupAction_ = file->addAction(QStringLiteral("プリンタの設定(&T)"));
     file->addSeparator();
@@ -237,6 +240,8 @@ void MainWindow::buildMenu() {
     fitTextAction_ = set->addAction(QStringLiteral("長い住所を枠に収める"));
     fitTextAction_->setCheckable(true);
     fitTextAction_->setChecked(settings_->fitText());
+    // After 設定, which keeps its place in the menu bar.
+    buildEditing(file, beforePrint);
 
     auto bind = [this](QAction* action, void (MainWindow::*handler)()) {
         connect(action, &QAction::triggered, this,
@@ -272,6 +277,26 @@ void MainWindow::addCalibrationCommands(QMenu* file, QMenu* set) {
             [this] { widgets::guarded([this] { printTestSheet(); }); });
     connect(calibrationAction_, &QAction::triggered, this,
             [this] { widgets::guarded([this] { showCalibrationWindow(); }); });
+}
+
+void MainWindow::buildEditing(QMenu* file, QAction* beforeInFile) {
+    const QFileInfo ini(settings_->path());
+    editor_ = new ListEditor(
+        *addresses_, *grid_, *settings_, *this,
+        ini.absoluteDir().filePath(ini.completeBaseName() + QStringLiteral(".recovery")));
+    editor_->addMenus(file, beforeInFile, menuBar()->addMenu(QStringLiteral("編集(&E)")));
+    connect(editor_, &ListEditor::changed, this, [this] { setWindowTitle(editor_->title()); });
+    connect(editor_, &ListEditor::edited, this,
+            [this] { widgets::guarded([this] { redrawPreview(); }); });
+}
+
+void MainWindow::offerEarlierWork() {
+    if (editor_->offerRecovery()) return;
+    const QString last = settings_->lastAddressFile();
+    if (last.isEmpty() || !QFileInfo(last).isFile()) return;
+    if (widgets::Prompts::current().confirm(
+            QStringLiteral("前回の住所録 %1 を開きますか？").arg(QFileInfo(last).fileName())))
+        importAddressFile(last);
 }
 
 void MainWindow::startUp() {
@@ -425,7 +450,22 @@ void MainWindow::rememberAddressFile(const QString& path) {
     }
 }
 
+std::optional<addresses::ListLayout> MainWindow::columnsFor(const addresses::HeaderQuestion& q) {
+    // A header the user mapped before is read as then; another is asked about once.
+    const std::string key = addresses::headerText(q.titles);
+    if (auto kept = addresses::layoutFromChoice(settings_->columnChoice(key))) return kept;
+    std::optional<addresses::ListLayout> chosen = widgets::Prompts::current().mapColumns(q);
+    if (!chosen) return std::nullopt;
+    try {
+        settings_->setColumnChoice(key, addresses::choiceText(*chosen));
+    } catch (const text::Failure&) {
+        // The list opens as chosen; the choice is asked again next time.
+    }
+    return chosen;
+}
+
 void MainWindow::openAddressFile() {
+    if (!editor_->maySetAside()) return;
     const std::optional<widgets::AddressFileChoice> chosen =
         widgets::Prompts::current().openAddressFile(
             openDialogStartFolder(), static_cast<addresses::FileFormat>(settings_->openFileType()));
@@ -447,8 +487,10 @@ void MainWindow::importAddressFile(const QString& path, addresses::FileFormat fo
                                        "表計算ソフトの CSV（UTF-8）として読み込みますか？\n"
                                        "（「いいえ」なら Shift-JIS として読み込みます）")))
         format = addresses::FileFormat::SheetUtf8;
-    const addresses::ImportReport report = addresses_->importContent(content, format);
+    const addresses::ImportReport report = addresses_->importContent(
+        content, format, [this](const addresses::HeaderQuestion& q) { return columnsFor(q); });
     addressFile_ = path;
+    editor_->listOpened(path);
     rememberAddressFile(path);
     redrawPreview();
     if (!report.replacedRows.empty())
@@ -481,7 +523,8 @@ void MainWindow::printSelection() {
     printCommand_.print(
         top, bottom,
         [this](printing::PrinterSurface& surface, int row) { drawCard(*surface.canvas(), row); },
-        idle ? jobStatus_->watch(QStringLiteral("印刷中")) : printing::CardDone());
+        idle ? jobStatus_->watch(QStringLiteral("印刷中")) : printing::CardDone(),
+        [this](int row) { return addresses::printsRow(*addresses_, row); });
 }
 
 bool MainWindow::rowsLookRightOrUserGoesOn(int top, int bottom) {
@@ -517,7 +560,8 @@ void MainWindow::saveSelectionAsPdf() {
     const std::optional<QString> saved = pdfCommand_.save(
         grid_->selectionTop(), grid_->selectionBottom(), suggested,
         [this](int row) { return card::renderCard(cardInputs(row, card::Target::Printer)); },
-        jobStatus_->watch(QStringLiteral("PDFに保存中")), {addressFile_, settings_->path()});
+        jobStatus_->watch(QStringLiteral("PDFに保存中")), {addressFile_, settings_->path()},
+        [this](int row) { return addresses::printsRow(*addresses_, row); });
     if (saved) savedPdf_ = *saved;
 }
 

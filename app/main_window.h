@@ -29,6 +29,7 @@ namespace rinova::app {
 
 class CalibrationWindow;
 class JobStatusBar;
+class ListEditor;
 class PreviewBox;
 class SettingsWindow;
 
@@ -65,6 +66,9 @@ public:
     // Without a type, the type last chosen. Throws when the file cannot be read.
     void importAddressFile(const QString& path);
     void importAddressFile(const QString& path, addresses::FileFormat format);
+    // At a start without a file named: the work a killed program left, else the file last
+    // opened or saved, offered back.
+    void offerEarlierWork();
     void printSelection();
     // The selected rows as one PDF of card pages, named in a save dialog.
     void saveSelectionAsPdf();
@@ -91,6 +95,7 @@ public:
     CalibrationWindow& calibrationWindow();
     addresses::AddressGrid& addressGrid() { return *addresses_; }
     widgets::AddressGridView& grid() { return *grid_; }
+    ListEditor& editor() { return *editor_; }
     QWidget& previewBox();
     QSplitter& splitter() { return *splitter_; }
     QComboBox& fontListBox() { return *printerFonts_; }
@@ -114,6 +119,7 @@ protected:
 private:
     friend class PreviewBox;
     void buildMenu();
+    void buildEditing(QMenu* file, QAction* beforeInFile);
     void addCalibrationCommands(QMenu* file, QMenu* set);
     // Start-up step 3: the preview box joins the grid on the splitter, at the width last set.
     void splitGridAndPreview();
@@ -128,6 +134,9 @@ private:
     // Where 開く starts, and the address file it keeps as the last one ("LastFile").
     QString openDialogStartFolder() const;
     void rememberAddressFile(const QString& path);
+    // How the fields under a header row not fully understood fill the columns: as the user
+    // chose before for the same header, or as asked now (and kept).
+    std::optional<addresses::ListLayout> columnsFor(const addresses::HeaderQuestion& q);
     void paintPreview(QPainter& painter);
     QSize centringScreen() const;
     // Once a window manager has framed the shown window: the frame takes the window's outer
@@ -163,8 +172,9 @@ private:
     PrintCommand printCommand_;
     PdfCommand pdfCommand_;
     JobStatusBar* jobStatus_ = nullptr;
-    QString addressFile_; // the last address file opened
-    QString savedPdf_;    // the last PDF saved
+    ListEditor* editor_ = nullptr; // owned through the Qt parent
+    QString addressFile_;          // the last address file opened
+    QString savedPdf_;             // the last PDF saved
     int previewDraws_ = 0;
     drawing::CardPicture lastPicture_;
     QString lastPaintFailure_;

@@ -25,10 +25,12 @@ public:
     // rows min(a, b) .. max(a, b). afterCard hears of each card once pending events are
     // handled; a job stopped with CardJob::stop() leaves any earlier file as it was and the
     // user is told. Returns the file written; nothing when cancelled or stopped. Failures are
-    // thrown; `inputs`, the files the cards are made from, are never written over.
+    // thrown; `inputs`, the files the cards are made from, are never written over. Rows that
+    // `prints` turns down get no page, as with the print command.
     std::optional<QString> save(int rowA, int rowB, const QString& suggested, const CardOf& cardOf,
                                 const printing::CardDone& afterCard = {},
-                                const QStringList& inputs = {});
+                                const QStringList& inputs = {},
+                                const std::function<bool(int row)>& prints = {});
 
 private:
     printing::CardJob& job_;

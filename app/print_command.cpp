@@ -1,5 +1,6 @@
 #include "app/print_command.h"
 
+#include "addresses/row_check.h"
 #include "printing/paper.h"
 #include "text/failure.h"
 #include "widgets/prompts.h"
@@ -20,17 +21,22 @@ void PrintCommand::adopt(std::unique_ptr<QPrinter> chosen) {
 }
 
 void PrintCommand::print(int rowA, int rowB, const DrawRow& drawRow,
-                         const printing::CardDone& afterCard) {
+                         const printing::CardDone& afterCard, const RowPrints& prints) {
     const int top = std::min(rowA, rowB);
     const int bottom = std::max(rowA, rowB);
     if (bottom < 1) return;
     // Fixed here: a selection changed while the job spools does not alter it.
     const int first = std::max(top, 1);
     const int last = bottom;
+    const int count = printedCount(first, last, prints);
+    if (count == 0) {
+        widgets::Prompts::current().message(addresses::nothingToPrint(first, last));
+        return;
+    }
     if (first != last) {
-        const long long count = static_cast<long long>(last) - first + 1;
         const QString question = QStringLiteral("用紙枚数は") + QString::number(count) +
-                                 QStringLiteral("枚です。印刷しますね。");
+                                 QStringLiteral("枚です。印刷しますね。") +
+                                 addresses::skippedRowsSentence(last - first + 1 - count);
         if (!widgets::Prompts::current().confirm(question)) return;
     }
 
@@ -47,10 +53,10 @@ void PrintCommand::print(int rowA, int rowB, const DrawRow& drawRow,
     QString waiting;
     const printing::JobEnd end = job_.run(
         surface_, first, last, [&](int row) { drawRow(surface_, row); }, withEvents(afterCard),
-        &waiting);
+        &waiting, prints);
     if (end == printing::JobEnd::Stopped)
         widgets::Prompts::current().message(
-            stoppedMessage(QStringLiteral("印刷"), QStringLiteral("印刷"), first, last));
+            stoppedMessage(QStringLiteral("印刷"), QStringLiteral("印刷"), first, last, count));
     // The job waits in the queue of a stopped printer: the user must know to start it.
     else if (!waiting.isEmpty())
         widgets::Prompts::current().message(waiting);
@@ -63,11 +69,18 @@ printing::CardDone withEvents(const printing::CardDone& afterCard) {
     };
 }
 
-QString stoppedMessage(const QString& job, const QString& verb, int first, int last) {
+QString stoppedMessage(const QString& job, const QString& verb, int first, int last, int count) {
     const QString rows = first == last ? QStringLiteral("行 %1").arg(first)
                                        : QStringLiteral("行 %1〜%2").arg(first).arg(last);
     return QStringLiteral("%1を中止しました。%2 の %3 枚は 1 枚も%4されていません")
-        .arg(job, rows, QString::number(last - first + 1), verb);
+        .arg(job, rows, QString::number(count), verb);
+}
+
+int printedCount(int first, int last, const RowPrints& prints) {
+    int count = 0;
+    for (int row = first; row <= last; ++row)
+        if (!prints || prints(row)) ++count;
+    return count;
 }
 
 void PrintCommand::setUp() {

@@ -10,9 +10,15 @@
 
 namespace rinova::app {
 
-// What the user is told after stopping a job (`job`: "印刷", "PDFへの保存"): that none of rows
-// first..last was `verb`ed ("印刷", "保存").
-QString stoppedMessage(const QString& job, const QString& verb, int first, int last);
+// What the user is told after stopping a job (`job`: "印刷", "PDFへの保存"): that none of the
+// `count` cards of rows first..last was `verb`ed ("印刷", "保存").
+QString stoppedMessage(const QString& job, const QString& verb, int first, int last, int count);
+
+// Which rows of a range a job prints (rows whose print mark says しない are passed over); all
+// when empty.
+using RowPrints = std::function<bool(int row)>;
+// How many of rows first..last print.
+int printedCount(int first, int last, const RowPrints& prints);
 
 // A job's watcher that first handles pending events, so that repaints, menus and the stop
 // command work while the job runs, then tells afterCard.
@@ -34,9 +40,11 @@ public:
     // refuses the choice while a job prints on this printer, and the job while any job runs.
     // afterCard hears of each card once pending events are handled. A job stopped with
     // CardJob::stop() is dropped and the user is told that nothing was printed; a job left
-    // waiting by a stopped printer is told too. Failures are thrown, the job dropped.
-    void print(int rowA, int rowB, const DrawRow& drawRow,
-               const printing::CardDone& afterCard = {});
+    // waiting by a stopped printer is told too. Failures are thrown, the job dropped. Rows that
+    // `prints` turns down are passed over: the count asked about is that of the cards, and the
+    // question says how many rows are passed over; with none to print the user is told so.
+    void print(int rowA, int rowB, const DrawRow& drawRow, const printing::CardDone& afterCard = {},
+               const RowPrints& prints = {});
     // The printer set-up dialog on a copy of the current printer; OK makes it current, refused
     // with "現在印刷中です" while a job prints on it.
     void setUp();

@@ -1,7 +1,8 @@
 // Address file import, from file to filled model, against iconv's CP932 -> UTF-8 conversion of
 // the same bytes in the same run; the spreadsheet types against the plain import of the same
-// list; and the peak memory of a million-line import of each type.
+// list; saving against importing; and the peak memory of a million-line import of each type.
 #include "addresses/address_grid.h"
+#include "addresses/list_save.h"
 #include "tests/app/soak.h"
 #include "text/cp932.h"
 
@@ -125,6 +126,50 @@ void BM_ImportVsIconv(benchmark::State& state) {
     state.counters["rows"] = grid.rowCount();
 }
 BENCHMARK(BM_ImportVsIconv)->Arg(100000)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// Saving a list against importing it, alternating in one run: the list as read (rows copied),
+// and with every row edited (every row written from its cells). Saving is to take at most twice
+// the import's time.
+void BM_SaveVsImport(benchmark::State& state) {
+    QTemporaryDir dir;
+    const auto format = static_cast<FileFormat>(state.range(1));
+    const bool edited = state.range(2) != 0;
+    const std::string bytes = contentFor(format, static_cast<int>(state.range(0)));
+    const QString path = writeTemp(dir, bytes);
+    const QString out = dir.filePath(QStringLiteral("saved.csv"));
+    double importTotal = 0, saveTotal = 0;
+    for (auto _ : state) {
+        AddressGrid grid;
+        writeHeader(grid);
+        auto t0 = Clock::now();
+        grid.importContent(rinova::addresses::readAddressFile(path), format);
+        importTotal += std::chrono::duration<double>(Clock::now() - t0).count();
+        if (edited) {
+            std::vector<rinova::addresses::RowData> rows;
+            for (int row = 1; row < grid.rowCountWithHeader(); ++row)
+                rows.push_back(grid.withCell(row, 6, "x"));
+            grid.replaceRows(1, grid.rowCountWithHeader() - 1, std::move(rows));
+        }
+        t0 = Clock::now();
+        rinova::addresses::saveList(grid, out, format, grid.layoutForSave());
+        const double s = std::chrono::duration<double>(Clock::now() - t0).count();
+        state.SetIterationTime(s);
+        saveTotal += s;
+    }
+    const double n = static_cast<double>(state.iterations());
+    state.counters["import_ms"] = importTotal / n * 1e3;
+    state.counters["save_ms"] = saveTotal / n * 1e3;
+    state.counters["ratio"] = saveTotal / importTotal;
+}
+BENCHMARK(BM_SaveVsImport)
+    ->Args({100000, static_cast<int>(FileFormat::Plain), 0})
+    ->Args({100000, static_cast<int>(FileFormat::Plain), 1})
+    ->Args({100000, static_cast<int>(FileFormat::Sheet), 0})
+    ->Args({100000, static_cast<int>(FileFormat::Sheet), 1})
+    ->Args({100000, static_cast<int>(FileFormat::SheetUtf8), 1})
+    ->Iterations(5)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 // A spreadsheet type against the plain import of the same list, alternating in one run so both
 // see the same machine load.

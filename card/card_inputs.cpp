@@ -12,6 +12,12 @@ CardInputs inputsForRow(const addresses::AddressGrid& grid, int row,
         in.postalCode = std::string(grid.cell(row, 3));
         in.address1 = std::string(grid.cell(row, 4));
         in.address2 = std::string(grid.cell(row, 5));
+        if (const std::string_view h = grid.cell(row, addresses::HonorificColumn);
+            !addresses::isBlankCell(h))
+            in.honorific = std::string(h);
+        for (int col : {addresses::Joint1Column, addresses::Joint2Column})
+            if (const std::string_view j = grid.cell(row, col); !addresses::isBlankCell(j))
+                in.jointNames.emplace_back(j);
     }
     const settings::WindowChoices& choices = settings.choices();
     in.layout = settings.layout();

@@ -38,8 +38,8 @@ RowRange rowsToPrint(const addresses::AddressGrid& grid, const std::optional<Row
 
 std::optional<int> loadBatch(const QString& file, addresses::FileFormat format,
                              const std::optional<RowRange>& asked, addresses::AddressGrid& grid,
-                             RowRange& rows) {
-    importAddressFile(grid, file, format);
+                             RowRange& rows, const QString& settingsPath) {
+    importAddressFile(grid, file, format, settingsPath);
     try {
         rows = rowsToPrint(grid, asked);
     } catch (const text::Failure& f) {
@@ -70,6 +70,19 @@ std::optional<int> checkRowsToPrint(const addresses::AddressGrid& grid, RowRange
     return kDoubtfulRowsExit;
 }
 
+std::optional<int> reportSkippedRows(const addresses::AddressGrid& grid, RowRange rows) {
+    std::vector<int> skipped;
+    for (int row = rows.first; row <= rows.last; ++row)
+        if (!addresses::printsRow(grid, row)) skipped.push_back(row);
+    if (skipped.empty()) return std::nullopt;
+    if (static_cast<int>(skipped.size()) == rows.last - rows.first + 1) {
+        printError(addresses::nothingToPrint(rows.first, rows.last));
+        return 1;
+    }
+    printError(addresses::skippedRowsMessage(skipped));
+    return std::nullopt;
+}
+
 void keepFreedMemory() {
     mallopt(M_TRIM_THRESHOLD, 256 << 20);
     mallopt(M_TOP_PAD, 64 << 20);
@@ -94,7 +107,7 @@ QString printCards(printing::PrinterSurface& surface, const addresses::AddressGr
             surface.playCard(card::renderCard(
                 card::inputsForRow(grid, row, settings, card::Target::Printer, printer)));
         },
-        progress.watcher(), &waiting);
+        progress.watcher(), &waiting, [&](int row) { return addresses::printsRow(grid, row); });
     return waiting;
 }
 

@@ -28,7 +28,7 @@ RowRange rowsToPrint(const addresses::AddressGrid& grid, const std::optional<Row
 // be read; returns the exit code 2, with the message printed, when the range leaves the file.
 std::optional<int> loadBatch(const QString& file, addresses::FileFormat format,
                              const std::optional<RowRange>& asked, addresses::AddressGrid& grid,
-                             RowRange& rows);
+                             RowRange& rows, const QString& settingsPath);
 
 // The exit code of pdf and print when --strict refuses rows that look wrong.
 constexpr int kDoubtfulRowsExit = 3;
@@ -44,6 +44,10 @@ std::vector<addresses::RowFindings> findRowsToCheck(const addresses::AddressGrid
 std::optional<int> checkRowsToPrint(const addresses::AddressGrid& grid, RowRange rows,
                                     const settings::SettingsModel& settings, bool strict);
 
+// Rows of the range whose print mark says しない are passed over: they are named on standard
+// error. When no row is left to print, that is said and the exit code 1 returned.
+std::optional<int> reportSkippedRows(const addresses::AddressGrid& grid, RowRange rows);
+
 // The PDF engine allocates and frees large buffers page after page; keeping freed memory in the
 // process instead of returning it to the system at once saves about a fifth of a long export.
 void keepFreedMemory();
@@ -54,9 +58,9 @@ drawing::CardPicture testSheetFor(const settings::SettingsModel& settings, const
 
 // Runs one job on the surface's current printer: draws each row's card as the printer gets
 // it (no background, no guides, moved by the printer's calibration) at the sheet's corner, and
-// ends the job. A long job shows how
-// far it has got on a terminal, under the name `what`. Returns the notice of a job that waits in
-// the queue of a stopped printer.
+// ends the job. A long job shows how far it has got on a terminal, under the name `what`. Rows
+// marked しない get no page. Returns the notice of a job that waits in the queue of a stopped
+// printer.
 QString printCards(printing::PrinterSurface& surface, const addresses::AddressGrid& grid,
                    const settings::SettingsModel& settings, RowRange rows, const QString& what);
 

@@ -34,9 +34,12 @@ std::optional<addresses::FileFormat> formatOption(const Args& args) {
 }
 
 void importAddressFile(addresses::AddressGrid& grid, const QString& path,
-                       addresses::FileFormat format) {
-    const addresses::ImportReport report =
-        grid.importContent(addresses::readAddressFile(path), format);
+                       addresses::FileFormat format, const QString& settingsPath) {
+    const settings::SettingsModel kept(settingsPath);
+    const addresses::ImportReport report = grid.importContent(
+        addresses::readAddressFile(path), format, [&](const addresses::HeaderQuestion& q) {
+            return addresses::layoutFromChoice(kept.columnChoice(addresses::headerText(q.titles)));
+        });
     if (!report.replacedRows.empty())
         printError(addresses::replacedRowsMessage(report.replacedRows));
 }

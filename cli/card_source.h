@@ -28,9 +28,12 @@ std::optional<int> parsePositive(const QString& text);
 std::optional<addresses::FileFormat> formatOption(const Args& args);
 
 // Reads and imports an address file into the grid; throws Failure when it cannot be read. Rows
-// whose characters were replaced are told on standard error.
+// whose characters were replaced are told on standard error. Under a header row whose titles
+// are not all known, the fields fill the columns the program was told for that header (kept in
+// the settings file), else those the titles name.
 void importAddressFile(addresses::AddressGrid& grid, const QString& path,
-                       addresses::FileFormat format);
+                       addresses::FileFormat format,
+                       const QString& settingsPath = defaultSettingsPath());
 
 // "行 N はありません (この住所録は M 行です)" when the grid has no address row N.
 QString missingRow(const addresses::AddressGrid& grid, int row);

@@ -79,7 +79,7 @@ int cmdCard(const QStringList& args) {
     if (file.isEmpty() || !row) return usage();
 
     addresses::AddressGrid grid;
-    importAddressFile(grid, file, *format);
+    importAddressFile(grid, file, *format, settingsPath);
     if (const std::optional<int> code = requireRow(grid, *row)) return *code;
     const drawing::CardPicture picture =
         card::renderCard(rowInputs(grid, settingsPath, *row, !noName2, target));

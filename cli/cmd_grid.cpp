@@ -112,18 +112,26 @@ int cmdGrid(const QStringList& args) {
         out.flush();
         return finishOut();
     }
+    // The honorific, joint names and print mark follow when the list has them, as in the window.
+    const int columns = grid.showsExtraColumns() ? addresses::kAllColumns : addresses::kColumns;
+    std::string titles[addresses::kAllColumns];
+    for (int col = addresses::kColumns; col < addresses::kAllColumns; ++col)
+        titles[col] = text::fromUnicode(addresses::columnTitle(col));
+    const auto cellAt = [&](int row, int col) -> std::string_view {
+        return row == 0 && col >= addresses::kColumns ? titles[col] : grid.cell(row, col);
+    };
     for (int row = 0; row < grid.rowCountWithHeader(); ++row) {
         buf += "{\"row\":";
         buf += std::to_string(row);
         buf += ",\"cells\":[";
-        for (int col = 0; col < addresses::kColumns; ++col) {
+        for (int col = 0; col < columns; ++col) {
             if (col) buf.push_back(',');
-            appendJsonText(buf, grid.cell(row, col));
+            appendJsonText(buf, cellAt(row, col));
         }
         buf += "],\"hex\":[";
-        for (int col = 0; col < addresses::kColumns; ++col) {
+        for (int col = 0; col < columns; ++col) {
             if (col) buf.push_back(',');
-            appendHex(buf, grid.cell(row, col));
+            appendHex(buf, cellAt(row, col));
         }
         buf += "]}\n";
         if (!out.maybeFlush()) break;

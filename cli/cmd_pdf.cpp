@@ -1,4 +1,5 @@
 // rinova-cli pdf: the cards of a row range as the printer gets them, one per 100 x 148 mm page.
+#include "addresses/row_check.h"
 #include "card/card_inputs.h"
 #include "cli/args.h"
 #include "cli/batch_print.h"
@@ -68,7 +69,9 @@ int cmdPdf(const QStringList& args) {
 
     addresses::AddressGrid grid;
     RowRange rows;
-    if (const std::optional<int> code = loadBatch(file, *format, asked, grid, rows)) return *code;
+    if (const std::optional<int> code = loadBatch(file, *format, asked, grid, rows, settingsPath))
+        return *code;
+    if (const std::optional<int> code = reportSkippedRows(grid, rows)) return *code;
     const std::unique_ptr<settings::SettingsModel> settings = loadSettings(settingsPath);
     if (const std::optional<int> code =
             checkRowsToPrint(grid, rows, *settings, parsed->has(QStringLiteral("--strict"))))
@@ -76,12 +79,14 @@ int cmdPdf(const QStringList& args) {
 
     TerminalProgress progress(QStringLiteral("PDF 作成中"));
     printing::CardJob job;
-    printing::writeCardPdf(job, output, rows.first, rows.last,
-                           [&](int row) {
-                               return card::renderCard(
-                                   card::inputsForRow(grid, row, *settings, card::Target::Printer));
-                           },
-                           progress.watcher(), {file, settingsPath});
+    printing::writeCardPdf(
+        job, output, rows.first, rows.last,
+        [&](int row) {
+            return card::renderCard(
+                card::inputsForRow(grid, row, *settings, card::Target::Printer));
+        },
+        progress.watcher(), {file, settingsPath},
+        [&](int row) { return addresses::printsRow(grid, row); });
     return 0;
 }
 

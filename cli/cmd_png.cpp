@@ -46,7 +46,7 @@ int cmdPng(const QStringList& args) {
     if (file.isEmpty() || output.isEmpty() || !row || !width) return usage();
 
     addresses::AddressGrid grid;
-    importAddressFile(grid, file, *format);
+    importAddressFile(grid, file, *format, settingsPath);
     if (const std::optional<int> code = requireRow(grid, *row)) return *code;
     files::Replacement out(files::fileNameToBytes(output), files::displayFileName(output),
                            {files::existingFileName(file), files::existingFileName(settingsPath)});

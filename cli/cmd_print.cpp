@@ -112,7 +112,9 @@ int cmdPrint(const QStringList& args) {
 
     addresses::AddressGrid grid;
     RowRange rows;
-    if (const std::optional<int> code = loadBatch(file, *format, asked, grid, rows)) return *code;
+    if (const std::optional<int> code = loadBatch(file, *format, asked, grid, rows, settingsPath))
+        return *code;
+    if (const std::optional<int> code = reportSkippedRows(grid, rows)) return *code;
     // Rows that look wrong are said, and --strict refuses them, before any printer is asked.
     const std::unique_ptr<settings::SettingsModel> settings = loadSettings(settingsPath);
     if (const std::optional<int> code =

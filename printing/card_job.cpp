@@ -13,18 +13,26 @@ void CardJob::refuseWhileRunning() const {
 
 JobEnd CardJob::run(PrinterSurface& surface, int first, int last,
                     const std::function<void(int row)>& drawCard, const CardDone& afterCard,
-                    QString* waitingNotice) {
+                    QString* waitingNotice, const std::function<bool(int row)>& prints) {
     refuseWhileRunning();
-    if (last < first) throw text::Failure(QStringLiteral("印刷を開始できません"));
+    int count = 0, lastPrinted = first - 1;
+    for (int row = first; row <= last; ++row)
+        if (!prints || prints(row)) {
+            ++count;
+            lastPrinted = row;
+        }
+    if (count == 0) throw text::Failure(QStringLiteral("印刷を開始できません"));
     stopAsked_ = false;
     surface.beginDoc();
     surface_ = &surface;
     first_ = first;
     last_ = last;
+    total_ = count;
     done_ = 0;
     const auto over = qScopeGuard([this] { surface_ = nullptr; });
     try {
         for (int row = first;; ++row) {
+            if (prints && !prints(row)) continue;
             drawCard(row);
             ++done_;
             if (afterCard) afterCard(done_, total());
@@ -34,7 +42,7 @@ JobEnd CardJob::run(PrinterSurface& surface, int first, int last,
                 surface.abortDoc();
                 return JobEnd::Stopped;
             }
-            if (row == last) break;
+            if (row == lastPrinted) break;
             surface.newPage();
         }
     } catch (...) {

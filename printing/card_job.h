@@ -25,10 +25,11 @@ public:
     // Throws "現在印刷中です" while a job runs.
     void refuseWhileRunning() const;
 
-    // The rows of the running (or last) job, fixed when it started, and the cards done of them.
+    // The rows of the running (or last) job, fixed when it started, the cards it prints of them
+    // and the cards done.
     int first() const { return first_; }
     int last() const { return last_; }
-    int total() const { return last_ - first_ + 1; }
+    int total() const { return total_; }
     int done() const { return done_; }
 
     // The stop command: the running job ends once the card it is on is done, and is dropped.
@@ -44,15 +45,17 @@ public:
     // last. A stop asked for meanwhile drops the job, so nothing of it reaches the printer, and
     // Stopped is returned. Any failure, or a job that vanished meanwhile, drops the job and is
     // thrown. A job that a stopped printer keeps waiting in its queue leaves its notice in
-    // waitingNotice. Refused with "現在印刷中です" while another job runs.
+    // waitingNotice. Refused with "現在印刷中です" while another job runs. Rows that `prints`
+    // turns down are passed over: no card, no page.
     JobEnd run(PrinterSurface& surface, int first, int last,
                const std::function<void(int row)>& drawCard, const CardDone& afterCard = {},
-               QString* waitingNotice = nullptr);
+               QString* waitingNotice = nullptr, const std::function<bool(int row)>& prints = {});
 
 private:
     PrinterSurface* surface_ = nullptr;
     int first_ = 1;
     int last_ = 0;
+    int total_ = 0;
     int done_ = 0;
     bool stopAsked_ = false;
 };

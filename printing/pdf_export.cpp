@@ -72,7 +72,8 @@ std::unique_ptr<QPrinter> cardPdfPrinter(const QString& file) {
 
 JobEnd writeCardPdf(CardJob& job, const QString& target, int first, int last,
                     const std::function<drawing::CardPicture(int row)>& cardOf,
-                    const CardDone& afterCard, const QStringList& inputs) {
+                    const CardDone& afterCard, const QStringList& inputs,
+                    const std::function<bool(int row)>& prints) {
     job.refuseWhileRunning();
     QList<QByteArray> read;
     for (const QString& input : inputs)
@@ -92,7 +93,7 @@ JobEnd writeCardPdf(CardJob& job, const QString& target, int first, int last,
                 drawing = false;
                 surface.playCard(picture);
             },
-            afterCard);
+            afterCard, nullptr, prints);
     } catch (const text::Failure& f) {
         // A card that cannot be drawn says so itself; the file's own troubles name the file.
         if (drawing) throw;

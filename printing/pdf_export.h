@@ -24,9 +24,10 @@ std::unique_ptr<QPrinter> cardPdfPrinter(const QString& file);
 // file is replaced only by a whole PDF, so a failure or a stop leaves any earlier file as it was
 // and nothing behind. A target that is one of `inputs` (the address and settings files read),
 // read-only or not a regular file is refused before any card is drawn. Failures are thrown in
-// Japanese.
+// Japanese. Rows that `prints` turns down get no page.
 JobEnd writeCardPdf(CardJob& job, const QString& target, int first, int last,
                     const std::function<drawing::CardPicture(int row)>& cardOf,
-                    const CardDone& afterCard = {}, const QStringList& inputs = {});
+                    const CardDone& afterCard = {}, const QStringList& inputs = {},
+                    const std::function<bool(int row)>& prints = {});
 
 } // namespace rinova::printing

@@ -6,6 +6,8 @@
 #include "text/failure.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdio>
 
 namespace rinova::settings {
 
@@ -27,8 +29,33 @@ int choiceOf(const std::string& text, int count) {
     return text.size() == 1 && text[0] >= '0' && text[0] < '0' + count ? text[0] - '0' : 0;
 }
 constexpr const char* kLastFileKey = "LastFile";
+constexpr const char* kColumnMapSection = "ColumnMap";
+
+// A key for any header text: its FNV-1a hash, as INI keys cannot hold every character.
+std::string headerKey(std::string_view headerText) {
+    std::uint64_t h = 14695981039346656037ull;
+    for (unsigned char c : headerText) {
+        h ^= c;
+        h *= 1099511628211ull;
+    }
+    char key[24];
+    std::snprintf(key, sizeof key, "H%016llx", static_cast<unsigned long long>(h));
+    return key;
+}
 
 } // namespace
+
+std::string SettingsModel::columnChoice(std::string_view headerText) const {
+    try {
+        return store_.readIn(kColumnMapSection, headerKey(headerText));
+    } catch (const text::Failure&) {
+        return {};
+    }
+}
+
+void SettingsModel::setColumnChoice(std::string_view headerText, std::string_view choice) {
+    store_.writeIn(kColumnMapSection, headerKey(headerText), choice);
+}
 
 QString SettingsModel::load() {
     // Read before the eighteen keys: a key that stops their load must not stop these. A file

@@ -42,6 +42,10 @@ public:
     // The address file last opened or saved, "LastFile": its full path as the files layer keeps
     // file names (a name that is not UTF-8 keeps its bytes). Empty when the key is missing.
     const QString& lastAddressFile() const { return lastAddressFile_; }
+    // How the user said the fields under a header row fill the columns, kept per header in
+    // section "ColumnMap" under a key made from the header's text; "" when never said.
+    std::string columnChoice(std::string_view headerText) const;
+    void setColumnChoice(std::string_view headerText, std::string_view choice);
 
     // The main window's start-up load of all eighteen keys and the layout; throws the integer
     // rule's failure with the values reached so far kept. The open dialog's file type and the

@@ -118,11 +118,15 @@ QString settingsPathFor(const QString& executablePath) {
 SettingsStore::SettingsStore(QString iniPath) : path_(std::move(iniPath)) {}
 
 std::string SettingsStore::read(std::string_view key) const {
-    return ProfileFile(path_).read(kSection, key);
+    return readIn(kSection, key);
 }
 
 void SettingsStore::write(std::string_view key, std::string_view value) {
     writeIn(kSection, key, value);
+}
+
+std::string SettingsStore::readIn(std::string_view section, std::string_view key) const {
+    return ProfileFile(path_).read(section, key);
 }
 
 void SettingsStore::writeIn(std::string_view section, std::string_view key,

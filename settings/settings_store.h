@@ -95,6 +95,7 @@ public:
     void write(std::string_view key, std::string_view value);
     void write(Key key, std::string_view value) { write(keyName(key), value); }
     // The same for a key of another section.
+    std::string readIn(std::string_view section, std::string_view key) const;
     void writeIn(std::string_view section, std::string_view key, std::string_view value);
 
     // Reads all eighteen keys, fills empty numeric ones with "0" and computes the layout.

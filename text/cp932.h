@@ -43,4 +43,24 @@ Bytes encodeUnit(char16_t unit);
 // else lead byte * 256 + trail byte.
 const std::uint16_t* encodeTable();
 
+// Appends the UTF-8 bytes of a code point to a byte string (std::string, QByteArray); a
+// surrogate gets the three bytes its code gives.
+template <class Out> void appendUtf8(Out& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
 } // namespace rinova::text

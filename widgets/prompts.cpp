@@ -1,5 +1,7 @@
 #include "widgets/prompts.h"
 
+#include "widgets/column_map_dialog.h"
+
 #include "widgets/file_dialogs.h"
 #include "widgets/printer_setup_dialog.h"
 
@@ -138,6 +140,47 @@ public:
 
     std::optional<QString> savePdfFile(const QString& suggested) override {
         return askPdfFile(activeParent(), suggested);
+    }
+
+    SaveChoice askToSaveChanges(const QString& text) override {
+        Box box(QMessageBox::Warning, messageCaption(), text, QMessageBox::NoButton,
+                activeParent());
+        QPushButton* save = box.addButton(QStringLiteral("保存(&S)"), QMessageBox::AcceptRole);
+        QPushButton* discard =
+            box.addButton(QStringLiteral("保存しない(&N)"), QMessageBox::DestructiveRole);
+        QPushButton* cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
+        box.setDefaultButton(save);
+        box.setEscapeButton(cancel);
+        box.exec();
+        if (box.clickedButton() == save) return SaveChoice::Save;
+        if (box.clickedButton() == discard) return SaveChoice::Discard;
+        return SaveChoice::Cancel;
+    }
+
+    std::optional<AddressFileChoice> saveAddressFile(const QString& suggested,
+                                                     addresses::FileFormat format) override {
+        QFileDialog dialog(activeParent(), QStringLiteral("名前を付けて保存"));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        QStringList filters = addressFileFilters();
+        filters << QStringLiteral("Unicode テキスト（UTF-16） (*.txt)");
+        dialog.setNameFilters(filters);
+        dialog.selectNameFilter(filters.value(static_cast<int>(format), filters.front()));
+        useJapaneseColumns(dialog);
+        const QFileInfo start(suggested);
+        dialog.setDirectory(start.absolutePath());
+        dialog.selectFile(start.fileName());
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return std::nullopt;
+        const qsizetype type = filters.indexOf(dialog.selectedNameFilter());
+        return AddressFileChoice{QFileInfo(dialog.selectedFiles().constFirst()).absoluteFilePath(),
+                                 static_cast<addresses::FileFormat>(std::max<qsizetype>(type, 0))};
+    }
+
+    std::optional<addresses::ListLayout> mapColumns(const addresses::HeaderQuestion& q) override {
+        ColumnMapDialog dialog(q, activeParent());
+        if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+        return dialog.layout();
     }
 
 private:

@@ -2,6 +2,7 @@
 // tests can answer dialogs and read messages without a screen.
 #pragma once
 
+#include "addresses/address_grid.h"
 #include "addresses/sheet_csv.h"
 #include "text/failure.h"
 
@@ -20,6 +21,9 @@ struct AddressFileChoice {
     QString path;
     addresses::FileFormat format = addresses::FileFormat::Plain;
 };
+
+// The answer to the question before unsaved changes would be lost.
+enum class SaveChoice { Save, Discard, Cancel };
 
 // The open dialog's file types, in the order of addresses::FileFormat.
 QStringList addressFileFilters();
@@ -47,6 +51,28 @@ public:
     // when cancelled.
     virtual std::optional<QString> savePdfFile(const QString& suggested) {
         (void)suggested;
+        return std::nullopt;
+    }
+
+    // Asked before unsaved changes to the list are lost: 保存 / 保存しない / キャンセル; Escape
+    // cancels.
+    virtual SaveChoice askToSaveChanges(const QString& text) {
+        (void)text;
+        return SaveChoice::Cancel;
+    }
+    // The dialog that names the address file to save, opening on `suggested` with `format` as
+    // its file type; nothing when cancelled.
+    virtual std::optional<AddressFileChoice> saveAddressFile(const QString& suggested,
+                                                             addresses::FileFormat format) {
+        (void)suggested;
+        (void)format;
+        return std::nullopt;
+    }
+
+    // How the fields under a header row not fully understood fill the columns
+    // (ColumnMapDialog); nothing when cancelled, and the titles are read as they are.
+    virtual std::optional<addresses::ListLayout> mapColumns(const addresses::HeaderQuestion& q) {
+        (void)q;
         return std::nullopt;
     }
 

@@ -119,7 +119,7 @@ TEST(Import, RowCountFollowsTheLinesAndEarlierRowsAreGone) {
     EXPECT_THAT(row(g, 1), ::testing::ElementsAre("1", "z", "", "", "", "", ""));
     EXPECT_EQ(g.cell(2, 0), "");
     EXPECT_EQ(g.cell(0, 1), sjis(u"名前1")); // the header stays
-    g.importContent("a\nb\0c\nd"sv);
+    g.importContent(std::string("a\nb\0c\nd"sv));
     EXPECT_EQ(g.rowCountWithHeader(), 3);
     EXPECT_EQ(g.cell(2, 1), "b");
 }

@@ -3,6 +3,7 @@
 #include "addresses/row_check.h"
 #include "postal/directory.h"
 #include "tests/support/test_support.h"
+#include "text/cp932.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -58,20 +59,25 @@ TEST(RowCheck, EachRowGivesItsProblems) {
 }
 
 TEST(RowCheck, OnlyTheFirstRowIsTakenForAHeader) {
+    // A header row the import knows is no row at all; one it does not know is row 1, and the
+    // check says so.
     const struct {
         const char16_t* first;
-        bool header;
+        bool known, header;
     } cases[] = {
-        {u"名前,敬称,郵便番号,住所1,住所2,備考", true},
-        {u"氏名,,〒,住所", true},
-        {u"Name,Title,Zip,Address", true},
-        {u"宛名,様,１００－０００１,住所", false}, // a postal code with digits is an address
-        {u"山田太郎,様,なし,東京都", false},       // no digits, but no column title either
+        {u"名前,敬称,郵便番号,住所1,住所2,備考", true, false},
+        {u"氏名,,〒,住所", true, false},
+        {u"Name,Title,Zip,Address", true, false},
+        {u"Name,Kana,Phone", false, true},
+        {u"宛名,様,１００－０００１,住所", false, false}, // a postal code with digits: an address
+        {u"山田太郎,様,なし,東京都", false, false},       // no digits, but no column title either
     };
     for (const auto& c : cases) {
         AddressGrid g;
-        fill(g, {c.first, c.first});
-        const std::vector<RowFindings> found = checkRows(g, 1, 2);
+        fill(g, {c.first, u"山田太郎,様,1000001,東京都", c.first});
+        EXPECT_EQ(g.file().layout.header, c.known) << QString::fromUtf16(c.first).toStdString();
+        EXPECT_EQ(g.rowCountWithHeader(), c.known ? 3 : 4);
+        const std::vector<RowFindings> found = checkRows(g, 1, 3);
         const bool header = !found.empty() && found[0].row == 1 &&
                             found[0].texts() == QStringList{u"見出しの行のようです"_qs};
         EXPECT_EQ(header, c.header) << QString::fromUtf16(c.first).toStdString();
@@ -114,6 +120,40 @@ TEST(RowCheck, RangeFitHookAndReport) {
               u"次の行を確かめてください:\n"
               "1 行目: 縮めても枠に収まらない文字があります\n"
               "ほか 2 行"_qs);
+}
+
+TEST(RowCheck, WhatTheFileDidToARowIsNamedAndRowsNotPrintedAreLeftOut) {
+    const QString lost = u"変換できなかった文字（〓）があります"_qs;
+    const QString cutInside = u"NUL 文字で途切れています（その後ろは読み込まれていません）"_qs;
+    const QString cutAfter = u"この行の後ろは NUL 文字のため読み込まれていません"_qs;
+    const std::string good = sjis(u"山田太郎,様,1000001,東京都\n");
+    const struct {
+        std::string content;
+        rinova::addresses::FileFormat format;
+        std::vector<std::pair<int, QStringList>> want;
+    } cases[] = {
+        {good + sjis(u"山〓太郎,様,1000001,東京都\n"), {}, {{2, {lost}}}},
+        {good + sjis(u"山田,様,1000001,東京都〓\n"), {}, {{2, {lost}}}},
+        {good + sjis(u"山田,様,1000001,東京都,,〓\n"), {}, {}}, // the remark never prints
+        {good + sjis(u"山田,様,1000001,東京") + std::string("\0都\n", 5), {}, {{2, {cutInside}}}},
+        {good + std::string("\0", 1) + good, {}, {{1, {cutAfter}}}},
+        // A row marked not to print is not checked: it uses no paper.
+        {sjis(u"名前,郵便番号,印刷\n山〓,1,しない\n山田,1000001,\n"),
+         rinova::addresses::FileFormat::Sheet,
+         {}},
+    };
+    for (const auto& c : cases) {
+        AddressGrid g;
+        g.importContent(c.content, c.format);
+        std::vector<std::pair<int, QStringList>> found;
+        for (const RowFindings& f : checkRows(g, 1, g.rowCountWithHeader() - 1))
+            found.emplace_back(f.row, f.texts());
+        EXPECT_EQ(found, c.want) << rinova::text::toUnicode(c.content).toStdString();
+    }
+    AddressGrid g;
+    g.importContent(sjis(u"名前,印刷\n山田,しない\n鈴木,\n"), rinova::addresses::FileFormat::Sheet);
+    EXPECT_EQ(rinova::addresses::rowsToPrint(g, 1, 2), std::vector<int>{2});
+    EXPECT_TRUE(rinova::addresses::rowsToPrint(g, 1, 1).empty());
 }
 
 TEST(RowCheck, PostalQuestionsJoinTheRowsOwn) {

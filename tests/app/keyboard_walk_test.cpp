@@ -2,37 +2,17 @@
 // settings file it leaves says which control took each key.
 #include "tests/support/test_support.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QProcess>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace rinova::testing {
 namespace {
 
 TEST(KeyboardWalk, BackspaceChoosesNothingAndTwoTabCyclesReachEveryControl) {
-    for (const char* tool : {"xvfb-run", "Xvfb", "xauth", "xdotool", "import"})
-        if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
-            GTEST_SKIP() << tool << " is not installed (scripts/install-deps.sh installs it)";
-    const QString rinova = QStringLiteral(RINOVA_BINARY_DIR "/app/rinova");
-    ASSERT_TRUE(QFileInfo(rinova).isExecutable()) << "build the rinova target first";
-    QTemporaryDir work;
-    const QString program = work.filePath(QStringLiteral("program"));
-    const QString shots = QStringLiteral(RINOVA_BINARY_DIR "/keyboard_walk");
-    QDir(shots).removeRecursively();
-    ASSERT_TRUE(QDir().mkpath(program));
-    ASSERT_TRUE(QFile::copy(rinova, program + QStringLiteral("/rinova")));
-
-    QString log;
-    const int code = runSession(
-        QStringLiteral("xvfb-run"),
-        xvfbRun({QStringLiteral(RINOVA_SOURCE_DIR "/tests/app/keyboard_walk.sh"), program, shots}),
-        120000, &log);
-    std::printf("%s", qPrintable(log));
-    ASSERT_EQ(code, 0) << "the walk stopped; screenshots in " << qPrintable(shots);
+    XWalk walk("keyboard_walk");
+    if (!walk.missing.isEmpty()) GTEST_SKIP() << qPrintable(walk.missing);
+    ASSERT_EQ(walk.run("keyboard_walk.sh", 120000), 0)
+        << "the walk stopped; screenshots in " << qPrintable(walk.shots);
+    const QString program = walk.program;
 
     EXPECT_EQ(readBytes(program + QStringLiteral("/rinova.ini")),
               "[SET]\r\nEdit1Value0=0\r\nEdit1Value2=1\r\nEdit2Value2=1\r\nEdit3Value2=1\r\n"

@@ -58,8 +58,8 @@ TEST_F(OpenAndPrintCheck, TheDialogOffersTheTypeLastChosen) {
         form->openAddressFile(); // cancelled
         EXPECT_EQ(prompts.lastOfferedFormat, FileFormat::Plain);
         open(*form, dataFile("sheet_utf8_bom.csv"), FileFormat::SheetUtf8);
-        EXPECT_EQ(form->addressGrid().rowCountWithHeader(), 8);
-        EXPECT_EQ(form->addressGrid().cell(3, 1), sjis(u"髙橋　一郎"));
+        EXPECT_EQ(form->addressGrid().rowCountWithHeader(), 7); // the header row is no address
+        EXPECT_EQ(form->addressGrid().cell(2, 1), sjis(u"髙橋　一郎"));
         EXPECT_TRUE(prompts.questions.empty());
         EXPECT_TRUE(prompts.messages.empty());
     }
@@ -80,13 +80,14 @@ TEST_F(OpenAndPrintCheck, AUtf8FileOpenedAsShiftJisIsOfferedAsUtf8) {
         const char* file;
         FileFormat chosen;
         bool asked, answer;
-        int rows; // 7 records, or more when line breaks inside cells split them
+        int rows; // 6 records under the header, or more when line breaks inside cells split
+                  // them; read as Shift-JIS, UTF-8 titles are no header
     } cases[] = {
-        {"sheet_utf8.csv", FileFormat::Plain, true, true, 7},
+        {"sheet_utf8.csv", FileFormat::Plain, true, true, 6},
         {"sheet_utf8_bom.csv", FileFormat::Plain, true, false, 10},
-        {"sheet_utf8.csv", FileFormat::Sheet, true, true, 7},
-        {"sheet_sjis.csv", FileFormat::Plain, false, false, 10},
-        {"sheet_sjis.csv", FileFormat::Sheet, false, false, 7},
+        {"sheet_utf8.csv", FileFormat::Sheet, true, true, 6},
+        {"sheet_sjis.csv", FileFormat::Plain, false, false, 9},
+        {"sheet_sjis.csv", FileFormat::Sheet, false, false, 6},
     };
     for (const auto& c : cases) {
         auto form = started();
@@ -97,8 +98,8 @@ TEST_F(OpenAndPrintCheck, AUtf8FileOpenedAsShiftJisIsOfferedAsUtf8) {
                   c.asked ? std::vector<QString>{kUtf8Question} : std::vector<QString>{})
             << c.file;
         EXPECT_EQ(form->addressGrid().rowCountWithHeader(), c.rows + 1) << c.file;
-        if (c.rows == 7) {
-            EXPECT_EQ(form->addressGrid().cell(4, 1), sjis(u"﨑山　花子")) << c.file;
+        if (c.rows == 6) {
+            EXPECT_EQ(form->addressGrid().cell(3, 1), sjis(u"﨑山　花子")) << c.file;
         }
         // The type chosen in the dialog is the one remembered, whatever the answer.
         EXPECT_EQ(form->settings().openFileType(), static_cast<int>(c.chosen)) << c.file;
@@ -152,6 +153,27 @@ TEST_F(OpenAndPrintCheck, PrintingListsDoubtfulRowsFirst) {
     // finds no printer.
     EXPECT_EQ(print(3, 3, {}), std::vector<QString>{});
     EXPECT_EQ(prompts.errors, std::vector<QString>{u"デフォルト プリンタが存在しません."_qs});
+}
+
+TEST_F(OpenAndPrintCheck, AHeaderNotFullyKnownIsMappedOnceAndReadSoAgain) {
+    const QString csv = dir.filePath(QStringLiteral("phone.csv"));
+    writeBytes(csv, sjis(u"氏名,電話,郵便番号,所在地\r\n山田,03-1234,1000001,東京都\r\n"));
+    addresses::ListLayout chosen;
+    chosen.header = true;
+    chosen.fields = {1, 6, 3, 4}; // 電話 to 備考, 所在地 to 住所1
+    prompts.columnAnswers = {chosen};
+    for (int open = 0; open < 2; ++open) {
+        auto form = started();
+        form->importAddressFile(csv, FileFormat::Sheet);
+        ASSERT_EQ(prompts.columnQuestions.size(), 1u) << "asked once, then kept";
+        EXPECT_EQ(prompts.columnQuestions[0].titles[3], sjis(u"所在地"));
+        EXPECT_EQ(prompts.columnQuestions[0].sample[1], "03-1234");
+        const addresses::AddressGrid& g = form->addressGrid();
+        ASSERT_EQ(g.rowCountWithHeader(), 2) << open;
+        EXPECT_EQ(g.cell(1, 1), sjis(u"山田"));
+        EXPECT_EQ(g.cell(1, 6), "03-1234");
+        EXPECT_EQ(g.cell(1, 4), sjis(u"東京都"));
+    }
 }
 
 TEST_F(OpenAndPrintCheck, PrintingAsksAboutPostalCodesAndTheAboutBoxNamesTheData) {

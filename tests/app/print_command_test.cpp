@@ -9,6 +9,7 @@
 #include <QPrinter>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace rinova {
@@ -82,6 +83,44 @@ TEST_F(PrintCommandTest, SingleRowAsksNothingAndPrintsOnePage) {
     EXPECT_TRUE(dialogShown);
     EXPECT_EQ(drawn, (std::vector<Drawn>{{2, 1, true}}));
     EXPECT_EQ(testing::pdfPageCount(out), 1);
+}
+
+TEST_F(PrintCommandTest, RowsMarkedNotToPrintArePassedOverAndCountedInTheQuestion) {
+    const struct {
+        int first, last;
+        std::vector<int> off, printed;
+        QString told; // the question, or the message when nothing prints
+    } cases[] = {
+        {2,
+         6,
+         {3, 5},
+         {2, 4, 6},
+         u"用紙枚数は3枚です。印刷しますね。「印刷しない」の 2 行は印刷しません。"_qs},
+        {2,
+         4,
+         {2},
+         {3, 4},
+         u"用紙枚数は2枚です。印刷しますね。「印刷しない」の 1 行は印刷しません。"_qs},
+        {2, 3, {2, 3}, {}, u"印刷する行がありません（選んだ行はどれも「印刷しない」です）"_qs},
+    };
+    for (const auto& c : cases) {
+        drawn.clear();
+        prompts.questions.clear();
+        prompts.messages.clear();
+        prompts.confirmAnswers = {true};
+        prompts.printDialogAnswers = {true};
+        job.print(c.first, c.last, recorder(), {}, [&](int row) {
+            return std::find(c.off.begin(), c.off.end(), row) == c.off.end();
+        });
+        EXPECT_EQ(rowsDrawn(), c.printed) << c.first;
+        if (c.printed.empty()) {
+            EXPECT_EQ(prompts.messages, std::vector<QString>{c.told});
+            EXPECT_TRUE(prompts.questions.empty());
+        } else {
+            EXPECT_EQ(prompts.questions, std::vector<QString>{c.told});
+            EXPECT_EQ(testing::pdfPageCount(out), static_cast<int>(c.printed.size()));
+        }
+    }
 }
 
 TEST_F(PrintCommandTest, AnsweringNoOrCancellingTheDialogPrintsNothing) {

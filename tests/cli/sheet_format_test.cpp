@@ -1,4 +1,5 @@
 // rinova-cli with spreadsheet files (--format) and the check before printing (--strict).
+#include "tests/support/print_helpers.h"
 #include "tests/support/test_support.h"
 
 #include <QFile>
@@ -31,11 +32,11 @@ TEST(CliFormat, EveryCommandThatReadsAFileTakesItsType) {
     const QString absent = dir.filePath(QStringLiteral("absent.ini"));
     const QStringList commands[] = {
         {"grid", utf8},
-        {"card", utf8, "--row", "3", "--settings", absent},
-        {"png", utf8, "--row", "3", "--width", "100", "-o", out, "--settings", absent},
-        {"pdf", utf8, "--rows", "3", "-o", out, "--settings", absent},
-        {"print", utf8, "--rows", "3", "--printer", "", "--settings", absent},
-        {"check", utf8, "--rows", "3", "--settings", absent},
+        {"card", utf8, "--row", "2", "--settings", absent},
+        {"png", utf8, "--row", "2", "--width", "100", "-o", out, "--settings", absent},
+        {"pdf", utf8, "--rows", "2", "-o", out, "--settings", absent},
+        {"print", utf8, "--rows", "2", "--printer", "", "--settings", absent},
+        {"check", utf8, "--rows", "2", "--settings", absent},
     };
     for (const QStringList& command : commands) {
         const CliRun bad = runCli(command + QStringList{"--format", "utf8"});
@@ -51,7 +52,13 @@ TEST(CliFormat, EveryCommandThatReadsAFileTakesItsType) {
 
     // Without --format, and with the plain type, a file reads as it always has.
     const CliRun plain = runCli({"grid", dataFile("sheet_sjis.csv")});
-    EXPECT_EQ(plain.out.count('\n'), 11); // the header, and line breaks inside cells split rows
+    // The grid's header, then the rows under the file's header row, which line breaks inside
+    // cells split; the file's 敬称 column follows the six.
+    EXPECT_EQ(plain.out.count('\n'), 10);
+    EXPECT_TRUE(plain.out.startsWith(QStringLiteral("{\"row\":0,\"cells\":[\"番号\",\"名前1\","
+                                                    "\"名前2\",\"〒\",\"住所1\",\"住所2\",\"備考\","
+                                                    "\"敬称\",\"連名1\",\"連名2\",\"印刷\"]")
+                                         .toUtf8()));
     EXPECT_EQ(runCli({"grid", dataFile("sheet_sjis.csv"), "--format", "plain"}).out, plain.out);
     EXPECT_EQ(runCli({"grid", dataFile("sheet_sjis.csv"), "--format", "sheet"}).out,
               runCli({"grid", dataFile("sheet_utf8_bom.csv"), "--format", "sheet-utf8"}).out);
@@ -71,9 +78,8 @@ TEST(CliCheck, PdfAndPrintTellDoubtfulRowsAndRefuseThemWithStrict) {
     const QString absent = dir.filePath(QStringLiteral("absent.ini"));
     const QString sheet = dataFile("sheet_sjis.csv");
     const QString list = u"次の行を確かめてください:\n"
-                         "1 行目: 見出しの行のようです\n"
-                         "3 行目: 郵便番号が 6 桁です（先頭の 0 が落ちていませんか）\n"
-                         "5 行目: 空の行です\n"_qs;
+                         "2 行目: 郵便番号が 6 桁です（先頭の 0 が落ちていませんか）\n"
+                         "4 行目: 空の行です\n"_qs;
 
     CliRun r = runCli({"pdf", sheet, "--format", "sheet", "-o", pdf, "--settings", absent});
     EXPECT_EQ(r.exitCode, 0);
@@ -86,15 +92,47 @@ TEST(CliCheck, PdfAndPrintTellDoubtfulRowsAndRefuseThemWithStrict) {
     EXPECT_FALSE(QFile::exists(pdf));
 
     // print refuses before it looks for a printer.
-    r = runCli({"print", sheet, "--format", "sheet", "--rows", "2-3", "--strict", "--printer",
+    r = runCli({"print", sheet, "--format", "sheet", "--rows", "1-2", "--strict", "--printer",
                 "rinova-no-such-queue"});
     EXPECT_EQ(r.exitCode, 3);
-    EXPECT_TRUE(err(r).contains(u"3 行目: 郵便番号が 6 桁です"_qs));
+    EXPECT_TRUE(err(r).contains(u"2 行目: 郵便番号が 6 桁です"_qs));
 
     // Rows that look right: nothing is said and --strict changes nothing.
-    r = runCli({"pdf", sheet, "--format", "sheet", "--rows", "6-7", "--strict", "-o", pdf,
+    r = runCli({"pdf", sheet, "--format", "sheet", "--rows", "5-6", "--strict", "-o", pdf,
                 "--settings", absent});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_FALSE(err(r).contains(u"行目"_qs)) << err(r).toStdString();
     EXPECT_TRUE(QFile::exists(pdf));
+}
+
+TEST(CliCheck, PdfPassesOverRowsMarkedNotToPrintAndNamesThem) {
+    QTemporaryDir dir;
+    const QString list = dir.filePath(QStringLiteral("marks.csv"));
+    const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
+    const QString absent = dir.filePath(QStringLiteral("absent.ini"));
+    QFile f(list);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(rinova::testing::sjis(u"名前,郵便番号,住所1,印刷\n"
+                                  "山田,1000001,東京都,\n"
+                                  "鈴木,1000002,東京都,しない\n"
+                                  "佐藤,1000003,東京都,する\n")
+                .c_str());
+    f.close();
+    const struct {
+        const char* rows;
+        int exitCode;
+        QString said;
+        int pages; // 0: no file written
+    } cases[] = {
+        {"1-3", 0, u"「印刷しない」の行は印刷しません: 2 行目"_qs, 2},
+        {"2", 1, u"印刷する行がありません"_qs, 0},
+    };
+    for (const auto& c : cases) {
+        QFile::remove(pdf);
+        const CliRun r = runCli(
+            {"pdf", list, "--format", "sheet", "--rows", c.rows, "-o", pdf, "--settings", absent});
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.rows;
+        EXPECT_TRUE(err(r).contains(c.said)) << err(r).toStdString();
+        EXPECT_EQ(QFile::exists(pdf) ? rinova::testing::pdfPageCount(pdf) : 0, c.pages) << c.rows;
+    }
 }

@@ -2,11 +2,15 @@
 
 #include "text/cp932.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QThread>
 #include <csignal>
+#include <cstdio>
 #include <unistd.h>
 
 namespace rinova::testing {
@@ -108,6 +112,59 @@ std::optional<QString> ScriptedPrompts::savePdfFile(const QString& suggested) {
     const QString a = saveAnswers.front();
     saveAnswers.pop_front();
     return a;
+}
+
+widgets::SaveChoice ScriptedPrompts::askToSaveChanges(const QString& text) {
+    questions.push_back(text);
+    if (saveChangesAnswers.empty()) return widgets::SaveChoice::Cancel;
+    const widgets::SaveChoice a = saveChangesAnswers.front();
+    saveChangesAnswers.pop_front();
+    return a;
+}
+
+std::optional<widgets::AddressFileChoice>
+ScriptedPrompts::saveAddressFile(const QString& suggested, addresses::FileFormat format) {
+    lastSaveSuggestion = suggested;
+    lastOfferedFormat = format;
+    if (listSaveAnswers.empty()) return std::nullopt;
+    const widgets::AddressFileChoice a = listSaveAnswers.front();
+    listSaveAnswers.pop_front();
+    return a;
+}
+
+std::optional<addresses::ListLayout>
+ScriptedPrompts::mapColumns(const addresses::HeaderQuestion& q) {
+    columnQuestions.push_back(q);
+    if (columnAnswers.empty()) return std::nullopt;
+    const addresses::ListLayout a = columnAnswers.front();
+    columnAnswers.pop_front();
+    return a;
+}
+
+XWalk::XWalk(const char* name)
+    : program(work.filePath(QStringLiteral("program"))),
+      shots(QStringLiteral(RINOVA_BINARY_DIR "/") + QLatin1String(name)) {
+    for (const char* tool : {"xvfb-run", "Xvfb", "xauth", "xdotool", "import"})
+        if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
+            missing = QLatin1String(tool) +
+                      QStringLiteral(" is not installed (scripts/install-deps.sh installs it)");
+    const QString rinova = QStringLiteral(RINOVA_BINARY_DIR "/app/rinova");
+    if (!QFileInfo(rinova).isExecutable())
+        missing = QStringLiteral("build the rinova target first");
+    QDir(shots).removeRecursively();
+    QDir().mkpath(program);
+    QFile::copy(rinova, program + QStringLiteral("/rinova"));
+}
+
+int XWalk::run(const char* script, int limitMs) {
+    QString log;
+    const int code =
+        runSession(QStringLiteral("xvfb-run"),
+                   xvfbRun({QStringLiteral(RINOVA_SOURCE_DIR "/tests/app/") + QLatin1String(script),
+                            program, shots}),
+                   limitMs, &log);
+    std::printf("%s", qPrintable(log));
+    return code;
 }
 
 int runSession(const QString& program, const QStringList& args, int limitMs, QString* out) {

@@ -44,6 +44,19 @@ int runSession(const QString& program, const QStringList& args, int limitMs,
 // X server failed to start.
 QStringList xvfbRun(const QStringList& script);
 
+// A walk of the real program with real X events: a folder holding a copy of the built rinova,
+// and the folder its screenshots go to (build/NAME). `missing` names what the machine lacks
+// for it (an X tool, the built program); empty when it can run.
+struct XWalk {
+    explicit XWalk(const char* name);
+    // Runs tests/app/SCRIPT under xvfb-run with the program's folder and the screenshot folder,
+    // prints its lines and returns its exit code.
+    int run(const char* script, int limitMs);
+
+    QTemporaryDir work;
+    QString program, shots, missing;
+};
+
 // widgets::Prompts that answer from queues and record what was shown. Installed while it lives.
 class ScriptedPrompts : public widgets::Prompts {
 public:
@@ -60,6 +73,10 @@ public:
     std::deque<bool> paperAnswers;   // empty: go on
     std::deque<QString> saveAnswers; // none left, or an empty name: cancel
     QString lastSaveSuggestion;
+    std::deque<widgets::SaveChoice> saveChangesAnswers;     // empty: キャンセル
+    std::deque<widgets::AddressFileChoice> listSaveAnswers; // none left: cancel
+    std::vector<addresses::HeaderQuestion> columnQuestions;
+    std::deque<addresses::ListLayout> columnAnswers; // none left: cancel
 
     void error(const QString& text) override { errors.push_back(text); }
     void message(const QString& text) override { messages.push_back(text); }
@@ -70,6 +87,10 @@ public:
     bool printerSetup(QPrinter& printer) override;
     bool goOnWithPaper(const QString& text) override;
     std::optional<QString> savePdfFile(const QString& suggested) override;
+    widgets::SaveChoice askToSaveChanges(const QString& text) override;
+    std::optional<widgets::AddressFileChoice>
+    saveAddressFile(const QString& suggested, addresses::FileFormat format) override;
+    std::optional<addresses::ListLayout> mapColumns(const addresses::HeaderQuestion& q) override;
 
     QString lastOpenFolder;
     addresses::FileFormat lastOfferedFormat = addresses::FileFormat::Plain;

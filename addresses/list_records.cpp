@@ -1,0 +1,216 @@
+#include "addresses/list_records.h"
+
+#include "addresses/comma_text.h"
+#include "text/cp932.h"
+
+#include <QStringList>
+#include <optional>
+
+namespace rinova::addresses {
+namespace {
+
+// Collects the fields of a comma text.
+struct FieldList {
+    std::vector<std::string>& fields;
+    void begin() { fields.emplace_back(); }
+    void append(const char* p, std::size_t n) { fields.back().append(p, n); }
+    bool end() {
+        if (fields.back().empty()) fields.back() = " ";
+        return true;
+    }
+};
+
+// Collects the cells of the first record of a spreadsheet text.
+class FirstRecord : public SheetSink {
+public:
+    explicit FirstRecord(RecordFields& fields, std::string_view text)
+        : fields_(fields), text_(text) {}
+    std::string& out() override { return out_; }
+    void beginRecord(std::size_t) override {}
+    void cellSource(std::size_t from, std::size_t to) override {
+        fields_.source.emplace_back(text_.substr(from, to - from));
+    }
+    void endCell(std::size_t cellStart, bool lost) override {
+        std::string cell = out_.substr(cellStart);
+        fields_.values.push_back(cell.empty() ? std::string(" ") : std::move(cell));
+        fields_.lost = fields_.lost || lost;
+    }
+    bool endRecord(std::size_t, std::size_t) override { return false; }
+
+private:
+    RecordFields& fields_;
+    std::string_view text_;
+    std::string out_;
+};
+
+bool needsPlainQuotes(std::string_view value) {
+    if (value.starts_with('"')) return true;
+    for (std::size_t i = 0; i < value.size(); i += text::charLength(value, i)) {
+        const auto b = static_cast<unsigned char>(value[i]);
+        if (b == ',' || b == '"' || (b >= 0x01 && b <= 0x20)) return true;
+    }
+    return false;
+}
+
+void appendField(std::string& out, std::string_view value, FileFormat format) {
+    if (format == FileFormat::Plain)
+        appendPlainField(out, value);
+    else
+        appendSheetCell(out, value, format);
+}
+
+// Fields joined by the format's delimiter, missing ones at the end left out.
+std::string joinFields(const std::vector<std::optional<std::string>>& fields, FileFormat format) {
+    std::size_t n = fields.size();
+    while (n > 0 && !fields[n - 1])
+        --n;
+    const char delimiter = format == FileFormat::Plain ? ',' : sheetDelimiter(format);
+    std::string out;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i) out += delimiter;
+        if (fields[i]) out += *fields[i];
+    }
+    return out;
+}
+
+} // namespace
+
+RecordFields readFields(FileFormat format, std::string_view record) {
+    RecordFields f;
+    if (format == FileFormat::Plain) {
+        // As the import reads a line: its number and a comma first, half-width spaces made
+        // full-width; then the number is no field of the record.
+        std::string text = "0,";
+        for (char c : UpToNul(record)) {
+            if (c == ' ')
+                text += "\x81\x40";
+            else
+                text += c;
+        }
+        FieldList sink{f.values};
+        SplitCommaTextInto(text, sink);
+        if (!f.values.empty()) f.values.erase(f.values.begin());
+        for (const std::string& v : f.values) {
+            std::string field;
+            appendPlainField(field, v);
+            f.source.push_back(std::move(field));
+        }
+        return f;
+    }
+    record = UpToNul(record);
+    if (record.empty()) { // an empty line is a record of one empty cell
+        f.values.emplace_back(" ");
+        f.source.emplace_back();
+        return f;
+    }
+    FirstRecord sink(f, record);
+    parseSheet(record, format, sink, false);
+    return f;
+}
+
+void fillCells(const RecordFields& fields, const ListLayout& layout, RowCells& cells) {
+    std::array<std::vector<std::string_view>, kAllColumns> parts;
+    const std::size_t n = std::min(fields.values.size(), layout.fields.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        const int c = layout.fields[i];
+        if (c > 0 && c < kAllColumns)
+            parts[static_cast<std::size_t>(c)].push_back(fields.values[i]);
+    }
+    for (int c = 1; c < kAllColumns; ++c)
+        cells[static_cast<std::size_t>(c)] = joinParts(c, parts[static_cast<std::size_t>(c)]);
+}
+
+std::string writeRecord(FileFormat format, const ListLayout& layout, const RowCells& cells,
+                        const RecordFields& original) {
+    const std::size_t n = std::max(layout.fields.size(), original.values.size());
+    // Each column's parts, split as the original record had them where they still fit.
+    std::array<std::vector<std::string>, kAllColumns> parts;
+    std::array<std::size_t, kAllColumns> taken{};
+    for (int c = 1; c < kAllColumns; ++c) {
+        const auto col = static_cast<std::size_t>(c);
+        std::vector<std::string> was;
+        for (std::size_t i = 0; i < layout.fields.size(); ++i)
+            if (layout.fields[i] == c)
+                was.push_back(i < original.values.size() ? original.values[i] : std::string(" "));
+        if (!was.empty()) parts[col] = splitParts(c, cells[col], was.size(), was);
+    }
+    std::vector<std::optional<std::string>> out(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        const int c = i < layout.fields.size() ? layout.fields[i] : 0;
+        if (c <= 0 || c >= kAllColumns) {
+            if (i < original.source.size()) out[i] = original.source[i];
+            continue;
+        }
+        const auto col = static_cast<std::size_t>(c);
+        const std::string& part = parts[col][taken[col]++];
+        if (cells[col].empty()) continue; // a cell the record did not have
+        std::string field;
+        appendField(field, part, format);
+        out[i] = std::move(field);
+    }
+    return joinFields(out, format);
+}
+
+std::string writeHeader(FileFormat format, const ListLayout& layout) {
+    std::vector<std::optional<std::string>> out;
+    for (std::size_t i = 0; i < layout.fields.size(); ++i) {
+        std::string title = i < layout.titles.size()
+                                ? layout.titles[i]
+                                : text::fromUnicode(columnTitle(layout.fields[i]));
+        std::string field;
+        appendField(field, title.empty() ? std::string(" ") : title, format);
+        out.emplace_back(std::move(field));
+    }
+    return joinFields(out, format);
+}
+
+void appendPlainField(std::string& out, std::string_view value) {
+    if (value == " ") return; // an empty field reads as " "
+    if (!needsPlainQuotes(value)) {
+        out += value;
+        return;
+    }
+    out += '"';
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        out += value[i];
+        if (value[i] == '"') out += '"';
+    }
+    out += '"';
+}
+
+RowCells roundTrip(FileFormat format, const ListLayout& layout, const RowCells& cells,
+                   const RecordFields& original) {
+    RowCells back;
+    back[0] = cells[0];
+    fillCells(readFields(format, writeRecord(format, layout, cells, original)), layout, back);
+    return back;
+}
+
+TypedCell typedCell(const QString& typed) {
+    QStringList refused;
+    const auto refuse = [&](const QString& what) {
+        if (!refused.contains(what)) refused << what;
+    };
+    for (qsizetype i = 0; i < typed.size(); ++i) {
+        const char32_t u = typed.at(i).unicode();
+        if (u == '\r' || u == '\n' || u == 0x2028 || u == 0x2029 || u == 0x85) {
+            refuse(QStringLiteral("改行"));
+        } else if (u == '\t') {
+            refuse(QStringLiteral("タブ"));
+        } else if (u < 0x20 || u == 0x7F) {
+            refuse(QStringLiteral("制御文字"));
+        } else {
+            const qsizetype len = typed.at(i).isHighSurrogate() && i + 1 < typed.size() ? 2 : 1;
+            const QStringView ch = QStringView(typed).mid(i, len);
+            if (!text::canEncode(ch)) refuse(QStringLiteral("「%1」").arg(ch));
+            i += len - 1;
+        }
+    }
+    TypedCell cell;
+    cell.refused = refused.join(QStringLiteral("、"));
+    if (cell.refused.isEmpty()) cell.bytes = text::fromUnicode(typed);
+    if (cell.bytes.empty()) cell.bytes = " ";
+    return cell;
+}
+
+} // namespace rinova::addresses

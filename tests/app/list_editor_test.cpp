@@ -1,0 +1,154 @@
+// Editing the list in the main window: undo takes every edit back to the file's bytes, the title
+// marks unsaved work, the question before it is set aside, the six-field format's limit, and
+// the recovery copy taken back at the next start.
+#include "addresses/address_grid.h"
+#include "app/list_editor.h"
+#include "app/main_window.h"
+#include "tests/support/print_helpers.h"
+#include "tests/support/test_support.h"
+#include "widgets/address_grid_view.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace rinova;
+using addresses::FileFormat;
+using rinova::testing::readBytes;
+using rinova::testing::ScriptedPrompts;
+using rinova::testing::sjis;
+using widgets::SaveChoice;
+
+namespace {
+
+class ListEditorTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    rinova::testing::NoPrintService noPrinters;
+    ScriptedPrompts prompts;
+    QString list = dir.filePath(QStringLiteral("list.csv"));
+    const std::string original =
+        readBytes(QStringLiteral(RINOVA_SOURCE_DIR "/samples/addresses.csv"));
+
+    std::unique_ptr<app::MainWindow> opened() {
+        rinova::testing::writeBytes(list, original);
+        auto form = std::make_unique<app::MainWindow>(dir.filePath(QStringLiteral("rinova.ini")));
+        form->startUp();
+        form->importAddressFile(list, FileFormat::Plain);
+        prompts.errors.clear();
+        return form;
+    }
+    static addresses::RowCells named(app::MainWindow& form, int row, const char16_t* name) {
+        addresses::RowCells c = form.addressGrid().cells(row);
+        c[1] = sjis(name);
+        return c;
+    }
+};
+
+TEST_F(ListEditorTest, EveryEditIsUndoneToTheFilesBytesAndRedone) {
+    auto form = opened();
+    app::ListEditor& e = form->editor();
+    const auto bytes = [&] {
+        return form->addressGrid()
+            .saved(FileFormat::Plain, form->addressGrid().layoutForSave())
+            .bytes;
+    };
+    EXPECT_EQ(form->windowTitle(), u"Rinova Ver1.2 - list.csv"_qs);
+    e.setRow(2, named(*form, 2, u"新しい名前"));
+    form->grid().setCurrentRow(3);
+    e.moveRows(-1);
+    e.moveRows(1);
+    e.moveRows(1);
+    form->grid().setCurrentRow(1);
+    e.deleteRows();
+    EXPECT_EQ(form->windowTitle(), u"Rinova Ver1.2 - list.csv *"_qs);
+    EXPECT_EQ(form->addressGrid().rowCountWithHeader(), 6);
+    EXPECT_EQ(form->addressGrid().cell(1, 1), sjis(u"新しい名前"));
+    EXPECT_EQ(form->addressGrid().cell(3, 1), sjis(u"高橋健"));
+    EXPECT_EQ(form->addressGrid().cell(3, 0), "3"); // renumbered
+    const std::string edited = bytes();
+    while (e.undoStack().canUndo())
+        e.undoStack().undo();
+    EXPECT_EQ(bytes(), original);
+    EXPECT_EQ(form->windowTitle(), u"Rinova Ver1.2 - list.csv"_qs);
+    while (e.undoStack().canRedo())
+        e.undoStack().redo();
+    EXPECT_EQ(bytes(), edited);
+}
+
+TEST_F(ListEditorTest, UnsavedWorkIsSavedGivenUpOrKeptAsTheUserAnswers) {
+    const struct {
+        SaveChoice answer;
+        bool setAside;
+        bool saved;
+    } cases[] = {
+        {SaveChoice::Save, true, true},
+        {SaveChoice::Discard, true, false},
+        {SaveChoice::Cancel, false, false},
+    };
+    for (const auto& c : cases) {
+        auto form = opened();
+        form->editor().setRow(1, named(*form, 1, u"変更"));
+        prompts.questions.clear();
+        prompts.saveChangesAnswers = {c.answer};
+        EXPECT_EQ(form->editor().maySetAside(), c.setAside);
+        EXPECT_EQ(prompts.questions, std::vector<QString>{u"list.csv への変更を保存しますか？"_qs});
+        EXPECT_EQ(readBytes(list) != original, c.saved);
+        EXPECT_EQ(readBytes(list).find(sjis(u"変更,花子,")) == 0, c.saved);
+        // Asked again while the changes are still unsaved.
+        prompts.questions.clear();
+        prompts.saveChangesAnswers = {SaveChoice::Discard};
+        form->editor().maySetAside();
+        EXPECT_EQ(prompts.questions.size(), c.saved ? 0u : 1u);
+    }
+}
+
+TEST_F(ListEditorTest, AHonorificInASixFieldListIsSavedAsASpreadsheetListWhenTheUserSays) {
+    auto form = opened();
+    addresses::RowCells c = form->addressGrid().cells(1);
+    c[addresses::HonorificColumn] = sjis(u"御中");
+    form->editor().setRow(1, c);
+    EXPECT_TRUE(form->addressGrid().showsExtraColumns());
+    // Refused: the six-field file stays as it was.
+    EXPECT_FALSE(form->editor().save());
+    EXPECT_EQ(readBytes(list), original);
+    const QString sheet = dir.filePath(QStringLiteral("sheet.csv"));
+    prompts.confirmAnswers = {true};
+    prompts.listSaveAnswers = {{sheet, FileFormat::Sheet}};
+    EXPECT_TRUE(form->editor().save());
+    EXPECT_EQ(prompts.lastOfferedFormat, FileFormat::Sheet);
+    EXPECT_EQ(readBytes(list), original);
+    EXPECT_EQ(form->windowTitle(), u"Rinova Ver1.2 - sheet.csv"_qs);
+    addresses::AddressGrid back;
+    back.importContent(readBytes(sheet), FileFormat::Sheet);
+    ASSERT_EQ(back.rowCountWithHeader(), 7);
+    for (int row = 1; row < 7; ++row)
+        for (int col = 1; col < addresses::kAllColumns; ++col)
+            EXPECT_EQ(back.cell(row, col), form->addressGrid().cell(row, col)) << row << col;
+}
+
+TEST_F(ListEditorTest, WorkLeftByAKilledProgramIsOfferedAtTheNextStart) {
+    for (bool take : {false, true}) {
+        {
+            // The program dies after an edit: nothing asks, nothing is saved.
+            auto form = opened();
+            form->editor().setRow(3, named(*form, 3, u"未保存"));
+        }
+        auto form = std::make_unique<app::MainWindow>(dir.filePath(QStringLiteral("rinova.ini")));
+        form->startUp();
+        prompts.questions.clear();
+        prompts.confirmAnswers = {take};
+        form->offerEarlierWork();
+        ASSERT_FALSE(prompts.questions.empty());
+        EXPECT_TRUE(prompts.questions[0].contains(u"list.csv の変更が残っています"_qs));
+        EXPECT_EQ(form->addressGrid().cell(3, 1) == sjis(u"未保存"), take);
+        EXPECT_EQ(form->editor().modified(), take);
+        if (take) {
+            EXPECT_TRUE(form->editor().save());
+            EXPECT_NE(readBytes(list).find(sjis(u"未保存,高橋由美,")), std::string::npos);
+        }
+        EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("rinova.recovery"))));
+    }
+}
+
+} // namespace
