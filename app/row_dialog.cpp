@@ -1,6 +1,8 @@
 #include "app/row_dialog.h"
 
 #include "addresses/list_layout.h"
+#include "postal/address_text.h"
+#include "postal/directory.h"
 #include "text/cp932.h"
 #include "widgets/prompts.h"
 
@@ -8,6 +10,8 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -25,7 +29,8 @@ QString shown(std::string_view cell) {
 
 } // namespace
 
-RowDialog::RowDialog(const RowCells& cells, QWidget* parent) : QDialog(parent), cells_(cells) {
+RowDialog::RowDialog(const RowCells& cells, QWidget* parent, const postal::Directory* postal)
+    : QDialog(parent), cells_(cells), postal_(postal ? *postal : postal::installedDirectory()) {
     setWindowTitle(QStringLiteral("行の編集"));
     auto* form = new QFormLayout;
     for (int col : {Name1Column, Name2Column, Joint1Column, Joint2Column, PostalColumn,
@@ -45,6 +50,27 @@ RowDialog::RowDialog(const RowCells& cells, QWidget* parent) : QDialog(parent), 
             form->addRow(columnTitle(HonorificColumn), honorific_);
         }
     }
+    // Typing a code offers its address, typing an address offers its code; nothing is put in
+    // a field until the user takes it.
+    offer_ = new QLabel(this);
+    offer_->setObjectName(QStringLiteral("postalOffer"));
+    take_ = new QPushButton(QStringLiteral("入れる"), this);
+    take_->setObjectName(QStringLiteral("postalTake"));
+    take_->setAutoDefault(false);
+    auto* offerRow = new QHBoxLayout;
+    offerRow->addWidget(offer_, 1);
+    offerRow->addWidget(take_);
+    form->insertRow(form->rowCount(), QString(), offerRow);
+    offer(QString(), nullptr, QString());
+    connect(take_, &QPushButton::clicked, this, [this] {
+        if (!offerInto_) return;
+        offerInto_->setText(offerValue_);
+        offer(QString(), nullptr, QString());
+    });
+    connect(fields_[PostalColumn], &QLineEdit::textEdited, this, [this] { offerAddressForCode(); });
+    connect(fields_[Address1Column], &QLineEdit::textEdited, this,
+            [this] { offerCodeForAddress(); });
+
     printMark_ = new QCheckBox(QStringLiteral("印刷する"), this);
     printMark_->setChecked(!printMarkOff(cells[PrintColumn]));
     form->addRow(columnTitle(PrintColumn), printMark_);
@@ -59,6 +85,38 @@ RowDialog::RowDialog(const RowCells& cells, QWidget* parent) : QDialog(parent), 
     layout->addWidget(buttons);
     fields_[Name1Column]->setFocus();
     fields_[Name1Column]->selectAll();
+}
+
+void RowDialog::offer(const QString& text, QLineEdit* into, const QString& value) {
+    offer_->setText(text);
+    offerInto_ = into;
+    offerValue_ = value;
+    offer_->setVisible(into != nullptr);
+    take_->setVisible(into != nullptr);
+}
+
+void RowDialog::offerAddressForCode() {
+    const QString digits = postal::codeDigits(fields_[PostalColumn]->text());
+    const QString address = fields_[Address1Column]->text();
+    const std::vector<postal::Place> places =
+        digits.size() == 7 ? postal_.places(digits) : std::vector<postal::Place>{};
+    // An address that already fits the code needs no offer.
+    if (places.empty() || (!address.isEmpty() && postal_.fit(places.front(), address) > 0))
+        return offer(QString(), nullptr, QString());
+    const QString found = places.front().address();
+    offer(QStringLiteral("〒%1 の住所: %2").arg(postal::displayCode(digits), found),
+          fields_[Address1Column], found);
+}
+
+void RowDialog::offerCodeForAddress() {
+    const QString address = fields_[Address1Column]->text();
+    const QString digits = postal::codeDigits(fields_[PostalColumn]->text());
+    const std::vector<postal::CodePlace> codes =
+        address.isEmpty() ? std::vector<postal::CodePlace>{} : postal_.codesFor(address, 1);
+    if (codes.empty() || codes.front().code == digits) return offer(QString(), nullptr, QString());
+    const QString code = postal::displayCode(codes.front().code);
+    offer(QStringLiteral("%1 の郵便番号: %2").arg(codes.front().place.address(), code),
+          fields_[PostalColumn], code);
 }
 
 QLineEdit* RowDialog::field(int column) const {

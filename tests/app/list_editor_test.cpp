@@ -4,11 +4,18 @@
 #include "addresses/address_grid.h"
 #include "app/list_editor.h"
 #include "app/main_window.h"
+#include "app/row_dialog.h"
+#include "postal/directory.h"
 #include "tests/support/print_helpers.h"
 #include "tests/support/test_support.h"
+#include "tests/support/typing.h"
+#include "text/cp932.h"
 #include "widgets/address_grid_view.h"
 
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -152,3 +159,57 @@ TEST_F(ListEditorTest, WorkLeftByAKilledProgramIsOfferedAtTheNextStart) {
 }
 
 } // namespace
+
+// In the row dialog a typed code offers its address and a typed address its code, taken only
+// when the user says; an address that already fits its code, or a code the data lacks, offers
+// nothing.
+TEST(RowDialogPostal, TypedCodeOffersItsAddressAndTypedAddressItsCode) {
+    const postal::Directory postal =
+        postal::load(QStringLiteral(RINOVA_SOURCE_DIR "/tests/data/postal"));
+    ASSERT_FALSE(postal.empty());
+    using addresses::Address1Column;
+    using addresses::PostalColumn;
+    struct Case {
+        const char* name;
+        const char16_t *postalBefore, *addressBefore;
+        int typedInto;
+        const char16_t* typed;
+        const char16_t *postalAfter, *addressAfter; // after taking the offer; null: no offer
+    };
+    const Case cases[] = {
+        {"code to address", u"", u"", PostalColumn, u"1000004", u"1000004",
+         u"東京都千代田区大手町"},
+        {"full-width code", u"", u"", PostalColumn, u"１００－０００３", u"１００－０００３",
+         u"東京都千代田区一ツ橋"},
+        {"address to code", u"", u"", Address1Column, u"東京都千代田区一ツ橋2-1", u"100-0003",
+         u"東京都千代田区一ツ橋2-1"},
+        {"address fits its code", u"", u"東京都千代田区大手町1-1", PostalColumn, u"100-0004",
+         nullptr, nullptr},
+        {"code fits its address", u"100-0003", u"", Address1Column, u"東京都千代田区一ツ橋",
+         nullptr, nullptr},
+        {"code not in the data", u"", u"", PostalColumn, u"1234567", nullptr, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        addresses::RowCells cells;
+        cells.fill(" ");
+        if (*c.postalBefore)
+            cells[PostalColumn] = text::fromUnicode(QString::fromUtf16(c.postalBefore));
+        if (*c.addressBefore)
+            cells[Address1Column] = text::fromUnicode(QString::fromUtf16(c.addressBefore));
+        app::RowDialog dialog(cells, nullptr, &postal);
+        dialog.show();
+        rinova::testing::typeText(dialog.field(c.typedInto), QString::fromUtf16(c.typed));
+        EXPECT_EQ(dialog.postalTake()->isVisible(), c.postalAfter != nullptr)
+            << qPrintable(dialog.postalOffer()->text());
+        if (!c.postalAfter) continue;
+        // Nothing is put in a field before the user takes it.
+        EXPECT_EQ(
+            dialog.field(c.typedInto == PostalColumn ? Address1Column : PostalColumn)->text(),
+            QString::fromUtf16(c.typedInto == PostalColumn ? c.addressBefore : c.postalBefore));
+        dialog.postalTake()->click();
+        EXPECT_EQ(dialog.field(PostalColumn)->text(), QString::fromUtf16(c.postalAfter));
+        EXPECT_EQ(dialog.field(Address1Column)->text(), QString::fromUtf16(c.addressAfter));
+        EXPECT_FALSE(dialog.postalTake()->isVisible());
+    }
+}
