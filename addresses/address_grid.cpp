@@ -827,6 +827,9 @@ SavedList AddressGrid::saved(FileFormat format, const ListLayout& layout) const 
     if (layout.header) {
         const bool kept = same && layout == own.layout && own.layout.header;
         out.header = kept ? own.header : writeHeader(format, layout);
+        // A header left inside its quotes would take the rows into its last title.
+        if (rows > 0 && format != FileFormat::Plain && endsInsideQuotes(out.header, format))
+            out.header += '"';
         out.headerEnd = kept ? own.headerEnd : lineEnd;
         if (out.headerEnd.empty() && rows > 0) out.headerEnd = lineEnd;
         s += out.header;
@@ -839,6 +842,13 @@ SavedList AddressGrid::saved(FileFormat format, const ListLayout& layout) const 
         place.offset = s.size();
         if (same && o.state == RowOrigin::AsRead) {
             s += s_->record(r);
+            // A record left inside its quotes (cut by a NUL byte, or the file's unclosed last
+            // quote) is closed where rows now follow it, so that they stay rows.
+            if (r < rows && format != FileFormat::Plain &&
+                endsInsideQuotes(s_->record(r), format)) {
+                s += '"';
+                place.written = true;
+            }
         } else {
             const RecordFields original =
                 same ? recordFields(r) : inFormat(recordFields(r), format);

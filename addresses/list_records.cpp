@@ -4,6 +4,7 @@
 #include "text/cp932.h"
 
 #include <QStringList>
+#include <algorithm>
 #include <optional>
 
 namespace rinova::addresses {
@@ -138,7 +139,13 @@ std::string writeRecord(FileFormat format, const ListLayout& layout, const RowCe
     for (std::size_t i = 0; i < n; ++i) {
         const int c = i < layout.fields.size() ? layout.fields[i] : 0;
         if (c <= 0 || c >= kAllColumns) {
-            if (i < original.source.size()) out[i] = original.source[i];
+            if (i < original.source.size()) {
+                out[i] = original.source[i];
+                // A kept field whose quote the file never closed ran to the end of the file;
+                // written before other rows it would swallow them, so it is closed where it ends.
+                if (format != FileFormat::Plain && endsInsideQuotes(*out[i], format))
+                    *out[i] += '"';
+            }
             continue;
         }
         const auto col = static_cast<std::size_t>(c);

@@ -286,6 +286,28 @@ void appendSheetCell(std::string& out, std::string_view cell, FileFormat format)
     out += '"';
 }
 
+bool endsInsideQuotes(std::string_view record, FileFormat format) {
+    const char delimiter = sheetDelimiter(format);
+    bool fieldStart = true, quoted = false;
+    for (std::size_t i = 0; i < record.size(); ++i) {
+        const char c = record[i];
+        if (quoted) {
+            if (c != '"') continue;
+            if (i + 1 < record.size() && record[i + 1] == '"')
+                ++i;
+            else
+                quoted = false;
+        } else if (c == delimiter || c == '\n') {
+            fieldStart = true;
+            continue;
+        } else if (c == '"' && fieldStart) {
+            quoted = true;
+        }
+        fieldStart = false;
+    }
+    return quoted;
+}
+
 bool isUtf16Text(std::string_view content) {
     return content.starts_with("\xFF\xFE");
 }

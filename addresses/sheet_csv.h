@@ -78,6 +78,10 @@ void parseSheet(std::string_view content, FileFormat format, SheetSink& sink,
 void appendSheetCell(std::string& out, std::string_view cell, FileFormat format);
 // The delimiter between cells: a tab for SheetUtf16, else a comma.
 char sheetDelimiter(FileFormat format);
+// Whether a record (or one field) of a spreadsheet list ends inside a quoted field, as a record cut
+// by a NUL byte or a file whose last quote was never closed does: written before another record,
+// it would take that record into its field.
+bool endsInsideQuotes(std::string_view record, FileFormat format);
 
 // Said after an import that replaced characters, naming the rows; "" when there are none.
 QString replacedRowsMessage(const std::vector<int>& rows);

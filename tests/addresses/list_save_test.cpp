@@ -210,3 +210,29 @@ TEST(SaveList, TypedTextThatNoFileCanHoldIsRefusedByName) {
         }
     }
 }
+
+// A list whose last quote was never closed (a damaged file, or a record cut by a NUL byte): a row
+// added after it stays a row of its own, whether the open field is in the header, in a row as
+// read, or in a field the edited row keeps.
+TEST(SaveList, ARowAddedAfterAnOpenQuoteStaysARow) {
+    struct Case {
+        const char* name;
+        std::string content;
+        bool editLast;
+    };
+    const Case cases[] = {
+        {"header", "名前,住所1,\"備考", false},
+        {"row as read", "名前,住所1\r\n山田,東京\r\n佐藤,\"大阪", false},
+        {"row cut by a NUL", std::string("名前,住所1\r\n佐藤,\"大阪\0府\"\r\n", 31), false},
+        {"kept field of an edited row", "名前,住所1,メモ\r\n佐藤,大阪,x,\"余り", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        AddressGrid g;
+        g.importContent(c.content, FileFormat::SheetUtf8);
+        const int rows = g.rowCountWithHeader() - 1;
+        if (c.editLast && rows > 0) g.replaceRows(rows, 1, {g.withCell(rows, Address1Column, "X")});
+        g.replaceRows(g.rowCountWithHeader(), 0, {g.withCell(0, Name1Column, "NEW")});
+        expectReadsBack(g, savedBytes(g), c.name);
+    }
+}
