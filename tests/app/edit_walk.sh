@@ -18,8 +18,6 @@ cd "$work"
 
 walk=edit
 source "$here/x_walk_steps.sh"
-log() { echo "edit: $*"; }
-key() { xdotool key --delay 60 "$@"; }
 type_text() { xdotool type --delay 40 "$1"; }
 
 # No print system: start-up reports the missing default printer in one box, then goes on.

@@ -17,8 +17,6 @@ cd "$work"
 
 walk=keys
 source "$here/x_walk_steps.sh"
-log() { echo "keys: $*"; }
-key() { xdotool key --delay 60 "$@"; }
 type_text() { xdotool type --delay 80 "$1"; }
 
 # No print system: start-up reports the missing default printer in one box, then goes on.

@@ -2,6 +2,9 @@
 # setting `walk` (the prefix of every line, "walk" or "keys") and `shots` (where a failure's
 # screenshot goes), from the folder holding the program's rinova.ini.
 
+# A step's line, unless the script keeps a log of its own; a key press as a person types it.
+declare -F log >/dev/null || log() { echo "$walk: $*"; }
+key() { xdotool key --delay 60 "$@"; }
 fail() {
   echo "$walk: FAILED: $*" >&2
   import -window root "$shots/failure.png" 2>/dev/null || true
