@@ -836,11 +836,18 @@ SavedList AddressGrid::saved(FileFormat format, const ListLayout& layout) const 
         s += out.headerEnd;
     }
     out.rows.reserve(static_cast<std::size_t>(rows));
+    s.reserve(s.size() + s_->records.size() + s_->records.size() / 4);
+    const bool ownColumns = fillsOwnColumns(layout);
     for (int r = 1; r <= rows; ++r) {
         const Origin& o = s_->originOf(r);
         SavedList::Place place{};
         place.offset = s.size();
-        if (same && o.state == RowOrigin::AsRead) {
+        bool exact = true;
+        // A record moved to the start of a file without a mark, beginning as a UTF-16 mark does,
+        // would make the file read as UTF-16 text: it is written from its cells, quoted.
+        const bool marks =
+            s.empty() && format != FileFormat::SheetUtf16 && s_->record(r).starts_with("\xFF\xFE");
+        if (same && o.state == RowOrigin::AsRead && !marks) {
             s += s_->record(r);
             // A record left inside its quotes (cut by a NUL byte, or the file's unclosed last
             // quote) is closed where rows now follow it, so that they stay rows.
@@ -848,17 +855,44 @@ SavedList AddressGrid::saved(FileFormat format, const ListLayout& layout) const 
                 endsInsideQuotes(s_->record(r), format)) {
                 s += '"';
                 place.written = true;
+                exact = false;
             }
+        } else if (ownColumns && (o.state == RowOrigin::New ||
+                                  fieldsWithin(own.format, s_->record(r), layout.fields.size()))) {
+            // Nothing of the file's record to keep: written straight from the grid.
+            CellViews views;
+            for (int c = 0; c < kAllColumns; ++c)
+                views[static_cast<std::size_t>(c)] = cell(r, c);
+            exact = appendOwnColumnsRecord(s, format, layout, views);
+            place.written = true;
         } else {
             const RecordFields original =
                 same ? recordFields(r) : inFormat(recordFields(r), format);
             s += writeRecord(format, layout, cells(r), original);
             place.written = true;
+            exact = false;
         }
         place.length = static_cast<std::uint32_t>(s.size() - place.offset);
+        if (!exact) {
+            // Read back as the file will give it; kept when that is not what the grid holds.
+            RowCells back;
+            back[0] = std::string(cell(r, 0));
+            fillCells(readFields(format, std::string_view(s).substr(place.offset, place.length)),
+                      layout, back);
+            bool differs = false;
+            for (int c = 1; c < kAllColumns && !differs; ++c)
+                differs = back[static_cast<std::size_t>(c)] != cell(r, c);
+            if (differs) out.changed.emplace_back(r, std::move(back));
+        }
         std::string_view end = s_->lineEnd(r);
         if (o.state == RowOrigin::New || !same) end = {};
         if (end.empty() && !(r == rows && o.state != RowOrigin::New && same)) end = lineEnd;
+        // An empty record must still read as a row: at the end it needs a line break (a final
+        // break starts no further record), and after a lone CR its LF would join that CR.
+        if (place.length == 0) {
+            if (end.empty()) end = lineEnd;
+            if (end.starts_with('\n') && s.ends_with('\r')) end = "\r\n";
+        }
         s += end;
         place.lineEnd = lineEndBytes(end.size());
         out.rows.push_back(place);
@@ -868,10 +902,19 @@ SavedList AddressGrid::saved(FileFormat format, const ListLayout& layout) const 
         out.tail = own.tail;
         s += out.suffix;
     }
-    if (format == FileFormat::SheetUtf16)
-        out.bytes = out.mark + toUtf16(s) + out.tail;
-    else
-        out.bytes = s;
+    // A first row written so that it reads as a header row would become one when the file is
+    // read, the rows taking its columns; a header row of the layout's titles keeps it a row.
+    if (!layout.header && !out.rows.empty() && out.rows.front().written) {
+        const SavedList::Place& first = out.rows.front();
+        if (readHeader(
+                readFields(format, std::string_view(s).substr(first.offset, first.length)).values)
+                .header) {
+            ListLayout titled = layout;
+            titled.header = true;
+            return saved(format, titled);
+        }
+    }
+    if (format == FileFormat::SheetUtf16) out.utf16 = out.mark + toUtf16(s) + out.tail;
     return out;
 }
 
@@ -888,18 +931,14 @@ void AddressGrid::adoptSaved(SavedList list) {
     if (!list.rows.empty() && list.rows.front().lineEnd > 0)
         f.lineEnd = s_->records.substr(list.rows.front().offset + list.rows.front().length,
                                        list.rows.front().lineEnd);
-    int firstChanged = 0, lastChanged = 0;
     for (std::size_t i = 0; i < list.rows.size(); ++i) {
-        const int r = static_cast<int>(i) + 1;
         const SavedList::Place& p = list.rows[i];
-        Origin& o = s_->origin[i + 1];
-        o = Origin{p.offset, p.length, p.lineEnd, RowOrigin::AsRead, NotCut};
-        if (!p.written) continue;
-        RowCells back = cells(r);
-        fillCells(readFields(f.format, s_->record(r)), f.layout, back);
-        if (back == cells(r)) continue;
+        s_->origin[i + 1] = Origin{p.offset, p.length, p.lineEnd, RowOrigin::AsRead, NotCut};
+    }
+    int firstChanged = 0, lastChanged = 0;
+    for (auto& [r, back] : list.changed) {
         RowData d = rowData(r);
-        d.cells = back;
+        d.cells = std::move(back);
         putRow(r, d);
         if (!firstChanged) firstChanged = r;
         lastChanged = r;
@@ -918,19 +957,19 @@ void AddressGrid::adoptSaved(SavedList list) {
 
 std::vector<CellLoss> AddressGrid::lossesIn(FileFormat format, const ListLayout& layout,
                                             std::size_t limit) const {
+    return lossesOf(saved(format, layout), limit);
+}
+
+std::vector<CellLoss> AddressGrid::lossesOf(const SavedList& list, std::size_t limit) const {
     std::vector<CellLoss> losses;
-    const bool same = format == s_->file.format;
     const auto blank = [](std::string_view v) { return v.empty() || v == " "; };
-    for (int r = 1; r < s_->rows() && losses.size() < limit; ++r) {
-        if (same && origin(r) == RowOrigin::AsRead) continue;
-        const RowCells was = cells(r);
-        const RecordFields original = same ? recordFields(r) : inFormat(recordFields(r), format);
-        const RowCells back = roundTrip(format, layout, was, original);
+    for (const auto& [r, back] : list.changed) {
+        if (losses.size() >= limit) break;
         for (int c = 1; c < kAllColumns; ++c) {
-            const std::string& a = was[static_cast<std::size_t>(c)];
+            const std::string_view a = cell(r, c);
             const std::string& b = back[static_cast<std::size_t>(c)];
             if (a == b || (blank(a) && blank(b))) continue;
-            losses.push_back({r, c, a, b});
+            losses.push_back({r, c, std::string(a), b});
             break;
         }
     }

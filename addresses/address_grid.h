@@ -16,6 +16,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace rinova::addresses {
@@ -73,9 +74,11 @@ using HeaderChooser = std::function<std::optional<ListLayout>(const HeaderQuesti
 
 // A whole list as its file: the bytes, and where each row's record now is in them.
 struct SavedList {
-    std::string bytes;  // as written to the file
-    std::string source; // the form records are kept in (differs from bytes for UTF-16)
+    std::string source; // the form records are kept in: the file's bytes, but for UTF-16
+    std::string utf16;  // the file's bytes of a UTF-16 list
     FileFormat format = FileFormat::Plain;
+    // As written to the file.
+    const std::string& bytes() const { return format == FileFormat::SheetUtf16 ? utf16 : source; }
     ListLayout layout;
     std::string mark, header, headerEnd, suffix, tail;
     struct Place {
@@ -85,6 +88,8 @@ struct SavedList {
         bool written; // written from the cells, not copied
     };
     std::vector<Place> rows;
+    // Rows written from their cells that read back otherwise, with the cells they read back as.
+    std::vector<std::pair<int, RowCells>> changed;
 };
 
 // A cell that will not read back as it is in another format.
@@ -159,6 +164,8 @@ public:
     // The cells that would read back otherwise once written in `format` (at most `limit`).
     std::vector<CellLoss> lossesIn(FileFormat format, const ListLayout& layout,
                                    std::size_t limit) const;
+    // The same for a list just made by saved(), without writing it again.
+    std::vector<CellLoss> lossesOf(const SavedList& list, std::size_t limit) const;
 
     // Total bytes of the row's cells; 0 outside the grid.
     std::size_t rowBytes(int row) const;

@@ -44,8 +44,12 @@ private:
     std::string out_;
 };
 
+// A field that starts a file with a UTF-16 byte-order mark would make it read as UTF-16 text,
+// so such a field is quoted wherever it is.
+constexpr std::string_view kUtf16Mark = "\xFF\xFE";
+
 bool needsPlainQuotes(std::string_view value) {
-    if (value.starts_with('"')) return true;
+    if (value.starts_with('"') || value.starts_with(kUtf16Mark)) return true;
     for (std::size_t i = 0; i < value.size(); i += text::charLength(value, i)) {
         const auto b = static_cast<unsigned char>(value[i]);
         if (b == ',' || b == '"' || (b >= 0x01 && b <= 0x20)) return true;
@@ -53,11 +57,9 @@ bool needsPlainQuotes(std::string_view value) {
     return false;
 }
 
-void appendField(std::string& out, std::string_view value, FileFormat format) {
-    if (format == FileFormat::Plain)
-        appendPlainField(out, value);
-    else
-        appendSheetCell(out, value, format);
+bool appendField(std::string& out, std::string_view value, FileFormat format) {
+    return format == FileFormat::Plain ? appendPlainField(out, value)
+                                       : appendSheetCell(out, value, format);
 }
 
 // Fields joined by the format's delimiter, missing ones at the end left out.
@@ -171,18 +173,101 @@ std::string writeHeader(FileFormat format, const ListLayout& layout) {
     return joinFields(out, format);
 }
 
-void appendPlainField(std::string& out, std::string_view value) {
-    if (value == " ") return; // an empty field reads as " "
+bool appendPlainField(std::string& out, std::string_view value) {
+    if (value == " ") return true; // an empty field reads as " "
+    // Reading takes a lead byte and whatever byte follows as one character, so a lead byte at
+    // the end would take the comma or closing quote after it, and the rows after it with that:
+    // it is left out (the cell then reads back otherwise, and is named before saving).
+    std::size_t last = 0;
+    while (last + 1 < value.size())
+        last += text::charLength(value, last);
+    const bool loneLead =
+        last + 1 == value.size() && text::isLeadByte(static_cast<unsigned char>(value[last]));
+    if (loneLead) value.remove_suffix(1);
+    // Reading stops at a NUL and makes half-width spaces full-width.
+    const bool exact = !loneLead && !value.empty() &&
+                       value.find_first_of(std::string_view("\0 ", 2)) == std::string_view::npos;
     if (!needsPlainQuotes(value)) {
         out += value;
-        return;
+        return exact;
     }
     out += '"';
-    for (std::size_t i = 0; i < value.size(); ++i) {
-        out += value[i];
-        if (value[i] == '"') out += '"';
+    // Only a quote that starts a character is one; a trail byte is written as it is.
+    for (std::size_t i = 0; i < value.size();) {
+        const std::size_t n = text::charLength(value, i);
+        out += value.substr(i, n);
+        if (n == 1 && value[i] == '"') out += '"';
+        i += n;
     }
     out += '"';
+    return false;
+}
+
+bool fillsOwnColumns(const ListLayout& layout) {
+    std::array<bool, kAllColumns> used{};
+    for (int c : layout.fields) {
+        if (c <= 0 || c >= kAllColumns || used[static_cast<std::size_t>(c)]) return false;
+        used[static_cast<std::size_t>(c)] = true;
+    }
+    return true;
+}
+
+bool fieldsWithin(FileFormat format, std::string_view record, std::size_t limit) {
+    record = UpToNul(record);
+    // Each delimiter may start a field (fewer do where quotes hold them).
+    if (format != FileFormat::Plain) {
+        std::size_t n = 1;
+        for (std::size_t at = record.find(sheetDelimiter(format)); at != std::string_view::npos;
+             at = record.find(sheetDelimiter(format), at + 1))
+            if (++n > limit) return false;
+        return true;
+    }
+    // Half-width spaces are read as full-width ones, so no blank of the plain rules.
+    std::size_t n = 1;
+    for (char c : record) {
+        const auto b = static_cast<unsigned char>(c);
+        n += static_cast<std::size_t>((b == ',') | (b == '"') | (b < 0x20));
+    }
+    if (n <= limit) return true;
+    // Quoted fields count each quote: split the line as reading it does, only counting.
+    struct Count {
+        std::size_t n = 0;
+        void begin() { ++n; }
+        void append(const char*, std::size_t) {}
+        bool end() { return true; }
+    } count;
+    std::string text = "0,";
+    for (char c : record)
+        text += c == ' ' ? std::string_view("\x81\x40") : std::string_view(&c, 1);
+    SplitCommaTextInto(text, count);
+    return count.n - 1 <= limit;
+}
+
+bool appendOwnColumnsRecord(std::string& out, FileFormat format, const ListLayout& layout,
+                            const CellViews& cells) {
+    const char delimiter = format == FileFormat::Plain ? ',' : sheetDelimiter(format);
+    std::array<bool, kAllColumns> inLayout{};
+    std::size_t last = 0; // one past the last field there
+    for (std::size_t i = 0; i < layout.fields.size(); ++i) {
+        const auto col = static_cast<std::size_t>(layout.fields[i]);
+        inLayout[col] = true;
+        if (!cells[col].empty()) last = i + 1;
+    }
+    // A column the layout has no field for reads back empty, and so does a record of no field.
+    bool exact = last > 0;
+    for (int c = 1; c < kAllColumns; ++c)
+        exact = exact && (inLayout[static_cast<std::size_t>(c)] ||
+                          cells[static_cast<std::size_t>(c)].empty());
+    for (std::size_t i = 0; i < last; ++i) {
+        if (i) out += delimiter;
+        const std::string_view cell = cells[static_cast<std::size_t>(layout.fields[i])];
+        if (cell.empty()) { // missing before a field that is there: written empty, read as " "
+            exact = false;
+            continue;
+        }
+        exact = appendField(out, cell, format) && exact;
+    }
+    return exact;
 }
 
 RowCells roundTrip(FileFormat format, const ListLayout& layout, const RowCells& cells,

@@ -42,8 +42,25 @@ std::string writeRecord(FileFormat format, const ListLayout& layout, const RowCe
 std::string writeHeader(FileFormat format, const ListLayout& layout);
 
 // One field of the program's own address file: empty for " ", quoted where the field rules
-// would split or lose it (commas, quotes, blanks), as it is otherwise.
-void appendPlainField(std::string& out, std::string_view value);
+// would split or lose it (commas, quotes, blanks), as it is otherwise. True when it surely
+// reads back as exactly `value` (written as it is, no NUL, no lead byte left without its trail).
+bool appendPlainField(std::string& out, std::string_view value);
+
+// A row's cells as views of the grid, to write many rows without copying them.
+using CellViews = std::array<std::string_view, kAllColumns>;
+
+// Whether each field of the layout fills a column of its own: no field left out, no column
+// joined from several. Such a record is written from its cells alone, unless the file's record
+// has fields beyond the layout, which are kept.
+bool fillsOwnColumns(const ListLayout& layout);
+// Whether the record holds at most `limit` fields by its format's rules, told mostly from its
+// delimiters without reading it; a spreadsheet record with quoted delimiters may be said not to.
+bool fieldsWithin(FileFormat format, std::string_view record, std::size_t limit);
+// Appends what writeRecord gives for a layout that fillsOwnColumns and a record with no fields
+// beyond it. True when the record surely reads back as exactly these cells, so that reading it
+// back can be left out; false when it may not.
+bool appendOwnColumnsRecord(std::string& out, FileFormat format, const ListLayout& layout,
+                            const CellViews& cells);
 
 // The cells a row holds once written and read back, and whether that is what it held.
 RowCells roundTrip(FileFormat format, const ListLayout& layout, const RowCells& cells,

@@ -8,12 +8,15 @@ namespace rinova::addresses {
 
 void saveList(AddressGrid& grid, const QString& path, FileFormat format, const ListLayout& layout,
               const QStringList& inputs) {
-    SavedList list = grid.saved(format, layout);
+    saveList(grid, path, grid.saved(format, layout), inputs);
+}
+
+void saveList(AddressGrid& grid, const QString& path, SavedList list, const QStringList& inputs) {
     QList<QByteArray> read;
     for (const QString& input : inputs)
         if (!input.isEmpty()) read << files::existingFileName(input);
     files::Replacement out(files::existingFileName(path), files::displayFileName(path), read);
-    out.write(QByteArrayView(list.bytes.data(), static_cast<qsizetype>(list.bytes.size())));
+    out.write(QByteArrayView(list.bytes().data(), static_cast<qsizetype>(list.bytes().size())));
     out.commit();
     grid.adoptSaved(std::move(list));
 }

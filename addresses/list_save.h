@@ -14,6 +14,10 @@ namespace rinova::addresses {
 // the rows come from. Throws text::Failure naming the file.
 void saveList(AddressGrid& grid, const QString& path, FileFormat format, const ListLayout& layout,
               const QStringList& inputs = {});
+// The same for a list the grid has just made (AddressGrid::saved), e.g. after asking about its
+// losses.
+void saveList(AddressGrid& grid, const QString& path, SavedList list,
+              const QStringList& inputs = {});
 
 // The cells that another format would not give back, as the question before saving names
 // them: "3 行目 住所2: 「as it is」→「as it would read」"; "" when there are none.

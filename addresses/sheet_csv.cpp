@@ -264,48 +264,83 @@ char sheetDelimiter(FileFormat format) {
     return format == FileFormat::SheetUtf16 ? '\t' : ',';
 }
 
-void appendSheetCell(std::string& out, std::string_view cell, FileFormat format) {
-    if (cell == " ") return; // an empty cell reads back as " "
-    const char delimiter = sheetDelimiter(format);
-    const bool quoted =
-        cell.find_first_of(std::string{delimiter, '"', '\r', '\n'}) != std::string_view::npos;
-    std::string converted;
-    if (format != FileFormat::Sheet) {
-        converted = text::toUnicode(cell).toStdString();
-        cell = converted;
+bool appendSheetCell(std::string& out, std::string_view cell, FileFormat format) {
+    if (cell == " ") return true; // an empty cell reads back as " "
+    const Byte delimiter = static_cast<Byte>(sheetDelimiter(format));
+    // One pass over the bytes (no delimiter is ever a trail byte): whether the cell needs quotes,
+    // and whether it is kept as it is. Blanks and controls are read as full-width spaces, and
+    // those at either end are trimmed.
+    bool quoted = false;
+    bool kept = !cell.empty() && !cell.starts_with("\x81\x40");
+    const auto* p = reinterpret_cast<const Byte*>(cell.data());
+    const Byte* const end = p + cell.size();
+    while (p < end) {
+        const Byte b = *p;
+        if (b <= 0x22) {
+            quoted = quoted || b == delimiter || b == '"' || b == '\r' || b == '\n';
+            kept = kept && b == '!';
+            ++p;
+        } else if (b == delimiter) {
+            quoted = true;
+            ++p;
+        } else if (text::isLeadByte(b)) {
+            if (p + 1 == end || !isTrailByte(p[1])) { // no character; the next byte starts anew
+                kept = false;
+                ++p;
+                continue;
+            }
+            kept = kept && !(p + 2 == end && b == 0x81 && p[1] == 0x40);
+            p += 2;
+        } else {
+            ++p; // kept as it is in Shift-JIS; the UTF-8 formats check each character below
+        }
     }
-    if (!quoted) {
+    // A cell that starts a file with a UTF-16 byte-order mark would make it read as UTF-16 text.
+    quoted = quoted || (format == FileFormat::Sheet && cell.starts_with("\xFF\xFE"));
+    const std::size_t from = out.size();
+    if (format == FileFormat::Sheet)
         out += cell;
-        return;
-    }
+    else
+        kept = text::appendUtf8Of(out, cell) && kept;
+    if (!quoted) return kept;
+    // Quoted: the converted bytes again, between quotes and with each quote doubled.
+    const std::string converted = out.substr(from);
+    out.resize(from);
     out += '"';
-    for (char c : cell) {
+    for (char c : converted) {
         out += c;
         if (c == '"') out += '"';
     }
     out += '"';
+    return false;
 }
 
 bool endsInsideQuotes(std::string_view record, FileFormat format) {
+    // Cell by cell as parseSheet reads them: blanks, a quoted part when a quote comes first,
+    // then the rest up to the delimiter (quotes there are plain characters).
     const char delimiter = sheetDelimiter(format);
-    bool fieldStart = true, quoted = false;
-    for (std::size_t i = 0; i < record.size(); ++i) {
-        const char c = record[i];
-        if (quoted) {
-            if (c != '"') continue;
-            if (i + 1 < record.size() && record[i + 1] == '"')
-                ++i;
-            else
-                quoted = false;
-        } else if (c == delimiter || c == '\n') {
-            fieldStart = true;
-            continue;
-        } else if (c == '"' && fieldStart) {
-            quoted = true;
+    const std::size_t n = record.size();
+    std::size_t i = 0;
+    while (i < n) {
+        while (i < n && (record[i] == ' ' || (delimiter != '\t' && record[i] == '\t')))
+            ++i;
+        if (i < n && record[i] == '"') {
+            for (++i;;) {
+                const std::size_t q = record.find('"', i);
+                if (q == std::string_view::npos) return true;
+                i = q + 1;
+                if (i < n && record[i] == '"') {
+                    ++i; // a doubled quote
+                    continue;
+                }
+                break;
+            }
         }
-        fieldStart = false;
+        const std::size_t next = record.find(delimiter, i);
+        if (next == std::string_view::npos) break;
+        i = next + 1;
     }
-    return quoted;
+    return false;
 }
 
 bool isUtf16Text(std::string_view content) {

@@ -74,8 +74,10 @@ void parseSheet(std::string_view content, FileFormat format, SheetSink& sink,
 
 // One cell as parseSheet would read it back from a file of that format: quoted where it holds
 // the delimiter, a quote or a line break, " " written as nothing, in UTF-8 for SheetUtf8 and
-// SheetUtf16.
-void appendSheetCell(std::string& out, std::string_view cell, FileFormat format);
+// SheetUtf16. True when it surely reads back as exactly `cell`: nothing quoted, no half-width
+// blank or control character, no full-width space at either end, every character one the
+// format keeps; false when it may read back otherwise.
+bool appendSheetCell(std::string& out, std::string_view cell, FileFormat format);
 // The delimiter between cells: a tab for SheetUtf16, else a comma.
 char sheetDelimiter(FileFormat format);
 // Whether a record (or one field) of a spreadsheet list ends inside a quoted field, as a record cut

@@ -241,12 +241,13 @@ bool ListEditor::saveTo(const QString& path, FileFormat format) {
         return saveTo(chosen->path, chosen->format);
     }
     constexpr std::size_t kListed = 20;
-    const std::vector<CellLoss> losses = grid_.lossesIn(format, layout, kListed);
+    SavedList list = grid_.saved(format, layout);
+    const std::vector<CellLoss> losses = grid_.lossesOf(list, kListed);
     if (!losses.empty() &&
         !prompts.confirm(QStringLiteral("次のセルはこの形式では保存すると変わります:\n") +
                          lossesMessage(losses) + QStringLiteral("\n\nこのまま保存しますか？")))
         return false;
-    saveList(grid_, path, format, layout, {settings_.path()});
+    saveList(grid_, path, std::move(list), {settings_.path()});
     path_ = path;
     recovered_ = false;
     undo_.setClean();
@@ -273,7 +274,7 @@ void ListEditor::keepRecovery() {
     // The copy is a safeguard: a copy that cannot be written must not stop the edit.
     try {
         recovery_.keep(path_, static_cast<int>(format),
-                       QByteArrayView(list.bytes.data(), qsizetype(list.bytes.size())));
+                       QByteArrayView(list.bytes().data(), qsizetype(list.bytes().size())));
     } catch (const text::Failure&) {
     }
 }

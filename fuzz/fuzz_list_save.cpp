@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     AddressGrid g;
     g.importContent(content, format);
-    if (g.saved(g.file().format, g.layoutForSave()).bytes != content) fail("saved unchanged");
+    if (g.saved(g.file().format, g.layoutForSave()).bytes() != content) fail("saved unchanged");
 
     const TypedCell cell = typedCell(rinova::text::toUnicode(typed));
     const std::string bytes = cell.refused.isEmpty() ? cell.bytes : std::string(" ");
@@ -51,19 +51,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<bool> named(static_cast<std::size_t>(g.rowCountWithHeader()), false);
     for (const CellLoss& loss : g.lossesIn(g.file().format, g.layoutForSave(), SIZE_MAX))
         named[static_cast<std::size_t>(loss.row)] = true;
-    const SavedList saved = g.saved(g.file().format, g.layoutForSave());
+    SavedList saved = g.saved(g.file().format, g.layoutForSave());
     AddressGrid back;
-    back.importContent(saved.bytes, g.file().format);
+    back.importContent(saved.bytes(), g.file().format);
     if (back.rowCountWithHeader() != g.rowCountWithHeader()) fail("rows read back");
-    for (int r = 1; r < g.rowCountWithHeader(); ++r) {
-        if (named[static_cast<std::size_t>(r)]) continue;
+    const auto sameCells = [&](int r) {
         const RowCells was = g.cells(r), now = back.cells(r);
         for (int c = 0; c < kAllColumns; ++c) {
             const std::string& a = was[static_cast<std::size_t>(c)];
             const std::string& b = now[static_cast<std::size_t>(c)];
-            if (a != b && !((a.empty() || a == " ") && (b.empty() || b == " ")))
-                fail("a cell read back otherwise", r);
+            if (a != b && !((a.empty() || a == " ") && (b.empty() || b == " "))) return false;
         }
-    }
+        return true;
+    };
+    for (int r = 1; r < g.rowCountWithHeader(); ++r)
+        if (!named[static_cast<std::size_t>(r)] && !sameCells(r))
+            fail("a cell read back otherwise", r);
+    // Once saved, the grid shows what the file now holds, named cells included.
+    g.adoptSaved(std::move(saved));
+    for (int r = 1; r < g.rowCountWithHeader(); ++r)
+        if (!sameCells(r)) fail("the grid differs from its saved file", r);
     return 0;
 }

@@ -3,8 +3,7 @@
 # carry the fuzzer's coverage, so the tests and the targets share one build) and runs each one
 # for a bounded time, starting from a temporary copy of its seed corpus in fuzz/corpus/<target>/.
 #   scripts/fuzz-run.sh [SECONDS] [TARGET...]
-# SECONDS defaults to 60 per target, TARGET to every fuzz/fuzz_*.cpp (names without "fuzz_")
-# but list_save (see below).
+# SECONDS defaults to 60 per target, TARGET to every fuzz/fuzz_*.cpp (names without "fuzz_").
 # RINOVA_FUZZ_JOBS targets run at once (default 2). Exits non-zero when any target finds
 # something; the failing inputs and logs are kept in build-asan/findings/<target>/.
 set -euo pipefail
@@ -20,10 +19,6 @@ else
   targets=()
   for src in "$root"/fuzz/fuzz_*.cpp; do
     name="$(basename "$src" .cpp)"
-    # Saving a damaged list (a UTF-16 list cut in the middle of a character, a record cut by a
-    # NUL byte) can still move cells between rows; the target finds it within seconds, so it runs
-    # only when named until that is mended: scripts/fuzz-run.sh 60 list_save
-    [ "$name" = fuzz_list_save ] && continue
     targets+=("${name#fuzz_}")
   done
 fi

@@ -97,35 +97,58 @@ const Tables& tables() {
     return *t;
 }
 
+// The character at sjis[i] and its length in bytes: U+FFFD for one undecodable byte.
+char16_t decodeAt(const Tables& t, std::string_view sjis, std::size_t i, std::size_t& length) {
+    const auto b = static_cast<unsigned char>(sjis[i]);
+    length = 1;
+    if (b < 0x80) return b;
+    if (isLeadByte(b) && i + 1 < sjis.size()) {
+        const char16_t u = t.dbl[b * 256 + static_cast<unsigned char>(sjis[i + 1])];
+        if (u == kNone) return u'\uFFFD'; // a bad pair: the next byte starts anew
+        length = 2;
+        return u;
+    }
+    const char16_t u = t.single[b];
+    return u == kNone || isLeadByte(b) ? u'\uFFFD' : u;
+}
+
 } // namespace
 
 QString toUnicode(std::string_view sjis) {
     const Tables& t = tables();
     QString out;
     out.reserve(static_cast<qsizetype>(sjis.size()));
-    for (std::size_t i = 0; i < sjis.size();) {
-        const auto b = static_cast<unsigned char>(sjis[i]);
-        if (b < 0x80) {
-            out.append(QChar(static_cast<char16_t>(b)));
-            ++i;
-        } else if (isLeadByte(b) && i + 1 < sjis.size()) {
-            const auto trail = static_cast<unsigned char>(sjis[i + 1]);
-            const char16_t u = t.dbl[b * 256 + trail];
-            if (u != kNone) {
-                out.append(QChar(u));
-                i += 2;
-            } else {
-                // A bad pair: the lead byte alone is undecodable; the next byte starts anew.
-                out.append(QChar(u'\uFFFD'));
-                ++i;
-            }
-        } else {
-            const char16_t u = t.single[b];
-            out.append(QChar(u == kNone || isLeadByte(b) ? u'\uFFFD' : u));
-            ++i;
-        }
-    }
+    for (std::size_t i = 0, n = 0; i < sjis.size(); i += n)
+        out.append(QChar(decodeAt(t, sjis, i, n)));
     return out;
+}
+
+bool appendUtf8Of(std::string& out, std::string_view sjis) {
+    const Tables& t = tables();
+    bool same = true;
+    // Each byte gives at most three: written in place, then cut to what was written.
+    const std::size_t from = out.size();
+    out.resize(from + 3 * sjis.size());
+    char* w = out.data() + from;
+    for (std::size_t i = 0, n = 0; i < sjis.size(); i += n) {
+        const char16_t u = decodeAt(t, sjis, i, n);
+        if (u < 0x80) {
+            *w++ = static_cast<char>(u);
+        } else if (u < 0x800) {
+            *w++ = static_cast<char>(0xC0 | (u >> 6));
+            *w++ = static_cast<char>(0x80 | (u & 0x3F));
+        } else {
+            *w++ = static_cast<char>(0xE0 | (u >> 12));
+            *w++ = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+            *w++ = static_cast<char>(0x80 | (u & 0x3F));
+        }
+        const unsigned code = n == 2 ? static_cast<unsigned char>(sjis[i]) * 256u +
+                                           static_cast<unsigned char>(sjis[i + 1])
+                                     : static_cast<unsigned char>(sjis[i]);
+        same = same && u != 0 && t.encode[u] == code;
+    }
+    out.resize(static_cast<std::size_t>(w - out.data()));
+    return same;
 }
 
 Bytes encodeUnit(char16_t unit) {

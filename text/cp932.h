@@ -28,6 +28,11 @@ inline std::size_t charLength(std::string_view s, std::size_t i) {
 // undecodable byte); nothing is dropped silently and nothing throws.
 QString toUnicode(std::string_view sjis);
 
+// Appends Shift-JIS as the UTF-8 of what toUnicode decodes, without going through UTF-16. True
+// when every character is one that fromUnicode gives back as the same bytes: no undecodable
+// byte, no NUL, no duplicate code (the NEC and IBM extensions' second forms).
+bool appendUtf8Of(std::string& out, std::string_view sjis);
+
 // Encodes UTF-16 to Shift-JIS. A unit the code page cannot hold (lone or paired surrogates,
 // characters outside the repertoire) becomes "?", and *ok is set to false when given.
 Bytes fromUnicode(QStringView text, bool* ok = nullptr);

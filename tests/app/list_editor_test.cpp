@@ -58,7 +58,7 @@ TEST_F(ListEditorTest, EveryEditIsUndoneToTheFilesBytesAndRedone) {
     const auto bytes = [&] {
         return form->addressGrid()
             .saved(FileFormat::Plain, form->addressGrid().layoutForSave())
-            .bytes;
+            .bytes();
     };
     EXPECT_EQ(form->windowTitle(), u"Rinova Ver1.2 - list.csv"_qs);
     e.setRow(2, named(*form, 2, u"新しい名前"));
