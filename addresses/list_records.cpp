@@ -177,13 +177,18 @@ bool appendPlainField(std::string& out, std::string_view value) {
     if (value == " ") return true; // an empty field reads as " "
     // Reading takes a lead byte and whatever byte follows as one character, so a lead byte at
     // the end would take the comma or closing quote after it, and the rows after it with that:
-    // it is left out (the cell then reads back otherwise, and is named before saving).
+    // it becomes "?", as a character no file can hold does (the cell then reads back otherwise
+    // and is named before saving; a header's title stays one this program does not know).
     std::size_t last = 0;
     while (last + 1 < value.size())
         last += text::charLength(value, last);
     const bool loneLead =
         last + 1 == value.size() && text::isLeadByte(static_cast<unsigned char>(value[last]));
-    if (loneLead) value.remove_suffix(1);
+    std::string marked;
+    if (loneLead) {
+        marked = std::string(value.substr(0, last)) + '?';
+        value = marked;
+    }
     // Reading stops at a NUL and makes half-width spaces full-width.
     const bool exact = !loneLead && !value.empty() &&
                        value.find_first_of(std::string_view("\0 ", 2)) == std::string_view::npos;

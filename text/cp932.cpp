@@ -14,6 +14,10 @@ struct Tables {
     std::array<char16_t, 256> single{};        // single-byte decode
     std::array<char16_t, 256 * 256> dbl{};     // double-byte decode, lead*256+trail
     std::array<std::uint16_t, 65536> encode{}; // unit -> code (0 = none; <0x100 single byte)
+    // Per code (a byte, or lead*256+trail), whether it decodes to a character that encodes back
+    // to the same code.
+    std::array<std::uint64_t, 65536 / 64> keeps{};
+    bool kept(unsigned code) const { return (keeps[code >> 6] >> (code & 63)) & 1; }
 };
 
 char16_t iconvDecode(iconv_t cd, const unsigned char* in, std::size_t len) {
@@ -87,6 +91,16 @@ std::unique_ptr<Tables> buildTables() {
     for (char16_t u : {u'\u301C', u'\u2016', u'\u2212', u'\u00A2', u'\u00A3', u'\u00AC'})
         addEncoding(u);
     t->encode[0] = 0; // NUL is a single byte 0x00, handled apart
+    const auto keep = [&](unsigned code, char16_t u) {
+        if (u != kNone && u != 0 && t->encode[u] == code)
+            t->keeps[code >> 6] |= 1ull << (code & 63);
+    };
+    for (unsigned b = 1; b < 0x80; ++b)
+        keep(b, static_cast<char16_t>(b)); // ASCII decodes as itself
+    for (unsigned b = 0x80; b < 0x100; ++b)
+        if (!isLeadByte(static_cast<unsigned char>(b))) keep(b, t->single[b]);
+    for (unsigned code = 0x100; code < 0x10000; ++code)
+        if (isLeadByte(static_cast<unsigned char>(code >> 8))) keep(code, t->dbl[code]);
     iconv_close(dec);
     iconv_close(enc);
     return t;
@@ -126,11 +140,14 @@ QString toUnicode(std::string_view sjis) {
 bool appendUtf8Of(std::string& out, std::string_view sjis) {
     const Tables& t = tables();
     bool same = true;
-    // Each byte gives at most three: written in place, then cut to what was written.
-    const std::size_t from = out.size();
-    out.resize(from + 3 * sjis.size());
-    char* w = out.data() + from;
+    // Written through a buffer of the stack: a cell is seldom longer, and the string grows once.
+    char buffer[256];
+    char* w = buffer;
     for (std::size_t i = 0, n = 0; i < sjis.size(); i += n) {
+        if (w > buffer + sizeof buffer - 3) {
+            out.append(buffer, static_cast<std::size_t>(w - buffer));
+            w = buffer;
+        }
         const char16_t u = decodeAt(t, sjis, i, n);
         if (u < 0x80) {
             *w++ = static_cast<char>(u);
@@ -142,12 +159,11 @@ bool appendUtf8Of(std::string& out, std::string_view sjis) {
             *w++ = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
             *w++ = static_cast<char>(0x80 | (u & 0x3F));
         }
-        const unsigned code = n == 2 ? static_cast<unsigned char>(sjis[i]) * 256u +
-                                           static_cast<unsigned char>(sjis[i + 1])
-                                     : static_cast<unsigned char>(sjis[i]);
-        same = same && u != 0 && t.encode[u] == code;
+        const unsigned lead = static_cast<unsigned char>(sjis[i]);
+        same =
+            same && t.kept(n == 2 ? lead * 256u + static_cast<unsigned char>(sjis[i + 1]) : lead);
     }
-    out.resize(static_cast<std::size_t>(w - out.data()));
+    out.append(buffer, static_cast<std::size_t>(w - buffer));
     return same;
 }
 

@@ -272,6 +272,10 @@ TEST(SaveList, ARowWrittenFromItsCellsStaysItsRow) {
          "\x81\x40"
          "b,c\r\nd\r\n",
          0, 0, "", Name1Column},
+        // A second code of one character (an NEC selection of an IBM extension) comes back as
+        // the character's first code.
+        {"duplicate code in another format", F::Plain, F::SheetUtf8, "a,\xED\x40\r\n", 0, 0, "",
+         Name2Column},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
