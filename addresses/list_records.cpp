@@ -48,15 +48,6 @@ private:
 // so such a field is quoted wherever it is.
 constexpr std::string_view kUtf16Mark = "\xFF\xFE";
 
-bool needsPlainQuotes(std::string_view value) {
-    if (value.starts_with('"') || value.starts_with(kUtf16Mark)) return true;
-    for (std::size_t i = 0; i < value.size(); i += text::charLength(value, i)) {
-        const auto b = static_cast<unsigned char>(value[i]);
-        if (b == ',' || b == '"' || (b >= 0x01 && b <= 0x20)) return true;
-    }
-    return false;
-}
-
 bool appendField(std::string& out, std::string_view value, FileFormat format) {
     return format == FileFormat::Plain ? appendPlainField(out, value)
                                        : appendSheetCell(out, value, format);
@@ -175,26 +166,39 @@ std::string writeHeader(FileFormat format, const ListLayout& layout) {
 
 bool appendPlainField(std::string& out, std::string_view value) {
     if (value == " ") return true; // an empty field reads as " "
-    // Reading takes a lead byte and whatever byte follows as one character, so a lead byte at
-    // the end would take the comma or closing quote after it, and the rows after it with that:
-    // it becomes "?", as a character no file can hold does (the cell then reads back otherwise
-    // and is named before saving; a header's title stays one this program does not know).
+    // One pass by characters as reading takes them (a lead byte and whatever byte follows):
+    // whether the field needs quotes (a comma, quote or blank would split or lose it), whether
+    // every byte reads back as it is (reading stops at a NUL and widens half-width spaces), and
+    // where its last character starts.
+    bool quoted = value.starts_with('"') || value.starts_with(kUtf16Mark);
+    bool asIs = !value.empty();
     std::size_t last = 0;
-    while (last + 1 < value.size())
-        last += text::charLength(value, last);
-    const bool loneLead =
-        last + 1 == value.size() && text::isLeadByte(static_cast<unsigned char>(value[last]));
+    for (std::size_t i = 0; i < value.size();) {
+        const auto b = static_cast<unsigned char>(value[i]);
+        last = i;
+        if (text::isLeadByte(b) && i + 1 < value.size()) {
+            const auto trail = static_cast<unsigned char>(value[i + 1]);
+            asIs = asIs && trail != 0 && trail != ' ';
+            i += 2;
+            continue;
+        }
+        quoted = quoted || b == ',' || b == '"' || (b >= 0x01 && b <= 0x20);
+        asIs = asIs && b != 0 && b != ' ';
+        ++i;
+    }
+    // A lead byte at the end would take the comma or closing quote after it, and the rows after
+    // it with that: it becomes "?", as a character no file can hold does (the cell then reads
+    // back otherwise and is named before saving; a header's title stays one not known).
     std::string marked;
-    if (loneLead) {
+    if (!value.empty() && last + 1 == value.size() &&
+        text::isLeadByte(static_cast<unsigned char>(value[last]))) {
         marked = std::string(value.substr(0, last)) + '?';
         value = marked;
+        asIs = false;
     }
-    // Reading stops at a NUL and makes half-width spaces full-width.
-    const bool exact = !loneLead && !value.empty() &&
-                       value.find_first_of(std::string_view("\0 ", 2)) == std::string_view::npos;
-    if (!needsPlainQuotes(value)) {
+    if (!quoted) {
         out += value;
-        return exact;
+        return asIs;
     }
     out += '"';
     // Only a quote that starts a character is one; a trail byte is written as it is.
