@@ -18,20 +18,21 @@ using namespace addresses;
 
 namespace {
 
-// One step of the undo history: `after` in place of `before` at row `at`, and back.
+// One step of the undo history: `after` in place of `before` at row `at`, and back, each with
+// the rows it leaves selected.
 class RowsCommand : public QUndoCommand {
 public:
     RowsCommand(AddressGrid& grid, widgets::AddressGridView& view, int at,
                 std::vector<RowData> before, std::vector<RowData> after, const QString& what,
-                int select)
+                ListEditor::Selection selectBefore, ListEditor::Selection selectAfter)
         : QUndoCommand(what), grid_(grid), view_(view), at_(at), before_(std::move(before)),
-          after_(std::move(after)), select_(select) {}
+          after_(std::move(after)), selectBefore_(selectBefore), selectAfter_(selectAfter) {}
 
-    void redo() override { put(before_.size(), after_); }
-    void undo() override { put(after_.size(), before_); }
+    void redo() override { put(before_.size(), after_, selectAfter_); }
+    void undo() override { put(after_.size(), before_, selectBefore_); }
 
 private:
-    void put(std::size_t count, const std::vector<RowData>& rows) {
+    void put(std::size_t count, const std::vector<RowData>& rows, ListEditor::Selection select) {
         grid_.replaceRows(at_, static_cast<int>(count), rows);
         if (std::any_of(rows.begin(), rows.end(), [](const RowData& r) {
                 for (int col = HonorificColumn; col < kAllColumns; ++col)
@@ -39,15 +40,14 @@ private:
                 return false;
             }))
             grid_.setShowExtraColumns(true);
-        const int last = grid_.rowCountWithHeader() - 1;
-        if (last >= 1) view_.setCurrentRow(std::clamp(select_, 1, last));
+        if (grid_.rowCountWithHeader() > 1) view_.setSelectedRows(select.anchor, select.current);
     }
 
     AddressGrid& grid_;
     widgets::AddressGridView& view_;
     int at_;
     std::vector<RowData> before_, after_;
-    int select_;
+    ListEditor::Selection selectBefore_, selectAfter_;
 };
 
 const QString kCaption = QStringLiteral("Rinova Ver1.2");
@@ -147,10 +147,16 @@ bool ListEditor::maySetAside() {
 
 void ListEditor::replace(int at, int count, std::vector<RowData> rows, const QString& what,
                          int select) {
+    replace(at, count, std::move(rows), what, {select, select});
+}
+
+void ListEditor::replace(int at, int count, std::vector<RowData> rows, const QString& what,
+                         Selection select) {
     std::vector<RowData> before;
     for (int r = at; r < at + count; ++r)
         before.push_back(grid_.rowData(r));
-    undo_.push(new RowsCommand(grid_, view_, at, std::move(before), std::move(rows), what, select));
+    undo_.push(new RowsCommand(grid_, view_, at, std::move(before), std::move(rows), what,
+                               {view_.anchorRow(), view_.currentRow()}, select));
 }
 
 void ListEditor::editCurrentRow() {
@@ -205,8 +211,9 @@ void ListEditor::moveRows(int by) {
         rows.push_back(passed);
     else
         rows.insert(rows.begin(), passed);
+    // The moved rows stay selected, so that a range moves on with each press.
     replace(at, bottom - top + 2, std::move(rows), QStringLiteral("行の移動"),
-            view_.currentRow() + by);
+            Selection{view_.anchorRow() + by, view_.currentRow() + by});
 }
 
 void ListEditor::newList() {

@@ -25,6 +25,11 @@ namespace rinova::app {
 class ListEditor : public QObject {
     Q_OBJECT
 public:
+    // Rows of the grid selected from `anchor` to `current`.
+    struct Selection {
+        int anchor, current;
+    };
+
     // `recoveryPath`: where the copy of unsaved work is kept.
     ListEditor(addresses::AddressGrid& grid, widgets::AddressGridView& view,
                settings::SettingsModel& settings, QWidget& window, const QString& recoveryPath);
@@ -73,6 +78,8 @@ signals:
 private:
     void replace(int at, int count, std::vector<addresses::RowData> rows, const QString& what,
                  int select);
+    void replace(int at, int count, std::vector<addresses::RowData> rows, const QString& what,
+                 Selection select);
     bool saveTo(const QString& path, addresses::FileFormat format);
     void keepRecovery();
     void clearHistory();

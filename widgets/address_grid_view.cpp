@@ -80,9 +80,14 @@ addresses::AddressGrid* AddressGridView::grid() const {
 }
 
 void AddressGridView::setCurrentRow(int row) {
+    setSelectedRows(row, row);
+}
+
+void AddressGridView::setSelectedRows(int anchor, int current) {
     const int rows = addressRows();
-    const int r = rows == 0 ? 0 : std::clamp(row, 1, rows);
-    moveTo(r, r);
+    const auto clamped = [&](int row) { return rows == 0 ? 0 : std::clamp(row, 1, rows); };
+    const int r = clamped(current);
+    moveTo(r, clamped(anchor));
     if (r > 0) scrollTo(model()->index(r - 1, std::max(columnAt(0), 0)));
 }
 

@@ -35,6 +35,9 @@ public:
     // Makes the row current and the only selected one (clamped to the address rows); does not
     // notify.
     void setCurrentRow(int row);
+    // Selects the rows from `anchor` to `current`, `current` current (both clamped); does not
+    // notify.
+    void setSelectedRows(int anchor, int current);
 
     // Width of the number column (the fixed first column). It widens by itself when rows arrive
     // whose numbers it cannot show whole; the user drags its boundary in the header row.

@@ -83,6 +83,28 @@ TEST_F(ListEditorTest, EveryEditIsUndoneToTheFilesBytesAndRedone) {
     EXPECT_EQ(bytes(), edited);
 }
 
+// A selected range moves as one block with each press and stays selected; undo gives back the
+// rows and the selection.
+TEST_F(ListEditorTest, ASelectedRangeMovesOnAsOneBlock) {
+    auto form = opened();
+    app::ListEditor& e = form->editor();
+    const addresses::AddressGrid& g = form->addressGrid();
+    const std::string second(g.cell(2, 1)), third(g.cell(3, 1));
+    form->grid().setSelectedRows(2, 3);
+    e.moveRows(1);
+    e.moveRows(1);
+    EXPECT_EQ(g.cell(4, 1), second);
+    EXPECT_EQ(g.cell(5, 1), third);
+    EXPECT_EQ(form->grid().selectionTop(), 4);
+    EXPECT_EQ(form->grid().selectionBottom(), 5);
+    EXPECT_EQ(form->grid().currentRow(), 5);
+    e.undoStack().undo();
+    e.undoStack().undo();
+    EXPECT_EQ(g.cell(2, 1), second);
+    EXPECT_EQ(form->grid().selectionTop(), 2);
+    EXPECT_EQ(form->grid().selectionBottom(), 3);
+}
+
 TEST_F(ListEditorTest, UnsavedWorkIsSavedGivenUpOrKeptAsTheUserAnswers) {
     const struct {
         SaveChoice answer;
