@@ -102,38 +102,40 @@ qsizetype gunLength(QStringView city) {
     return townOrVillage && gun > 0 && gun + 1 < city.size() ? gun + 1 : 0;
 }
 
+// Calls piece(std::string_view) for each piece of the text between separators; a separator at
+// the very end starts no further piece.
+template <class Fn> void forEachPiece(std::string_view text, char separator, Fn&& piece) {
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t end = text.find(separator, pos);
+        if (end == std::string_view::npos) end = text.size();
+        piece(text.substr(pos, end - pos));
+        pos = end + 1;
+    }
+}
+
 } // namespace
 
 Directory::Read Directory::addDictionary(std::string_view bytes, Kind kind) {
     Read read;
     std::u16string decoded;
-    std::size_t pos = 0;
-    while (pos < bytes.size()) {
-        std::size_t end = bytes.find('\n', pos);
-        if (end == std::string_view::npos) end = bytes.size();
-        std::string_view line = bytes.substr(pos, end - pos);
-        pos = end + 1;
+    forEachPiece(bytes, '\n', [&](std::string_view line) {
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         if (!line.empty() && line.front() == ';') {
             if (!read.date.isValid()) read.date = stampDate(line);
-            continue;
+            return;
         }
         if (line.size() < 9 || line[7] != ' ' || line[8] != '/' ||
             !std::all_of(line.begin(), line.begin() + 7, isDigit))
-            continue;
+            return;
         std::uint32_t code = 0;
         for (int i = 0; i < 7; ++i)
             code = code * 10 + static_cast<std::uint32_t>(line[i] - '0');
         bool any = false;
-        std::size_t from = 9;
-        while (from < line.size()) {
-            std::size_t to = line.find('/', from);
-            if (to == std::string_view::npos) to = line.size();
-            std::string_view candidate = line.substr(from, to - from);
-            from = to + 1;
+        forEachPiece(line.substr(9), '/', [&](std::string_view candidate) {
             // An annotation follows ";"; a candidate in parentheses is an expression, not text.
             candidate = candidate.substr(0, candidate.find(';'));
-            if (candidate.empty() || candidate.front() == '(') continue;
+            if (candidate.empty() || candidate.front() == '(') return;
             decoded.clear();
             appendEucJis2004(candidate, decoded);
             Record r{code, 0, 0, 0, 0, kNoCity, kind == Kind::Business};
@@ -148,7 +150,7 @@ Directory::Read Directory::addDictionary(std::string_view bytes, Kind kind) {
             const std::size_t addressLength = decoded.size() - address;
             if (addressLength == 0 || addressLength > 0xFFFF || nameLength > 0xFFFF ||
                 pool_.size() + decoded.size() > 0xFFFFFFFFu)
-                continue;
+                return;
             r.start = static_cast<std::uint32_t>(pool_.size() + address);
             r.length = static_cast<std::uint16_t>(addressLength);
             r.name = static_cast<std::uint32_t>(pool_.size() + name);
@@ -156,9 +158,9 @@ Directory::Read Directory::addDictionary(std::string_view bytes, Kind kind) {
             pool_ += decoded;
             records_.push_back(r);
             any = true;
-        }
+        });
         if (any) ++read.codes;
-    }
+    });
     return read;
 }
 

@@ -149,16 +149,11 @@ bool appendUtf8Of(std::string& out, std::string_view sjis) {
             w = buffer;
         }
         const char16_t u = decodeAt(t, sjis, i, n);
-        if (u < 0x80) {
-            *w++ = static_cast<char>(u);
-        } else if (u < 0x800) {
-            *w++ = static_cast<char>(0xC0 | (u >> 6));
-            *w++ = static_cast<char>(0x80 | (u & 0x3F));
-        } else {
-            *w++ = static_cast<char>(0xE0 | (u >> 12));
-            *w++ = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-            *w++ = static_cast<char>(0x80 | (u & 0x3F));
-        }
+        struct {
+            char*& at;
+            void operator+=(char c) { *at++ = c; }
+        } into{w};
+        appendUtf8(into, u);
         const unsigned lead = static_cast<unsigned char>(sjis[i]);
         same =
             same && t.kept(n == 2 ? lead * 256u + static_cast<unsigned char>(sjis[i + 1]) : lead);

@@ -11,24 +11,11 @@
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
-work=$1
-shots=$2
-mkdir -p "$shots"
-cd "$work"
-
 walk=edit
 source "$here/x_walk_steps.sh"
+walk_in "$1" "$2"
 type_text() { xdotool type --delay 40 "$1"; }
 
-# No print system: start-up reports the missing default printer in one box, then goes on.
-start() {
-  QT_QPA_PLATFORM=xcb CUPS_SERVER=/nonexistent/rinova-edit.sock ./rinova "$@" >>rinova.log 2>&1 &
-  pid=$!
-  local box
-  box=$(await_window "Rinova")
-  xdotool windowfocus --sync "$box"
-  key Return
-}
 trap 'kill -9 "$pid" 2>/dev/null || true' EXIT
 # Opens the dialog on the current row (Return or F2), or on a new row, and waits for it.
 dialog() {
@@ -39,7 +26,7 @@ dialog() {
   sleep 0.2
 }
 
-start addresses.csv
+start_without_printers addresses.csv
 main=$(await_window "Rinova Ver1.2 - addresses.csv")
 xdotool windowfocus --sync "$main"
 log "list opened"
@@ -104,7 +91,7 @@ kill -9 "$pid"
 wait "$pid" 2>/dev/null || true
 log "killed mid-edit"
 
-start
+start_without_printers
 box=$(await_window "確認")
 xdotool windowfocus --sync "$box"
 import -window root "$shots/recovery-offer.png"

@@ -10,22 +10,13 @@
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
-work=$1
-shots=$2
-mkdir -p "$shots"
-cd "$work"
-
 walk=keys
 source "$here/x_walk_steps.sh"
+walk_in "$1" "$2"
 type_text() { xdotool type --delay 80 "$1"; }
 
-# No print system: start-up reports the missing default printer in one box, then goes on.
-QT_QPA_PLATFORM=xcb CUPS_SERVER=/nonexistent/rinova-keys.sock ./rinova >rinova.log 2>&1 &
-pid=$!
 trap 'kill "$pid" 2>/dev/null || true' EXIT
-box=$(await_window "Rinova")
-xdotool windowfocus --sync "$box"
-key Return
+start_without_printers
 main=$(await_window "Rinova Ver1.2")
 log "main window up"
 

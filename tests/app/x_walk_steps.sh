@@ -1,6 +1,7 @@
 # Steps shared by the scripts that drive the real program with real X events. Sourced after
-# setting `walk` (the prefix of every line, "walk" or "keys") and `shots` (where a failure's
-# screenshot goes), from the folder holding the program's rinova.ini.
+# setting `walk` (the prefix of every line: "walk", "keys", "edit"); `shots` (where a failure's
+# screenshot goes) is set before or by walk_in, and the steps run in the folder holding the
+# program's rinova.ini.
 
 # A step's line, unless the script keeps a log of its own; a key press as a person types it.
 declare -F log >/dev/null || log() { echo "$walk: $*"; }
@@ -24,6 +25,23 @@ await_gone() {
     sleep 0.1
   done
   fail "window \"$1\" did not close"
+}
+# Goes into the walk's folder (WORKDIR, holding the program) and makes its screenshot folder:
+#   walk_in WORKDIR SHOTDIR
+walk_in() {
+  shots=$2
+  mkdir -p "$shots"
+  cd "$1"
+}
+# Starts the program there with no print system, its output added to rinova.log, and takes the
+# one box in which start-up reports the missing default printer; sets pid.
+start_without_printers() {
+  QT_QPA_PLATFORM=xcb CUPS_SERVER="/nonexistent/rinova-$walk.sock" ./rinova "$@" >>rinova.log 2>&1 &
+  pid=$!
+  local box
+  box=$(await_window "Rinova")
+  xdotool windowfocus --sync "$box"
+  key Return
 }
 # The settings file's lines without their CR.
 ini() { tr -d '\r' <rinova.ini 2>/dev/null || true; }

@@ -58,12 +58,21 @@ ScriptedPrompts::~ScriptedPrompts() {
     widgets::Prompts::install(nullptr);
 }
 
+namespace {
+
+// The next scripted answer, taken from the front; `otherwise` when none is left.
+template <class T> T next(std::deque<T>& answers, T otherwise) {
+    if (answers.empty()) return otherwise;
+    T a = std::move(answers.front());
+    answers.pop_front();
+    return a;
+}
+
+} // namespace
+
 bool ScriptedPrompts::confirm(const QString& text) {
     questions.push_back(text);
-    if (confirmAnswers.empty()) return false;
-    const bool a = confirmAnswers.front();
-    confirmAnswers.pop_front();
-    return a;
+    return next(confirmAnswers, false);
 }
 
 std::optional<widgets::AddressFileChoice>
@@ -71,39 +80,25 @@ ScriptedPrompts::openAddressFile(const QString& initialFolder, addresses::FileFo
     lastOpenFolder = initialFolder;
     lastOfferedFormat = offered;
     if (openAnswers.empty()) return std::nullopt;
-    const QString a = openAnswers.front();
-    openAnswers.pop_front();
-    addresses::FileFormat format = offered;
-    if (!openFormats.empty()) {
-        format = openFormats.front();
-        openFormats.pop_front();
-    }
+    const QString a = next(openAnswers, {});
+    const addresses::FileFormat format = next(openFormats, offered);
     if (a.isEmpty()) return std::nullopt;
     return widgets::AddressFileChoice{a, format};
 }
 
 bool ScriptedPrompts::printDialog(QPrinter& printer) {
     if (onPrintDialog) onPrintDialog(printer);
-    if (printDialogAnswers.empty()) return false;
-    const bool a = printDialogAnswers.front();
-    printDialogAnswers.pop_front();
-    return a;
+    return next(printDialogAnswers, false);
 }
 
 bool ScriptedPrompts::printerSetup(QPrinter& printer) {
     if (onSetup) onSetup(printer);
-    if (setupAnswers.empty()) return false;
-    const bool a = setupAnswers.front();
-    setupAnswers.pop_front();
-    return a;
+    return next(setupAnswers, false);
 }
 
 bool ScriptedPrompts::goOnWithPaper(const QString& text) {
     paperNotices.push_back(text);
-    if (paperAnswers.empty()) return true;
-    const bool a = paperAnswers.front();
-    paperAnswers.pop_front();
-    return a;
+    return next(paperAnswers, true);
 }
 
 std::optional<QString> ScriptedPrompts::savePdfFile(const QString& suggested) {
@@ -116,10 +111,7 @@ std::optional<QString> ScriptedPrompts::savePdfFile(const QString& suggested) {
 
 widgets::SaveChoice ScriptedPrompts::askToSaveChanges(const QString& text) {
     questions.push_back(text);
-    if (saveChangesAnswers.empty()) return widgets::SaveChoice::Cancel;
-    const widgets::SaveChoice a = saveChangesAnswers.front();
-    saveChangesAnswers.pop_front();
-    return a;
+    return next(saveChangesAnswers, widgets::SaveChoice::Cancel);
 }
 
 std::optional<widgets::AddressFileChoice>
@@ -127,18 +119,14 @@ ScriptedPrompts::saveAddressFile(const QString& suggested, addresses::FileFormat
     lastSaveSuggestion = suggested;
     lastOfferedFormat = format;
     if (listSaveAnswers.empty()) return std::nullopt;
-    const widgets::AddressFileChoice a = listSaveAnswers.front();
-    listSaveAnswers.pop_front();
-    return a;
+    return next(listSaveAnswers, {});
 }
 
 std::optional<addresses::ListLayout>
 ScriptedPrompts::mapColumns(const addresses::HeaderQuestion& q) {
     columnQuestions.push_back(q);
     if (columnAnswers.empty()) return std::nullopt;
-    const addresses::ListLayout a = columnAnswers.front();
-    columnAnswers.pop_front();
-    return a;
+    return next(columnAnswers, {});
 }
 
 XWalk::XWalk(const char* name)
