@@ -419,20 +419,18 @@ void MainWindow::drawCard(QPainter& target, int row) {
 
 void MainWindow::paintPreview(QPainter& painter) {
     // A failure while painting is shown once, after the paint, never from inside it.
+    const auto report = [this](const QString& m) {
+        if (m == lastPaintFailure_) return;
+        lastPaintFailure_ = m;
+        QTimer::singleShot(0, this, [m] { widgets::showFailure(m); });
+    };
     try {
         drawCard(painter, grid_->currentRow());
         lastPaintFailure_.clear();
     } catch (const text::Failure& f) {
-        if (f.message() != lastPaintFailure_) {
-            lastPaintFailure_ = f.message();
-            QTimer::singleShot(0, this, [m = f.message()] { widgets::showFailure(m); });
-        }
+        report(f.message());
     } catch (const std::exception& e) {
-        const QString m = QString::fromLocal8Bit(e.what());
-        if (m != lastPaintFailure_) {
-            lastPaintFailure_ = m;
-            QTimer::singleShot(0, this, [m] { widgets::showFailure(m); });
-        }
+        report(QString::fromLocal8Bit(e.what()));
     }
 }
 
